@@ -1,0 +1,4 @@
+// The ratiohunt command: runs the program once on its command line and the console.
+#include "driver/driver.h"
+
+int main(int argc, char **argv) { return run_ratiohunt(argc, argv, stdout, stdin); }
