@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "driver/driver.h"
+#include "search/search.h"
 
 namespace {
 
@@ -19,6 +20,12 @@ std::string read_back(FILE *file) {
 }
 
 }  // namespace
+
+std::vector<int> fold_all(const std::vector<int> &exponents) {
+  std::vector<int> folded;
+  for (int e : exponents) folded.push_back(fold_exponent(e));
+  return folded;
+}
 
 std::string capture_output(const std::function<void()> &body) {
   FILE *console = std::tmpfile();

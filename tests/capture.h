@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+// The folded form of signed exponents, as the printers take them.
+std::vector<int> fold_all(const std::vector<int> &exponents);
+
 std::string capture_output(const std::function<void()> &body);
 
 // Runs the whole program on the given arguments (program name added) with an empty

@@ -6,13 +6,11 @@
 
 #include "capture.h"
 #include "present/present.h"
-#include "search/search.h"
 
 namespace {
 
 std::string monzo(const std::vector<int> &factors, const std::vector<int> &exponents) {
-  std::vector<int> folded;
-  for (int e : exponents) folded.push_back(fold_exponent(e));
+  std::vector<int> folded = fold_all(exponents);
   return capture_output([&] { print_monzo(factors.data(), folded.data(), static_cast<int>(factors.size())); });
 }
 

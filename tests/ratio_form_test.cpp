@@ -7,13 +7,11 @@
 
 #include "capture.h"
 #include "present/present.h"
-#include "search/search.h"
 
 namespace {
 
 std::string ratio_form(const std::vector<int> &factors, const std::vector<int> &exponents) {
-  std::vector<int> folded;
-  for (int e : exponents) folded.push_back(fold_exponent(e));
+  std::vector<int> folded = fold_all(exponents);
   return capture_output([&] { print_ratio_form(factors.data(), folded.data(), static_cast<int>(factors.size())); });
 }
 
