@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "capture.h"
+#include "harness.h"
 #include "present/present.h"
 
 namespace {

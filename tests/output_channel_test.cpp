@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "capture.h"
+#include "harness.h"
 #include "driver/driver.h"
 
 namespace {

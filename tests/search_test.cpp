@@ -6,37 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "capture.h"
+#include "harness.h"
 #include "driver/driver.h"
 #include "search/search.h"
 
 namespace {
 
-struct SearchRun {
-  SearchState state;
-  std::vector<double> log;
-  std::string output;
-};
-
-SearchRun search(const std::vector<std::string> &args) {
-  std::vector<const char *> argv{"ratiohunt"};
-  for (const std::string &arg : args) argv.push_back(arg.c_str());
-  size_t n = argv.size() + kMinArrayEntries;
-  std::vector<int> values(n), limits(n), exponents(n);
-  std::vector<double> logs(n);
-  SearchRun run{};
-  run.log.assign(kResultLogCapacity, 0.0);
-  RunConfig config{};
-  EXPECT_EQ(read_command_line(static_cast<int>(argv.size()), argv.data(), config, values.data()).verdict,
-            ArgumentVerdict::kArgumentsOk);
-  FactorTable table{values.data(), logs.data(), limits.data()};
-  fill_factor_table(config, table);
-  run.output = capture_output([&] {
-    start_search(config, table, run.state);
-    run_search(config, table, exponents.data(), run.log.data(), run.state);
-  });
-  run.log.resize(static_cast<size_t>(run.state.found_count));
-  return run;
+SearchOutcome search(const std::vector<std::string> &args) {
+  SearchOutcome outcome = search_with(args, run_search);
+  EXPECT_TRUE(outcome.arguments_ok);
+  return outcome;
 }
 
 std::vector<double> rounded(const std::vector<double> &values) {
@@ -71,67 +50,67 @@ TEST(Acceptance, RangeWindowIsOpenAndSuccessiveNeedsAClearImprovement) {
 }
 
 TEST(Search, SevenSixthsFiveLimit) {
-  SearchRun run = search({"7", "6", "-1", "2", "3", "5"});
+  SearchOutcome run = search({"7", "6", "-1", "2", "3", "5"});
   EXPECT_EQ(run.state.tested_count, 897);
-  EXPECT_EQ(rounded(run.log), (std::vector<double>{315.641, 274.582, 264.521, 266.475}));
+  EXPECT_EQ(rounded(run.result_log), (std::vector<double>{315.641, 274.582, 264.521, 266.475}));
   EXPECT_EQ(run.output, "2*3/5  3*5^2/2^6  2^15/(3^2*5^5)  3^6/5^4  ");
 }
 
 TEST(Search, ExactHitsStopTheSearch) {
-  SearchRun three_halves = search({"3", "2"});
+  SearchOutcome three_halves = search({"3", "2"});
   EXPECT_EQ(three_halves.state.tested_count, 4);
   EXPECT_EQ(three_halves.state.found_count, 2);
   EXPECT_LE(three_halves.state.best_error, 1e-14);
 
-  SearchRun seven_limit = search({"7", "6", "-1", "2", "3", "7", "11"});
+  SearchOutcome seven_limit = search({"7", "6", "-1", "2", "3", "7", "11"});
   EXPECT_EQ(seven_limit.state.tested_count, 1916);
   EXPECT_EQ(seven_limit.state.found_count, 6);
 }
 
 TEST(Search, GateDependsOnFactorOrder) {
   EXPECT_EQ(search({"7", "6", "-1", "2", "3"}).state.tested_count, 0);
-  SearchRun swapped = search({"7", "6", "-1", "3", "2"});
+  SearchOutcome swapped = search({"7", "6", "-1", "3", "2"});
   EXPECT_EQ(swapped.state.tested_count, 23);
-  EXPECT_EQ(rounded(swapped.log), (std::vector<double>{498.045, 203.91, 294.135}));
+  EXPECT_EQ(rounded(swapped.result_log), (std::vector<double>{498.045, 203.91, 294.135}));
 }
 
 TEST(Search, UnisonRangeSearchDependsOnFactorOrder) {
-  SearchRun first = search({"1", "1", "-2", "40", "60", "2", "3", "5"});
-  EXPECT_EQ(rounded(first.log), (std::vector<double>{-51.12, 49.166, -43.013}));
-  SearchRun second = search({"1", "1", "-2", "40", "60", "3", "2", "5"});
-  EXPECT_EQ(rounded(second.log), (std::vector<double>{-49.166, 41.059, 43.013, 51.12}));
+  SearchOutcome first = search({"1", "1", "-2", "40", "60", "2", "3", "5"});
+  EXPECT_EQ(rounded(first.result_log), (std::vector<double>{-51.12, 49.166, -43.013}));
+  SearchOutcome second = search({"1", "1", "-2", "40", "60", "3", "2", "5"});
+  EXPECT_EQ(rounded(second.result_log), (std::vector<double>{-49.166, 41.059, 43.013, 51.12}));
 }
 
 TEST(Search, TargetBelowUnison) {
-  SearchRun run = search({"6", "7", "-1", "2", "3", "5"});
+  SearchOutcome run = search({"6", "7", "-1", "2", "3", "5"});
   ASSERT_EQ(run.state.found_count, 9);
-  EXPECT_EQ(rounded(std::vector<double>(run.log.begin() + 5, run.log.end())),
+  EXPECT_EQ(rounded(std::vector<double>(run.result_log.begin() + 5, run.result_log.end())),
             (std::vector<double>{-315.641, -274.582, -264.521, -266.475}));
 }
 
 TEST(Search, SmallMaxQuotientAndNegativeTimeOut) {
   EXPECT_EQ(search({"7", "6", "1", "-1", "2", "3", "5"}).state.tested_count, 0);
   EXPECT_EQ(search({"7", "6", "0.5", "-1", "2", "3", "5"}).state.tested_count, 0);
-  SearchRun timed = search({"7", "6", "1000000", "5", "-0.5", "-1", "2", "3", "5"});
+  SearchOutcome timed = search({"7", "6", "1000000", "5", "-0.5", "-1", "2", "3", "5"});
   EXPECT_TRUE(timed.state.timed_out);
   EXPECT_EQ(timed.state.tested_count, 10);
 }
 
 TEST(Search, SingleFactorExaminesOneVector) {
-  SearchRun run = search({"3", "1", "-1", "2"});
+  SearchOutcome run = search({"3", "1", "-1", "2"});
   EXPECT_EQ(run.state.tested_count, 1);
   EXPECT_EQ(run.output, "2/1  2^2/1  ");  // both candidates improve on 1/1, in order
 
-  SearchRun none = search({"7", "6", "-1", "2"});  // 2^0 is no candidate, 2^1 is farther than 1/1
+  SearchOutcome none = search({"7", "6", "-1", "2"});  // 2^0 is no candidate, 2^1 is farther than 1/1
   EXPECT_EQ(none.state.tested_count, 1);
   EXPECT_EQ(none.state.found_count, 0);
 
-  SearchRun range = search({"10", "1", "-2", "0", "2000", "3"});
+  SearchOutcome range = search({"10", "1", "-2", "0", "2000", "3"});
   EXPECT_EQ(range.output, "[2> = 9 : 1 = 3803.9\n[3> = 27 : 1 = 5705.9\n");
 }
 
 TEST(Search, FullResultLogKeepsPrinting) {
-  SearchRun run = search({"1", "1", "1e9", "5", "100", "-2", "0", "100000", "2", "3", "5"});
+  SearchOutcome run = search({"1", "1", "1e9", "5", "100", "-2", "0", "100000", "2", "3", "5"});
   EXPECT_EQ(run.state.found_count, kResultLogCapacity);
   size_t lines = 0;
   for (char c : run.output) lines += c == '\n' ? 1 : 0;

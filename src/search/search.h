@@ -74,9 +74,45 @@ bool candidate_accepted(const RunConfig &config, const SearchState &state, doubl
 void accept_candidate(const RunConfig &config, const FactorTable &table, const int *exponents, double distance,
                       double candidate_log, double *result_log, SearchState &state);
 
+// Whether the time out has passed, without saying so.
+bool time_out_reached(const RunConfig &config, const SearchState &state);
 // True, after printing the time-out message, when the time out has passed.
 bool time_out_passed(const RunConfig &config, SearchState &state);
 
 // The search over one factor: one vector, its two candidates, no gate.
 void run_single_factor_search(const RunConfig &config, const FactorTable &table, int *exponents,
                               double *result_log, SearchState &state);
+
+// ---- One exponent vector, step by step ----------------------------------------------
+// Both loops examine vectors through these, so every sum and comparison is the same.
+
+// The gate: some factor above 2 has a non-zero exponent (the last slot as it stands).
+bool passes_gate(const int *values, const int *exponents, int count);
+// A negative zero (folded 1) in an enumerated slot: the vector is skipped.
+bool has_negative_zero(const int *exponents, int enumerated);
+// Unison targets: the vector whose first non-zero enumerated exponent is negative is
+// the inverse of one examined elsewhere.
+bool is_inverse_duplicate(const int *exponents, int enumerated);
+
+// Solves the last exponent of a counted vector and examines its two candidates,
+// accepting and printing as the mode says. Returns true when an exact hit ends the search.
+bool examine_vector(const RunConfig &config, const FactorTable &table, int *exponents, double *result_log,
+                    SearchState &state);
+
+// The folded value examine_vector leaves in the last slot for this vector: the solved
+// exponent a when the vector is skipped, a + 1 when both candidates were looked at.
+int solved_last_slot(const RunConfig &config, const FactorTable &table, const SearchState &state,
+                     const int *exponents);
+
+// Steps the odometer over slots 0 .. n-2, slot 0 fastest, each slot running through the
+// folded values 0 .. its limit. Returns false when the carry leaves slot n-2.
+bool step_odometer(int *exponents, const int *limits, int count);
+
+// One odometer position: gate, count, time out, examination. Returns true to stop.
+bool process_vector(const RunConfig &config, const FactorTable &table, int *exponents, double *result_log,
+                    SearchState &state);
+
+// The reference loop from the odometer position in exponents (the last slot as the
+// previous evaluation left it) to the end of the search.
+void continue_reference_search(const RunConfig &config, const FactorTable &table, int *exponents,
+                               double *result_log, SearchState &state);

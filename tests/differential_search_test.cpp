@@ -1,0 +1,89 @@
+// The row-walking search against the step-by-step reference loop over thousands of
+// seeded random command lines: the same printed text, counts and best error, exactly.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+#include "driver/driver.h"
+#include "search/search.h"
+
+namespace {
+
+template <typename T>
+T pick(std::mt19937 &random, const std::vector<T> &choices) {
+  return choices[std::uniform_int_distribution<size_t>(0, choices.size() - 1)(random)];
+}
+
+std::vector<std::string> random_command_line(std::mt19937 &random) {
+  std::vector<std::string> args;
+  if (random() % 3 == 0) {
+    args = {"1", "1"};
+  } else {
+    args = {std::to_string(1 + random() % 40), std::to_string(1 + random() % 40)};
+    if (random() % 4 == 0) args[0] += ".25";
+  }
+  int factor_count = 2 + static_cast<int>(random() % 4);
+  std::vector<std::string> max_quotients{"0.5", "1", "2", "10", "100", "1000", "20000", "1e5", "1e7", "1e9"};
+  if (factor_count >= 4) max_quotients.resize(8);
+  if (factor_count >= 5) max_quotients.resize(7);
+  args.push_back(pick(random, max_quotients));
+  args.push_back("5");
+  args.push_back("1000");  // no time out: every run ends by exhaustion or an exact hit
+  if (random() % 2 == 0) {
+    args.push_back("-1");
+  } else {
+    double low = pick(random, std::vector<double>{0, 0, 1, 10, 40, 300});
+    double width = pick(random, std::vector<double>{0.5, 5, 20, 100, 1200, 5000});
+    args.push_back("-2");
+    args.push_back(std::to_string(low));
+    args.push_back(std::to_string(random() % 10 == 0 ? low - width : low + width));
+  }
+  const std::vector<int> factors{1, 2, 2, 3, 3, 4, 5, 5, 6, 7, 9, 10, 11, 13};
+  for (int i = 0; i < factor_count; ++i) {
+    int factor = pick(random, factors);
+    if (i == factor_count - 1 && factor == 1) factor = 3;  // the last factor is solved for
+    args.push_back(std::to_string(factor));
+  }
+  return args;
+}
+
+std::string joined(const std::vector<std::string> &args) {
+  std::string text;
+  for (const std::string &arg : args) text += " " + arg;
+  return text;
+}
+
+// Returns the reference's tested count, so the caller can see the runs did real work.
+int64_t expect_same(const std::vector<std::string> &args) {
+  SearchOutcome reference = search_with(args, run_reference_search);
+  SearchOutcome fast = search_with(args, run_search);
+  EXPECT_EQ(fast.output, reference.output) << joined(args);
+  EXPECT_EQ(fast.state.tested_count, reference.state.tested_count) << joined(args);
+  EXPECT_EQ(fast.state.found_count, reference.state.found_count) << joined(args);
+  EXPECT_EQ(fast.state.best_error, reference.state.best_error) << joined(args);
+  return reference.state.tested_count;
+}
+
+TEST(DifferentialSearch, SeededRandomCommandLines) {
+  std::mt19937 random(20261208);
+  int64_t tested = 0;
+  for (int run = 0; run < 3000 && !HasFailure(); ++run) tested += expect_same(random_command_line(random));
+  EXPECT_GT(tested, 3000000);
+}
+
+TEST(DifferentialSearch, HandPickedOrders) {
+  // The gate depends on the last slot when no outer factor above 2 has an exponent.
+  expect_same({"7", "6", "1e5", "5", "1000", "-1", "2", "2", "3"});
+  expect_same({"7", "6", "1e5", "5", "1000", "-1", "1", "2", "5"});
+  expect_same({"1", "1", "1e5", "5", "1000", "-2", "0", "30", "3", "2", "2", "5"});
+  expect_same({"1", "1", "1e4", "5", "1000", "-2", "0", "30", "2", "1", "1", "7"});
+  expect_same({"5", "4", "1e6", "5", "1000", "-1", "4", "6", "9"});
+  expect_same({"7", "6", "1e6", "5", "1000", "-1", "2", "3", "7", "11"});  // ends on an exact hit
+  expect_same({"1", "1", "1e6", "5", "1000", "-2", "0", "100000", "2", "3", "5"});  // every candidate
+  expect_same({"7", "6", "1e6", "5", "-0.5", "-1", "2", "3", "5"});  // a time out that has already passed
+}
+
+}  // namespace
