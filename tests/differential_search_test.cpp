@@ -78,6 +78,7 @@ TEST(DifferentialSearch, HandPickedOrders) {
   // The gate depends on the last slot when no outer factor above 2 has an exponent.
   expect_same({"7", "6", "1e5", "5", "1000", "-1", "2", "2", "3"});
   expect_same({"7", "6", "1e5", "5", "1000", "-1", "1", "2", "5"});
+  expect_same({"7", "6", "1e5", "5", "1000", "-1", "2", "2", "1", "5"});  // no vector is ever counted
   expect_same({"1", "1", "1e5", "5", "1000", "-2", "0", "30", "3", "2", "2", "5"});
   expect_same({"1", "1", "1e4", "5", "1000", "-2", "0", "30", "2", "1", "1", "7"});
   expect_same({"5", "4", "1e6", "5", "1000", "-1", "4", "6", "9"});

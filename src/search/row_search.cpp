@@ -15,8 +15,13 @@ namespace {
 // the largest magnitude a sum can reach, is many orders above any rounding difference
 // between those sums and the exact ones (a few units in the last place of that scale).
 constexpr double kPrefilterMargin = 1e-9;
-// Reading the clock costs more than a row; it is read after this many counted vectors.
+// Reading the clock costs more than a row; it is read after this many counted vectors,
+// or this many rows, whichever comes first.
 constexpr int64_t kClockCheckInterval = 32768;
+constexpr int64_t kRowsPerClockCheck = 4096;
+// Past the time out, a search that walks this many vectors in a row without counting one
+// stops all the same: the time out is otherwise polled only at counted vectors.
+constexpr int64_t kUncountedStretch = 1 << 20;
 constexpr int kMaxBuckets = 1 << 16;
 
 // Where each value of slot 0 puts a candidate, as a position on the circle of the last
@@ -271,11 +276,28 @@ bool walk_row(RowWalk &walk) {
 }
 
 // After the time out: one vector at a time, so the search stops at a count that is a
-// multiple of ten with the reference's message.
+// multiple of ten with the time-out message, or after a long stretch of vectors that the
+// gate turns away, which would otherwise go on with no count to poll the clock at.
 void finish_singly(RowWalk &walk) {
   walk.exponents[walk.last] = current_leftover(walk);
   walk.exponents[0] = 0;
-  continue_reference_search(walk.config, walk.table, walk.exponents, walk.result_log, walk.state);
+  int64_t uncounted = 0;
+  do {
+    int64_t counted_before = walk.state.tested_count;
+    if (process_vector(walk.config, walk.table, walk.exponents, walk.result_log, walk.state)) return;
+    uncounted = walk.state.tested_count == counted_before ? uncounted + 1 : 0;
+    if (uncounted >= kUncountedStretch && time_out_passed(walk.config, walk.state)) return;
+  } while (step_odometer(walk.exponents, walk.table.limits, walk.n));
+}
+
+// The gate opens only for a factor above 2 with a non-zero exponent, and the last slot
+// holds one only after an evaluation; so without such an enumerated factor that can take
+// a non-zero exponent, no vector is ever counted.
+bool gate_can_open(const RunConfig &config, const FactorTable &table) {
+  for (int k = 0; k < config.factor_count - 1; ++k) {
+    if (opens_gate(table.values[k], top_value(table.limits[k]))) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -288,6 +310,7 @@ void run_search(const RunConfig &config, const FactorTable &table, int *exponent
     run_single_factor_search(config, table, exponents, result_log, state);
     return;
   }
+  if (!gate_can_open(config, table)) return;  // what walking every vector would show
   RowWalk walk{config, table, exponents, result_log, state, n, n - 1, top_value(table.limits[0]) + 1,
                1.0 / table.logs[n - 1], 0.0, 0.0, 0.0, {}, {}, {}, {}, 0, true};
   walk.margin = kPrefilterMargin * (1.0 + log_scale(walk));
@@ -296,9 +319,11 @@ void run_search(const RunConfig &config, const FactorTable &table, int *exponent
   build_outer(walk);
   walk.hits.reserve(2 * static_cast<size_t>(walk.row_length));
   int64_t next_clock_check = 0;
+  int64_t rows_since_check = 0;
   do {
-    if (state.tested_count >= next_clock_check) {
+    if (state.tested_count >= next_clock_check || ++rows_since_check >= kRowsPerClockCheck) {
       next_clock_check = state.tested_count + kClockCheckInterval;
+      rows_since_check = 0;
       if (time_out_reached(config, state)) {
         finish_singly(walk);
         return;
