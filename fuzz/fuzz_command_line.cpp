@@ -36,7 +36,7 @@ std::vector<std::string> split_arguments(const uint8_t *data, size_t size) {
 // defaults when they are missing, so every other argument reads as it did.
 void bound_time_out(std::vector<std::string> &args) {
   size_t index = !args.empty() && args[0][0] == '(' ? 1 : 0;
-  index += 2;  // x and y
+  index += 2;                       // x and y
   if (index > args.size()) return;  // too few arguments: the usage pages, no search
   size_t taken = 0;
   while (taken < 3 && index < args.size() && read_int_argument(args[index].c_str()) >= 0) {

@@ -32,7 +32,11 @@ int replay(const std::string &path) {
   if (DIR *dir = opendir(path.c_str())) {
     while (dirent *entry = readdir(dir)) {
       std::string name = entry->d_name;
-      if (name != "." && name != "..") replayed += replay(path + "/" + name);
+      if (name == "." || name == "..") continue;
+      std::string child = path;
+      child += '/';
+      child += name;
+      replayed += replay(child);
     }
     closedir(dir);
   }

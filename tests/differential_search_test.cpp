@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "harness.h"
 #include "driver/driver.h"
+#include "harness.h"
 #include "search/search.h"
 
 namespace {
@@ -90,7 +90,7 @@ TEST(DifferentialSearch, HandPickedOrders) {
   expect_same({"1", "1", "1e5", "5", "1000", "-2", "0", "30", "3", "2", "2", "5"});
   expect_same({"1", "1", "1e4", "5", "1000", "-2", "0", "30", "2", "1", "1", "7"});
   expect_same({"5", "4", "1e6", "5", "1000", "-1", "4", "6", "9"});
-  expect_same({"7", "6", "1e6", "5", "1000", "-1", "2", "3", "7", "11"});  // ends on an exact hit
+  expect_same({"7", "6", "1e6", "5", "1000", "-1", "2", "3", "7", "11"});           // ends on an exact hit
   expect_same({"1", "1", "1e6", "5", "1000", "-2", "0", "100000", "2", "3", "5"});  // every candidate
   expect_same({"7", "6", "1e6", "5", "-0.5", "-1", "2", "3", "5"});  // a time out that has already passed
 }

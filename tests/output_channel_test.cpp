@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "harness.h"
 #include "driver/driver.h"
+#include "harness.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ TEST(OutputFormat, FloatingExponentsHaveAtLeastThreeDigits) {
 
 TEST(OutputFormat, LgPrecisionEdges) {
   EXPECT_EQ(format_lg(-1, 3.14159265358979), "3.14159");  // negative: as if omitted
-  EXPECT_EQ(format_lg(0, 3.14159265358979), "3");          // zero: one digit
+  EXPECT_EQ(format_lg(0, 3.14159265358979), "3");         // zero: one digit
   EXPECT_EQ(format_lg(12, 266.8709056037), "266.870905604");
   // A huge precision prints every digit of the double and stops there.
   EXPECT_EQ(format_lg(2000000000, 0.1), "0.1000000000000000055511151231257827021181583404541015625");

@@ -35,9 +35,9 @@ TEST(RatioForm, SidesAndParentheses) {
   EXPECT_EQ(ratio_form(f, {3, 0, 1}), "2^3*5/1");
   EXPECT_EQ(ratio_form(f, {-3, 0, -1}), "1/(2^3*5)");
   EXPECT_EQ(ratio_form(f, {-3, 0, 0}), "1/2^3");
-  EXPECT_EQ(ratio_form(f, {-1, 0, -1}), "1/(2*5)");       // small magnitudes still get them
-  EXPECT_EQ(ratio_form(f, {0, 12, -7}), "3^12/5^7");      // one term never does
-  EXPECT_EQ(ratio_form(f, {5, 1, 2}), "2^5*3*5^2/1");     // factor order, not size order
+  EXPECT_EQ(ratio_form(f, {-1, 0, -1}), "1/(2*5)");    // small magnitudes still get them
+  EXPECT_EQ(ratio_form(f, {0, 12, -7}), "3^12/5^7");   // one term never does
+  EXPECT_EQ(ratio_form(f, {5, 1, 2}), "2^5*3*5^2/1");  // factor order, not size order
   EXPECT_EQ(ratio_form({40000, 3}, {2, -1}), "40000^2/3");
 }
 

@@ -1,14 +1,15 @@
 // The search: the denominator bound, the acceptance rules, and the counts and accepted
 // sizes of whole searches (gate, skip rules, exact-hit stop, time out, full result log).
+#include "search/search.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 #include <vector>
 
-#include "harness.h"
 #include "driver/driver.h"
-#include "search/search.h"
+#include "harness.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ TEST(Acceptance, RangeWindowIsOpenAndSuccessiveNeedsAClearImprovement) {
   config.range_low_cents = 0;
   config.range_high_cents = 1200;
   EXPECT_TRUE(candidate_accepted(config, state, 0.3));
-  EXPECT_FALSE(candidate_accepted(config, state, 0.0));          // on the low bound
+  EXPECT_FALSE(candidate_accepted(config, state, 0.0));            // on the low bound
   EXPECT_FALSE(candidate_accepted(config, state, std::log(2.0)));  // 1200 cents exactly
   config.range_mode = false;
   EXPECT_TRUE(candidate_accepted(config, state, 0.49));

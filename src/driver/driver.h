@@ -79,9 +79,9 @@ enum class ArgumentVerdict { kArgumentsOk, kShowUsage, kZeroTarget, kBadRatio, k
 
 struct ParsedArguments {
   ArgumentVerdict verdict;
-  bool has_results_file;           // the first argument is in brackets
-  int results_name_length;         // the name starts after the "(" of argv[1]
-  int bad_factor_reading;          // the integer reading of a rejected factor
+  bool has_results_file;    // the first argument is in brackets
+  int results_name_length;  // the name starts after the "(" of argv[1]
+  int bad_factor_reading;   // the integer reading of a rejected factor
 };
 
 // The platform's atoi, but clamped to the int range instead of undefined beyond it.

@@ -43,10 +43,9 @@ constexpr int kMinExponentDigits = 3;
 struct Conversion {
   char flags[8];
   int flag_count;
-  int width;  // -1 when absent
-  int precision;  // -1 when absent
+  int width;       // -1 when absent
+  int precision;   // -1 when absent
   int long_count;  // number of 'l' modifiers
-  bool size_modifier;  // 'z'
   char conversion;
 };
 
@@ -114,22 +113,15 @@ void write_integer(TextSink &sink, const Conversion &conv, va_list &args) {
   char c_format[48];
   char buffer[kConversionBufferSize];
   int written = 0;
-  bool is_signed = conv.conversion == 'd' || conv.conversion == 'i';
   if (conv.long_count >= 2) {
     build_c_format(conv, "ll", c_format);
-    written = is_signed ? std::snprintf(buffer, sizeof buffer, c_format, va_arg(args, long long))
-                        : std::snprintf(buffer, sizeof buffer, c_format, va_arg(args, unsigned long long));
+    written = std::snprintf(buffer, sizeof buffer, c_format, va_arg(args, long long));
   } else if (conv.long_count == 1) {
     build_c_format(conv, "l", c_format);
-    written = is_signed ? std::snprintf(buffer, sizeof buffer, c_format, va_arg(args, long))
-                        : std::snprintf(buffer, sizeof buffer, c_format, va_arg(args, unsigned long));
-  } else if (conv.size_modifier) {
-    build_c_format(conv, "z", c_format);
-    written = std::snprintf(buffer, sizeof buffer, c_format, va_arg(args, size_t));
+    written = std::snprintf(buffer, sizeof buffer, c_format, va_arg(args, long));
   } else {
     build_c_format(conv, "", c_format);
-    written = is_signed ? std::snprintf(buffer, sizeof buffer, c_format, va_arg(args, int))
-                        : std::snprintf(buffer, sizeof buffer, c_format, va_arg(args, unsigned));
+    written = std::snprintf(buffer, sizeof buffer, c_format, va_arg(args, int));
   }
   write_padded(sink, conv, buffer, clamp_length(written, sizeof buffer));
 }
@@ -186,9 +178,8 @@ bool parse_conversion(const char *&cursor, va_list &args, Conversion &conv) {
     conv.precision = read_count(cursor, args, &from_argument);
     if (conv.precision < 0 && !from_argument) conv.precision = 0;  // "%.g" means precision 0
   }
-  while (*cursor == 'l' || *cursor == 'L' || *cursor == 'h' || *cursor == 'z') {
+  while (*cursor == 'l' || *cursor == 'L' || *cursor == 'h') {
     if (*cursor == 'l') ++conv.long_count;
-    if (*cursor == 'z') conv.size_modifier = true;
     ++cursor;
   }
   if (*cursor == '\0') return false;
@@ -212,16 +203,31 @@ int format_to_sink(TextSink &sink, const char *format, va_list caller_args) {
     Conversion conv;
     if (!parse_conversion(cursor, args, conv)) break;
     switch (conv.conversion) {
-      case '%': emit(sink, "%", 1); break;
-      case 'd': case 'i': case 'u': case 'x': case 'X': case 'o': write_integer(sink, conv, args); break;
+      case '%':
+        emit(sink, "%", 1);
+        break;
+      case 'd':
+      case 'i':
+        write_integer(sink, conv, args);
+        break;
       case 'c': {
         char c = static_cast<char>(va_arg(args, int));
         write_padded(sink, conv, &c, 1);
         break;
       }
-      case 's': write_string(sink, conv, va_arg(args, const char *)); break;
-      case 'e': case 'E': case 'f': case 'F': case 'g': case 'G': write_floating(sink, conv, args); break;
-      default: break;  // an unknown conversion writes nothing and takes no argument
+      case 's':
+        write_string(sink, conv, va_arg(args, const char *));
+        break;
+      case 'e':
+      case 'E':
+      case 'f':
+      case 'F':
+      case 'g':
+      case 'G':
+        write_floating(sink, conv, args);
+        break;
+      default:
+        break;  // an unknown conversion writes nothing and takes no argument
     }
   }
   va_end(args);

@@ -11,7 +11,7 @@ namespace {
 int print_side(const int *factors, const int *exponents, int count, bool denominator) {
   int written = 0;
   for (int i = 0; i < count; ++i) {
-    int magnitude = exponents[i] / 2;
+    int magnitude = exponent_magnitude(exponents[i]);
     if (is_denominator_slot(exponents[i]) != denominator || magnitude < 1) continue;
     if (written > 0) tee_printf(kTermJoin);
     if (magnitude == 1) {

@@ -1,8 +1,7 @@
 // The search loop exactly as its steps read: an odometer over every exponent vector,
 // one vector at a time. Slow but plain; the fast search must match it byte for byte.
-#include "search/search.h"
-
 #include "driver/driver.h"
+#include "search/search.h"
 
 bool step_odometer(int *exponents, const int *limits, int count) {
   int k = 0;
@@ -16,8 +15,8 @@ bool step_odometer(int *exponents, const int *limits, int count) {
   return true;
 }
 
-void continue_reference_search(const RunConfig &config, const FactorTable &table, int *exponents,
-                               double *result_log, SearchState &state) {
+void continue_reference_search(const RunConfig &config, const FactorTable &table, int *exponents, double *result_log,
+                               SearchState &state) {
   do {
     if (process_vector(config, table, exponents, result_log, state)) return;
   } while (step_odometer(exponents, table.limits, config.factor_count));

@@ -37,10 +37,10 @@ struct SlotZeroCircle {
 // The outer slots (1 .. n-2): per-value tables of their log and denominator terms, and
 // running suffix sums and counts kept up to date as the odometer moves.
 struct OuterSlots {
-  std::vector<int> offset;       // start of slot k's values in the term tables
-  std::vector<double> log_term;  // decode(v) * ln m_k
-  std::vector<double> den_term;  // |e| * ln m_k for negative exponents, else 0
-  std::vector<int> top;          // the largest folded value slot k takes
+  std::vector<int> offset;         // start of slot k's values in the term tables
+  std::vector<double> log_term;    // decode(v) * ln m_k
+  std::vector<double> den_term;    // |e| * ln m_k for negative exponents, else 0
+  std::vector<int> top;            // the largest folded value slot k takes
   std::vector<double> log_suffix;  // approximate sum of log terms of slots k .. n-2
   std::vector<double> den_suffix;
   int negative_zeros = 0;  // outer slots holding a negative zero
@@ -58,7 +58,7 @@ struct RowWalk {
   int row_length;
   double inv_ln_last;
   double margin;
-  double range_low;   // range mode: the window on a candidate's distance, widened
+  double range_low;  // range mode: the window on a candidate's distance, widened
   double range_high;
   SlotZeroCircle circle;
   OuterSlots outer;
@@ -127,7 +127,7 @@ void build_outer(RowWalk &walk) {
     outer.offset[k] = static_cast<int>(outer.log_term.size());
     for (int v = 0; v <= outer.top[k]; ++v) {
       outer.log_term.push_back(decode_exponent(v) * walk.table.logs[k]);
-      outer.den_term.push_back(is_denominator_slot(v) ? (v / 2) * walk.table.logs[k] : 0.0);
+      outer.den_term.push_back(is_denominator_slot(v) ? exponent_magnitude(v) * walk.table.logs[k] : 0.0);
     }
     count_outer_slot(walk, k, +1);
   }
@@ -153,7 +153,7 @@ bool advance_outer(RowWalk &walk) {
 double log_scale(const RowWalk &walk) {
   double scale = std::fabs(walk.state.ln_target) + walk.table.logs[walk.last];
   for (int k = 0; k < walk.last; ++k) {
-    scale += (top_value(walk.table.limits[k]) / 2 + 1) * std::fabs(walk.table.logs[k]);
+    scale += (exponent_magnitude(top_value(walk.table.limits[k])) + 1) * std::fabs(walk.table.logs[k]);
   }
   return scale;
 }
@@ -248,8 +248,8 @@ bool walk_vectors_singly(RowWalk &walk, int first, int end) {
 // those the pre-filter keeps are examined. Returns true on an exact hit.
 bool walk_gated_run(RowWalk &walk, int first) {
   int64_t before = walk.state.tested_count;
-  bool may_accept = walk.outer.negative_zeros == 0 &&
-                    !(walk.outer.den_suffix[1] > walk.config.ln_max_quotient + walk.margin);
+  bool may_accept =
+      walk.outer.negative_zeros == 0 && !(walk.outer.den_suffix[1] > walk.config.ln_max_quotient + walk.margin);
   if (may_accept) {
     collect_row_hits(walk, first);
     for (int v : walk.hits) {
@@ -311,8 +311,24 @@ void run_search(const RunConfig &config, const FactorTable &table, int *exponent
     return;
   }
   if (!gate_can_open(config, table)) return;  // what walking every vector would show
-  RowWalk walk{config, table, exponents, result_log, state, n, n - 1, top_value(table.limits[0]) + 1,
-               1.0 / table.logs[n - 1], 0.0, 0.0, 0.0, {}, {}, {}, {}, 0, true};
+  RowWalk walk{config,
+               table,
+               exponents,
+               result_log,
+               state,
+               n,
+               n - 1,
+               top_value(table.limits[0]) + 1,
+               1.0 / table.logs[n - 1],
+               0.0,
+               0.0,
+               0.0,
+               {},
+               {},
+               {},
+               {},
+               0,
+               true};
   walk.margin = kPrefilterMargin * (1.0 + log_scale(walk));
   set_range_window(walk);
   build_circle(walk);

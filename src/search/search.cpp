@@ -23,11 +23,10 @@ void start_search(const RunConfig &config, FactorTable &table, SearchState &stat
   }
 }
 
-bool denominator_within_max_quotient(double ln_max_quotient, const double *logs, const int *exponents,
-                                      int count) {
+bool denominator_within_max_quotient(double ln_max_quotient, const double *logs, const int *exponents, int count) {
   double ln_denominator = 0.0;
   for (int i = 0; i < count; ++i) {
-    if (is_denominator_slot(exponents[i])) ln_denominator += (exponents[i] / 2) * logs[i];
+    if (is_denominator_slot(exponents[i])) ln_denominator += exponent_magnitude(exponents[i]) * logs[i];
   }
   return ln_denominator <= ln_max_quotient;
 }
@@ -69,8 +68,8 @@ bool time_out_passed(const RunConfig &config, SearchState &state) {
   return true;
 }
 
-void run_single_factor_search(const RunConfig &config, const FactorTable &table, int *exponents,
-                              double *result_log, SearchState &state) {
+void run_single_factor_search(const RunConfig &config, const FactorTable &table, int *exponents, double *result_log,
+                              SearchState &state) {
   // With nothing to enumerate there is one vector: the solved exponent's two candidates.
   // 1/1 (exponent 0) is no candidate here, as it never is in the enumerated search.
   state.tested_count = 1;

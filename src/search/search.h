@@ -18,10 +18,9 @@ constexpr int64_t kClockCheckEvery = 10;  // the clock is read at every tenth te
 // Exponents are stored folded into non-negative ints: 2e for e >= 0, 2|e|+1 for e < 0.
 // The folded value 1 is a "negative zero" that marks a vector the search skips.
 inline int fold_exponent(int e) { return e >= 0 ? 2 * e : 1 - 2 * e; }
-inline int decode_exponent(int folded) {
-  return folded % 2 != 0 ? -(folded / 2) : folded / 2;
-}
+inline int decode_exponent(int folded) { return folded % 2 != 0 ? -(folded / 2) : folded / 2; }
 inline bool is_denominator_slot(int folded) { return folded % 2 != 0; }
+inline int exponent_magnitude(int folded) { return folded / 2; }
 
 // Three parallel arrays indexed like the exponent vector.
 struct FactorTable {
@@ -46,17 +45,16 @@ void start_search(const RunConfig &config, FactorTable &table, SearchState &stat
 
 // Runs the odometer until exhaustion, an exact hit or the time out. Prints every
 // accepted approximant and appends its size in cents to result_log.
-void run_search(const RunConfig &config, const FactorTable &table, int *exponents,
-                double *result_log, SearchState &state);
+void run_search(const RunConfig &config, const FactorTable &table, int *exponents, double *result_log,
+                SearchState &state);
 
 // The step-by-step loop, kept as the reference that run_search must match byte for byte.
-void run_reference_search(const RunConfig &config, const FactorTable &table, int *exponents,
-                          double *result_log, SearchState &state);
+void run_reference_search(const RunConfig &config, const FactorTable &table, int *exponents, double *result_log,
+                          SearchState &state);
 
 // True when the candidate's denominator (the product of its negative-exponent terms)
 // is at most the max quotient, compared as a sum of logarithms.
-bool denominator_within_max_quotient(double ln_max_quotient, const double *logs,
-                                     const int *exponents, int count);
+bool denominator_within_max_quotient(double ln_max_quotient, const double *logs, const int *exponents, int count);
 
 // ---- Shared by both loops ------------------------------------------------------------
 constexpr const char *kRangeLineEndFormat = " = %.*Lg\n";
@@ -80,8 +78,8 @@ bool time_out_reached(const RunConfig &config, const SearchState &state);
 bool time_out_passed(const RunConfig &config, SearchState &state);
 
 // The search over one factor: one vector, its two candidates, no gate.
-void run_single_factor_search(const RunConfig &config, const FactorTable &table, int *exponents,
-                              double *result_log, SearchState &state);
+void run_single_factor_search(const RunConfig &config, const FactorTable &table, int *exponents, double *result_log,
+                              SearchState &state);
 
 // ---- One exponent vector, step by step ----------------------------------------------
 // Both loops examine vectors through these, so every sum and comparison is the same.
@@ -101,8 +99,7 @@ bool examine_vector(const RunConfig &config, const FactorTable &table, int *expo
 
 // The folded value examine_vector leaves in the last slot for this vector: the solved
 // exponent a when the vector is skipped, a + 1 when both candidates were looked at.
-int solved_last_slot(const RunConfig &config, const FactorTable &table, const SearchState &state,
-                     const int *exponents);
+int solved_last_slot(const RunConfig &config, const FactorTable &table, const SearchState &state, const int *exponents);
 
 // Steps the odometer over slots 0 .. n-2, slot 0 fastest, each slot running through the
 // folded values 0 .. its limit. Returns false when the carry leaves slot n-2.
@@ -114,5 +111,5 @@ bool process_vector(const RunConfig &config, const FactorTable &table, int *expo
 
 // The reference loop from the odometer position in exponents (the last slot as the
 // previous evaluation left it) to the end of the search.
-void continue_reference_search(const RunConfig &config, const FactorTable &table, int *exponents,
-                               double *result_log, SearchState &state);
+void continue_reference_search(const RunConfig &config, const FactorTable &table, int *exponents, double *result_log,
+                               SearchState &state);

@@ -80,8 +80,8 @@ bool text_matches(const std::string &what, std::string expected, const std::stri
   std::vector<std::string> got = split_lines(actual);
   for (size_t i = 0; i < want.size() || i < got.size(); ++i) {
     if (i < want.size() && i < got.size() && line_matches(want[i], got[i])) continue;
-    std::cerr << what << " differs at line " << i + 1 << "\n  expected: "
-              << (i < want.size() ? "[" + want[i] + "]" : "(end of text)")
+    std::cerr << what << " differs at line " << i + 1
+              << "\n  expected: " << (i < want.size() ? "[" + want[i] + "]" : "(end of text)")
               << "\n  actual:   " << (i < got.size() ? "[" + got[i] + "]" : "(end of text)") << "\n";
     return false;
   }
