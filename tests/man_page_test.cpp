@@ -1,0 +1,76 @@
+// The manual page's examples are real: each names an end-to-end case whose command line
+// and expected output the page shows, line for line.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> read_lines(const std::string &path) {
+  std::ifstream in(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::string trim_right(std::string text) {
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\r')) text.pop_back();
+  return text;
+}
+
+// The page's roff escapes that examples use: \- for a minus sign, \e for a backslash.
+std::string unescape(const std::string &line) {
+  std::string text;
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '\\' && i + 1 < line.size() && (line[i + 1] == '-' || line[i + 1] == 'e')) {
+      text += line[i + 1] == '-' ? '-' : '\\';
+      ++i;
+    } else {
+      text += line[i];
+    }
+  }
+  return text;
+}
+
+struct Example {
+  std::string case_name;
+  std::vector<std::string> args;
+  std::vector<std::string> output;
+};
+
+std::vector<Example> page_examples() {
+  std::vector<std::string> page = read_lines(RATIOHUNT_SOURCE_DIR "/docs/ratiohunt.1");
+  std::vector<Example> examples;
+  const std::string marker = ".\\\" case: ";
+  for (size_t i = 0; i < page.size(); ++i) {
+    if (page[i].compare(0, marker.size(), marker) != 0) continue;
+    Example example;
+    example.case_name = page[i].substr(marker.size());
+    while (i < page.size() && page[i] != ".EX") ++i;
+    std::istringstream command(unescape(page[++i]));
+    for (std::string word; command >> word;) {
+      if (word != "$" && word != "ratiohunt" && word != "</dev/null") example.args.push_back(word);
+    }
+    for (++i; i < page.size() && page[i] != ".EE"; ++i) example.output.push_back(trim_right(unescape(page[i])));
+    examples.push_back(example);
+  }
+  return examples;
+}
+
+TEST(ManPage, EveryExampleIsAnEndToEndCase) {
+  std::vector<Example> examples = page_examples();
+  ASSERT_GE(examples.size(), 3u);
+  for (const Example &example : examples) {
+    std::string case_path = RATIOHUNT_SOURCE_DIR "/tests/e2e/cases/" + example.case_name;
+    std::vector<std::string> args = read_lines(case_path + ".args");
+    EXPECT_EQ(example.args, args) << example.case_name;
+    std::vector<std::string> expected;
+    for (const std::string &line : read_lines(case_path + ".out")) expected.push_back(trim_right(line));
+    EXPECT_EQ(example.output, expected) << example.case_name;
+  }
+}
+
+}  // namespace
