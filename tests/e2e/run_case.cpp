@@ -167,7 +167,7 @@ int main(int argc, char **argv) {
   ok = text_matches("stdout", expected, actual, crlf) && ok;
   if (!read_file(case_path + ".err", expected)) expected.clear();
   read_file(scratch + "/stderr", actual);
-  ok = text_matches("stderr", expected, actual, false) && ok;
+  ok = text_matches("stderr", expected, actual, crlf) && ok;
 
   std::string case_folder = case_path.substr(0, case_path.rfind('/') + 1);
   std::string file_prefix = case_path.substr(case_folder.size()) + ".file.";
