@@ -83,6 +83,21 @@ TEST(OutputChannel, ResultsFileGetsTheSameBytes) {
   EXPECT_EQ(std::string(buffer, got), "1e+006 and 100%\n");
 }
 
+TEST(OutputChannel, RunsInOneProcessShareNothing) {
+  std::string path = testing::TempDir() + "ratiohunt_first_run.txt";
+  std::string fresh = capture_run({"7", "6"});
+  capture_run({"(" + path + ")", "3", "2"});
+  EXPECT_EQ(capture_run({"7", "6"}), fresh);  // no header, no file left open from the run before
+  FILE *file = std::fopen(path.c_str(), "r");
+  ASSERT_NE(file, nullptr);
+  std::string text(8192, '\0');
+  text.resize(std::fread(&text[0], 1, text.size(), file));
+  std::fclose(file);
+  std::remove(path.c_str());
+  EXPECT_NE(text.find("3/2 = 701.955000865 cents "), std::string::npos);
+  EXPECT_EQ(text.find("7/6"), std::string::npos);
+}
+
 TEST(OutputChannel, UnopenableResultsFileLeavesTheConsoleAlone) {
   std::string console = capture_output([] {
     open_results_file("/nonexistent-folder/out.txt");
