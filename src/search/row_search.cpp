@@ -53,17 +53,17 @@ struct RowWalk {
   int *exponents;
   double *result_log;
   SearchState &state;
-  int n;
-  int last;
-  int row_length;
-  double inv_ln_last;
-  double margin;
-  double range_low;  // range mode: the window on a candidate's distance, widened
-  double range_high;
-  SlotZeroCircle circle;
-  OuterSlots outer;
-  std::vector<int> hits;
-  std::vector<int> scratch;
+  int n = 0;
+  int last = 0;
+  int row_length = 0;
+  double inv_ln_last = 0.0;
+  double margin = 0.0;
+  double range_low = 0.0;  // range mode: the window on a candidate's distance, widened
+  double range_high = 0.0;
+  SlotZeroCircle circle{};
+  OuterSlots outer{};
+  std::vector<int> hits{};
+  std::vector<int> scratch{};
   // The last slot as the previous evaluation left it, which the gate reads. After a row
   // walked at once it is the row's last vector's, computed only when a gate needs it.
   int leftover = 0;
@@ -311,24 +311,11 @@ void run_search(const RunConfig &config, const FactorTable &table, int *exponent
     return;
   }
   if (!gate_can_open(config, table)) return;  // what walking every vector would show
-  RowWalk walk{config,
-               table,
-               exponents,
-               result_log,
-               state,
-               n,
-               n - 1,
-               top_value(table.limits[0]) + 1,
-               1.0 / table.logs[n - 1],
-               0.0,
-               0.0,
-               0.0,
-               {},
-               {},
-               {},
-               {},
-               0,
-               true};
+  RowWalk walk{config, table, exponents, result_log, state};
+  walk.n = n;
+  walk.last = n - 1;
+  walk.row_length = top_value(table.limits[0]) + 1;
+  walk.inv_ln_last = 1.0 / table.logs[n - 1];
   walk.margin = kPrefilterMargin * (1.0 + log_scale(walk));
   set_range_window(walk);
   build_circle(walk);
