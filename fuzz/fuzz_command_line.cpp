@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/driver.h"
+#include "driver/command_line.h"
+#include "driver/run.h"
 
 namespace {
 

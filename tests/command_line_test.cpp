@@ -1,13 +1,13 @@
 // Reading the command line: the number conversions, the positional grammar with its
 // optional items, the argument errors, and the factor limits.
+#include "driver/command_line.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cmath>
 #include <string>
 #include <vector>
-
-#include "driver/driver.h"
 
 namespace {
 
@@ -21,9 +21,8 @@ Reading read(const std::vector<std::string> &args) {
   std::vector<const char *> argv{"ratiohunt"};
   for (const std::string &arg : args) argv.push_back(arg.c_str());
   Reading reading{};
-  std::vector<int> values(argv.size() + kMinArrayEntries, -1);
-  reading.parsed = read_command_line(static_cast<int>(argv.size()), argv.data(), reading.config, values.data());
-  reading.factors.assign(values.begin(), values.begin() + reading.config.factor_count);
+  reading.parsed = read_command_line(static_cast<int>(argv.size()), argv.data(), reading.config);
+  reading.factors = reading.config.search.factors;
   return reading;
 }
 
@@ -49,12 +48,12 @@ TEST(ReadArgument, DecimalReadingIsStrtod) {
 TEST(Grammar, DefaultsHoldWhenArgumentsRunOut) {
   Reading r = read({"7", "6"});
   EXPECT_EQ(r.parsed.verdict, ArgumentVerdict::kArgumentsOk);
-  EXPECT_EQ(r.config.x, 7.0);
-  EXPECT_EQ(r.config.y, 6.0);
+  EXPECT_EQ(r.config.search.x, 7.0);
+  EXPECT_EQ(r.config.search.y, 6.0);
   EXPECT_EQ(r.config.max_quotient, 1000000.0);
   EXPECT_EQ(r.config.precision, 5);
-  EXPECT_EQ(r.config.time_out_seconds, 4.0);
-  EXPECT_FALSE(r.config.range_mode);
+  EXPECT_EQ(r.config.search.time_out_seconds, 4.0);
+  EXPECT_FALSE(r.config.search.range_mode);
   EXPECT_EQ(r.factors, (std::vector<int>{2, 3, 5}));  // the 5-limit search, as the usage page says
 }
 
@@ -62,36 +61,36 @@ TEST(Grammar, ModeArgumentMayBeLeftOutAfterThreeNumbers) {
   Reading with_mode = read({"7", "6", "1000000", "5", "4", "-1", "2", "3", "5"});
   Reading without = read({"7", "6", "1000000", "5", "4", "2", "3", "5"});
   EXPECT_EQ(with_mode.factors, without.factors);
-  EXPECT_EQ(with_mode.config.time_out_seconds, without.config.time_out_seconds);
+  EXPECT_EQ(with_mode.config.search.time_out_seconds, without.config.search.time_out_seconds);
   EXPECT_EQ(with_mode.config.precision, without.config.precision);
 }
 
 TEST(Grammar, OptionalNumbersStopAtTheFirstNegative) {
   Reading r = read({"7", "6", "1e8", "-1", "2", "3", "5"});
   EXPECT_EQ(r.config.max_quotient, 1e8);
-  EXPECT_EQ(r.config.ln_max_quotient, std::log(1e8));
+  EXPECT_EQ(r.config.search.ln_max_quotient, std::log(1e8));
   EXPECT_EQ(r.config.precision, 5);
-  EXPECT_EQ(r.config.time_out_seconds, 4.0);
+  EXPECT_EQ(r.config.search.time_out_seconds, 4.0);
 
   Reading lone = read({"7", "6", "1000000", "5", "2", "3", "5"});
-  EXPECT_EQ(lone.config.time_out_seconds, 2.0);
+  EXPECT_EQ(lone.config.search.time_out_seconds, 2.0);
   EXPECT_EQ(lone.factors, (std::vector<int>{3, 5}));
 }
 
 TEST(Grammar, RangeModeTakesTwoBoundsOrKeepsDefaults) {
   Reading r = read({"1", "1", "-2", "0", "5.5", "3", "2", "5"});
-  EXPECT_TRUE(r.config.range_mode);
-  EXPECT_EQ(r.config.range_low_cents, 0.0);
-  EXPECT_EQ(r.config.range_high_cents, 5.5);
+  EXPECT_TRUE(r.config.search.range_mode);
+  EXPECT_EQ(r.config.search.range_low_cents, 0.0);
+  EXPECT_EQ(r.config.search.range_high_cents, 5.5);
   EXPECT_EQ(r.factors, (std::vector<int>{3, 2, 5}));
 
   Reading missing = read({"1", "1", "-2", "10"});
-  EXPECT_TRUE(missing.config.range_mode);
-  EXPECT_EQ(missing.config.range_low_cents, 10.0);
-  EXPECT_EQ(missing.config.range_high_cents, 60.0);
+  EXPECT_TRUE(missing.config.search.range_mode);
+  EXPECT_EQ(missing.config.search.range_low_cents, 10.0);
+  EXPECT_EQ(missing.config.search.range_high_cents, 60.0);
 
   Reading other_mode = read({"1", "1", "-7", "3", "5"});
-  EXPECT_FALSE(other_mode.config.range_mode);
+  EXPECT_FALSE(other_mode.config.search.range_mode);
   EXPECT_EQ(other_mode.factors, (std::vector<int>{3, 5}));
 }
 
@@ -104,7 +103,7 @@ TEST(Grammar, ResultsFileName) {
   Reading closed = read({"(out.txt)", "7", "6"});
   EXPECT_TRUE(closed.parsed.has_results_file);
   EXPECT_EQ(closed.parsed.results_name_length, 7);
-  EXPECT_EQ(closed.config.x, 7.0);
+  EXPECT_EQ(closed.config.search.x, 7.0);
   EXPECT_EQ(read({"(out.txt", "7", "6"}).parsed.results_name_length, 7);
   EXPECT_EQ(read({"(a)b", "7", "6"}).parsed.results_name_length, 3);  // only a final ")" goes
   EXPECT_EQ(read({"()", "7", "6"}).parsed.results_name_length, 0);
@@ -140,19 +139,7 @@ TEST(Grammar, FactorErrors) {
 }
 
 TEST(Grammar, NanTimeOutKeepsTheDefault) {
-  EXPECT_EQ(read({"7", "6", "1e6", "5", "nan"}).config.time_out_seconds, 4.0);
-}
-
-TEST(FactorLimit, FoldedLimitsFromTheMaxQuotient) {
-  double ln_million = std::log(1000000.0);
-  EXPECT_EQ(factor_limit(2, ln_million), 38);
-  EXPECT_EQ(factor_limit(3, ln_million), 24);
-  EXPECT_EQ(factor_limit(5, ln_million), 16);
-  EXPECT_EQ(factor_limit(10, ln_million), 12);  // 10^6 exactly: the slack keeps it in
-  EXPECT_EQ(factor_limit(1, ln_million), 0);
-  EXPECT_EQ(factor_limit(2, std::log(0.0)), 0);
-  EXPECT_EQ(factor_limit(2, std::log(-1.0)), 0);
-  EXPECT_LT(factor_limit(2, std::log(0.5)), 0);
+  EXPECT_EQ(read({"7", "6", "1e6", "5", "nan"}).config.search.time_out_seconds, 4.0);
 }
 
 TEST(TargetAsInt, TruncatesAndClamps) {

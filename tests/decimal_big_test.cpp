@@ -1,13 +1,13 @@
 // The decimal big integer: limb arithmetic and carries, the text form with its inner
 // zeros, and exact numerals far beyond 64 bits, including multipliers above 16 bits.
+#include "present/decimal_big.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "present/present.h"
 
 namespace {
 
@@ -32,9 +32,8 @@ std::string power_by_decimal_digits(int base, int count) {
 // DecimalBig is 20 KB; the tests keep theirs on the heap.
 struct Number {
   std::unique_ptr<DecimalBig> big = std::make_unique<DecimalBig>();
-  std::vector<char> text = std::vector<char>(kDecimalBigTextSize);
   Number() { decimal_big_set(*big, 1); }
-  std::string str() { return decimal_big_to_text(*big, text.data()); }
+  std::string str() const { return decimal_big_to_text(*big); }
   std::vector<int> limbs() const { return std::vector<int>(big->limbs, big->limbs + big->length); }
 };
 

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "driver/driver.h"
 #include "harness.h"
 #include "search/search.h"
 
@@ -68,11 +67,12 @@ std::string without_elapsed_time(std::string text) {
 int64_t expect_same(const std::vector<std::string> &args) {
   SearchOutcome reference = search_with(args, run_reference_search);
   SearchOutcome fast = search_with(args, run_search);
-  EXPECT_EQ(without_elapsed_time(fast.output), without_elapsed_time(reference.output)) << joined(args);
-  EXPECT_EQ(fast.state.tested_count, reference.state.tested_count) << joined(args);
-  EXPECT_EQ(fast.state.found_count, reference.state.found_count) << joined(args);
-  EXPECT_EQ(fast.state.best_error, reference.state.best_error) << joined(args);
-  return reference.state.tested_count;
+  EXPECT_EQ(without_elapsed_time(fast.text), without_elapsed_time(reference.text)) << joined(args);
+  EXPECT_EQ(fast.summary.tested, reference.summary.tested) << joined(args);
+  EXPECT_EQ(fast.summary.accepted, reference.summary.accepted) << joined(args);
+  EXPECT_EQ(fast.summary.end, reference.summary.end) << joined(args);
+  EXPECT_EQ(fast.summary.best_error, reference.summary.best_error) << joined(args);
+  return reference.summary.tested;
 }
 
 TEST(DifferentialSearch, SeededRandomCommandLines) {

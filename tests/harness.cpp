@@ -1,6 +1,13 @@
 // Binds the output channel to a temporary file for one piece of code and reads it back,
-// and sets up searches from command lines the way the program does.
+// and runs searches from command lines the way the program does.
 #include "harness.h"
+
+#include <cstdio>
+
+#include "driver/command_line.h"
+#include "driver/output_channel.h"
+#include "driver/run.h"
+#include "present/text_renderer.h"
 
 namespace {
 
@@ -21,6 +28,26 @@ std::vector<const char *> program_argv(const std::vector<std::string> &args) {
   return argv;
 }
 
+// Keeps every approximant and, when given one, passes everything on to a renderer.
+class RecordingSink : public ResultSink {
+ public:
+  RecordingSink(SearchOutcome &outcome, TextRenderer *renderer) : outcome_(outcome), renderer_(renderer) {}
+  void approximant(const Approximant &found) override {
+    outcome_.records.push_back(Record{std::vector<int>(found.exponents, found.exponents + found.count), found.log_size,
+                                      found.cents, found.distance});
+    if (outcome_.result_log.size() < static_cast<size_t>(kResultLogCapacity))
+      outcome_.result_log.push_back(found.cents);
+    if (renderer_ != nullptr) renderer_->approximant(found);
+  }
+  void finished(const SearchSummary &summary) override {
+    if (renderer_ != nullptr) renderer_->finished(summary);
+  }
+
+ private:
+  SearchOutcome &outcome_;
+  TextRenderer *renderer_;
+};
+
 }  // namespace
 
 std::string capture_output(const std::function<void()> &body) {
@@ -40,36 +67,16 @@ std::string capture_run(const std::vector<std::string> &args) {
   return read_back(console);
 }
 
-std::vector<int> fold_all(const std::vector<int> &exponents) {
-  std::vector<int> folded;
-  for (int e : exponents) folded.push_back(fold_exponent(e));
-  return folded;
-}
-
-SearchOutcome search_with(const std::vector<std::string> &args, SearchLoop loop, FILE *console) {
+SearchOutcome search_with(const std::vector<std::string> &args, SearchLoop loop, bool render_text) {
   std::vector<const char *> argv = program_argv(args);
-  size_t n = argv.size() + kMinArrayEntries;
-  std::vector<int> values(n), limits(n), exponents(n);
-  std::vector<double> logs(n);
-  SearchOutcome outcome{};
-  outcome.result_log.assign(kResultLogCapacity, 0.0);
-  RunConfig config{};
-  ParsedArguments parsed = read_command_line(static_cast<int>(argv.size()), argv.data(), config, values.data());
+  SearchOutcome outcome;
+  RunConfig config;
+  ParsedArguments parsed = read_command_line(static_cast<int>(argv.size()), argv.data(), config);
   outcome.arguments_ok = parsed.verdict == ArgumentVerdict::kArgumentsOk;
   if (!outcome.arguments_ok) return outcome;
-  FactorTable table{values.data(), logs.data(), limits.data()};
-  fill_factor_table(config, table);
-  auto search = [&] {
-    start_search(config, table, outcome.state);
-    loop(config, table, exponents.data(), outcome.result_log.data(), outcome.state);
-  };
-  if (console == nullptr) {
-    outcome.output = capture_output(search);
-  } else {
-    open_output_channel(console, nullptr);
-    search();
-    close_output_channel();
-  }
-  outcome.result_log.resize(static_cast<size_t>(outcome.state.found_count));
+  TextRenderer renderer(config.search, config.max_quotient, config.precision,
+                        [&outcome](const std::string &text) { outcome.text += text; });
+  RecordingSink sink(outcome, render_text ? &renderer : nullptr);
+  outcome.summary = loop(config.search, sink);
   return outcome;
 }

@@ -1,13 +1,12 @@
 // Test and benchmark harness: runs code with the output channel bound to a scratch
-// console and returns what it printed; runs a search loop on a command line.
+// console and returns what it printed; runs a search loop on a command line and keeps
+// what it handed to its sink.
 #pragma once
 
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "driver/driver.h"
 #include "search/search.h"
 
 std::string capture_output(const std::function<void()> &body);
@@ -16,18 +15,24 @@ std::string capture_output(const std::function<void()> &body);
 // console input, and returns its console output.
 std::string capture_run(const std::vector<std::string> &args);
 
-// The folded form of signed exponents, as the printers take them.
-std::vector<int> fold_all(const std::vector<int> &exponents);
+using SearchLoop = SearchSummary (*)(const SearchParams &, ResultSink &);
 
-using SearchLoop = void (*)(const RunConfig &, const FactorTable &, int *, double *, SearchState &);
-
-struct SearchOutcome {
-  bool arguments_ok;
-  SearchState state;
-  std::vector<double> result_log;  // the found count's entries
-  std::string output;              // empty when the search wrote to a given console
+// An accepted approximant as the sink received it.
+struct Record {
+  std::vector<int> exponents;
+  double log_size;
+  double cents;
+  double distance;
 };
 
-// Reads args (program name added) as the command line, sets up the factor table and
-// runs the search loop, with its output going to console, or captured when it is null.
-SearchOutcome search_with(const std::vector<std::string> &args, SearchLoop loop, FILE *console = nullptr);
+struct SearchOutcome {
+  bool arguments_ok = false;
+  SearchSummary summary;
+  std::vector<Record> records;
+  std::vector<double> result_log;  // the sizes in cents the report lists (at most 1000)
+  std::string text;                // the text rendering: approximants, then the report
+};
+
+// Reads args (program name added) as the command line and runs the search loop on it.
+// Without render_text only the counts and records are kept (for benchmarks).
+SearchOutcome search_with(const std::vector<std::string> &args, SearchLoop loop, bool render_text = true);

@@ -4,14 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "harness.h"
-#include "present/present.h"
+#include "present/approximant_text.h"
 
 namespace {
 
 std::string monzo(const std::vector<int> &factors, const std::vector<int> &exponents) {
-  std::vector<int> folded = fold_all(exponents);
-  return capture_output([&] { print_monzo(factors.data(), folded.data(), static_cast<int>(factors.size())); });
+  return monzo_line(factors.data(), exponents.data(), static_cast<int>(factors.size()));
 }
 
 TEST(Monzo, WorkedExamples) {

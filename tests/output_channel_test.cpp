@@ -1,64 +1,15 @@
-// The output channel: printf conventions of the console platform (three-digit exponents,
-// %Lg taking a double), verbatim strings, and the tee to the results file.
+// The output channel: long messages written whole, the same bytes to the console and
+// the results file, and runs in one process that share nothing.
+#include "driver/output_channel.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 
-#include "driver/driver.h"
 #include "harness.h"
 
 namespace {
-
-std::string format(const char *fmt, double value) {
-  char buffer[8192];
-  format_message(buffer, sizeof buffer, fmt, value);
-  return buffer;
-}
-
-std::string format_lg(int precision, double value) {
-  char buffer[8192];
-  format_message(buffer, sizeof buffer, "%.*Lg", precision, value);
-  return buffer;
-}
-
-TEST(OutputFormat, FloatingExponentsHaveAtLeastThreeDigits) {
-  EXPECT_EQ(format("%g", 1000000.0), "1e+006");
-  EXPECT_EQ(format("%.7g", 1000000.0), "1000000");
-  EXPECT_EQ(format_lg(5, 0.000015), "1.5e-005");
-  EXPECT_EQ(format("%g", 1.23e100), "1.23e+100");
-  EXPECT_EQ(format("%.12g", 1e-300), "1e-300");
-  EXPECT_EQ(format("%e", 2.5), "2.500000e+000");
-  EXPECT_EQ(format_lg(5, 2.2737367544323206e-13), "2.2737e-013");
-  EXPECT_EQ(format("%g", 266.870905604), "266.871");
-  EXPECT_EQ(format("%g", -1.0 / 0.0), "-inf");
-}
-
-TEST(OutputFormat, LgPrecisionEdges) {
-  EXPECT_EQ(format_lg(-1, 3.14159265358979), "3.14159");  // negative: as if omitted
-  EXPECT_EQ(format_lg(0, 3.14159265358979), "3");         // zero: one digit
-  EXPECT_EQ(format_lg(12, 266.8709056037), "266.870905604");
-  // A huge precision prints every digit of the double and stops there.
-  EXPECT_EQ(format_lg(2000000000, 0.1), "0.1000000000000000055511151231257827021181583404541015625");
-  EXPECT_EQ(format_lg(2000000000, 1e300).size(), 301u);
-}
-
-TEST(OutputFormat, StringsAndPercentSignsAreVerbatim) {
-  char buffer[256];
-  format_message(buffer, sizeof buffer, " %s", "1e+06");
-  EXPECT_STREQ(buffer, " 1e+06");
-  format_message(buffer, sizeof buffer, "%s|%%|%d", "50%d", 7);
-  EXPECT_STREQ(buffer, "50%d|%|7");
-  format_message(buffer, sizeof buffer, "%lld %d^%c %04d", 5000000000LL, 3, 'b', 42);
-  EXPECT_STREQ(buffer, "5000000000 3^b 0042");
-}
-
-TEST(OutputFormat, ShortBufferIsCutAndTerminated) {
-  char buffer[8];
-  int length = format_message(buffer, sizeof buffer, "%s", "abcdefghijkl");
-  EXPECT_EQ(length, 12);
-  EXPECT_STREQ(buffer, "abcdefg");
-}
 
 TEST(OutputChannel, LongMessagesAreWrittenInFull) {
   std::string long_text(5000, 'x');

@@ -5,14 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "harness.h"
-#include "present/present.h"
+#include "present/approximant_text.h"
 
 namespace {
 
 std::string ratio_form(const std::vector<int> &factors, const std::vector<int> &exponents) {
-  std::vector<int> folded = fold_all(exponents);
-  return capture_output([&] { print_ratio_form(factors.data(), folded.data(), static_cast<int>(factors.size())); });
+  return ratio_formula(factors.data(), exponents.data(), static_cast<int>(factors.size()));
 }
 
 TEST(RatioForm, WorkedExamples) {

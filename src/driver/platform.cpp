@@ -1,9 +1,8 @@
-// The few things that differ between console platforms, one small function each:
-// the process clock, the local date line and whether a stream is a terminal.
-#include <chrono>
-#include <ctime>
+// The few things that differ between operating systems, one small function each: the
+// local date line and whether a stream is a terminal.
+#include "driver/platform.h"
 
-#include "driver/driver.h"
+#include <ctime>
 
 #ifdef _WIN32
 #include <io.h>
@@ -11,11 +10,12 @@
 #include <unistd.h>
 #endif
 
-int64_t process_clock_ms() {
-  // Wall-clock time from a steady clock: CPU time would stretch the time out on a busy machine.
-  auto since_epoch = std::chrono::steady_clock::now().time_since_epoch();
-  return std::chrono::duration_cast<std::chrono::milliseconds>(since_epoch).count();
-}
+namespace {
+
+constexpr const char *kDateAfterHourFormat = "%p %A, %B %d, %Y %Z";
+constexpr size_t kDateRestSize = 128;
+
+}  // namespace
 
 bool format_local_date(char *buffer, size_t size) {
   std::time_t now = std::time(nullptr);
@@ -24,7 +24,7 @@ bool format_local_date(char *buffer, size_t size) {
   if (local == nullptr) return false;
   // The hour on the 12-hour clock without a leading zero, which strftime cannot give portably.
   int hour = local->tm_hour % 12 == 0 ? 12 : local->tm_hour % 12;
-  char rest[kDateBufferSize];
+  char rest[kDateRestSize];
   if (std::strftime(rest, sizeof rest, kDateAfterHourFormat, local) == 0) return false;
   std::snprintf(buffer, size, "%d %s", hour, rest);
   return true;

@@ -1,53 +1,36 @@
-// One run of the program from its command line to its teardown: allocation of the
-// per-run arrays, the argument checks, the headers, the search and the report.
-// Every path waits for one key and returns 0, and frees all it allocated.
-#include <cstdlib>
+// One run of the program from its command line to its end: the argument checks, the
+// run and search headers, the search with its results rendered as text, the report and
+// the key wait before exit.
+#include "driver/run.h"
+
+#include <new>
 #include <string>
 
-#include "driver/driver.h"
+#include "driver/command_line.h"
+#include "driver/output_channel.h"
+#include "present/text_renderer.h"
 #include "search/search.h"
 
 namespace {
 
-struct RunArrays {
-  int *factor_values;
-  int *exponents;
-  double *factor_logs;
-  int *factor_limits;
-  double *result_log;
-  int entries;
-};
+constexpr const char *kOutOfMemoryFormat = "Out of memory, %g Kb extra needed";
 
-bool allocate_run_arrays(int argc, RunArrays &arrays) {
-  arrays.entries = argc > kMinArrayEntries ? argc : kMinArrayEntries;
-  size_t n = static_cast<size_t>(arrays.entries);
-  arrays.factor_values = static_cast<int *>(std::calloc(n, sizeof(int)));
-  arrays.exponents = static_cast<int *>(std::calloc(n, sizeof(int)));
-  arrays.factor_logs = static_cast<double *>(std::calloc(n, sizeof(double)));
-  arrays.factor_limits = static_cast<int *>(std::calloc(n, sizeof(int)));
-  arrays.result_log = static_cast<double *>(std::calloc(kResultLogCapacity, sizeof(double)));
-  return arrays.factor_values != nullptr && arrays.exponents != nullptr && arrays.factor_logs != nullptr &&
-         arrays.factor_limits != nullptr && arrays.result_log != nullptr;
-}
-
-void free_run_arrays(RunArrays &arrays) {
-  std::free(arrays.factor_logs);
-  std::free(arrays.factor_values);
-  std::free(arrays.factor_limits);
-  std::free(arrays.exponents);
-  std::free(arrays.result_log);
-  arrays = RunArrays{};
-}
-
-void report_out_of_memory(const RunArrays &arrays) {
-  double bytes = 20.0 * arrays.entries + sizeof(double) * kResultLogCapacity;
+void report_out_of_memory(int argc) {
+  // About what a run needs besides its search: the factor arrays and the result log.
+  double bytes = 20.0 * (argc > 4 ? argc : 4) + sizeof(double) * kResultLogCapacity;
   tee_printf(kOutOfMemoryFormat, bytes / 1024);
   wait_for_key();
 }
 
-void run_with_arrays(int argc, const char *const *argv, RunArrays &arrays) {
-  RunConfig config{};
-  ParsedArguments parsed = read_command_line(argc, argv, config, arrays.factor_values);
+void run_search_as_text(const RunConfig &config) {
+  TextRenderer renderer(config.search, config.max_quotient, config.precision, write_output);
+  renderer.write_search_header();
+  run_search(config.search, renderer);
+}
+
+void run_program(int argc, const char *const *argv) {
+  RunConfig config;
+  ParsedArguments parsed = read_command_line(argc, argv, config);
   if (parsed.verdict == ArgumentVerdict::kShowUsage) {
     print_usage_pages();
     return;
@@ -62,13 +45,7 @@ void run_with_arrays(int argc, const char *const *argv, RunArrays &arrays) {
     wait_for_key();
     return;
   }
-  FactorTable table{arrays.factor_values, arrays.factor_logs, arrays.factor_limits};
-  fill_factor_table(config, table);
-  SearchState state{};
-  start_search(config, table, state);
-  print_search_header(config, table.values);
-  run_search(config, table, arrays.exponents, arrays.result_log, state);
-  print_report(config, state, arrays.result_log);
+  run_search_as_text(config);
   wait_for_key();
 }
 
@@ -76,13 +53,11 @@ void run_with_arrays(int argc, const char *const *argv, RunArrays &arrays) {
 
 int run_ratiohunt(int argc, const char *const *argv, FILE *console_out, FILE *console_in) {
   open_output_channel(console_out, console_in);
-  RunArrays arrays{};
-  if (allocate_run_arrays(argc, arrays)) {
-    run_with_arrays(argc, argv, arrays);
-  } else {
-    report_out_of_memory(arrays);
+  try {
+    run_program(argc, argv);
+  } catch (const std::bad_alloc &) {
+    report_out_of_memory(argc);
   }
-  free_run_arrays(arrays);
   close_output_channel();
   return 0;
 }

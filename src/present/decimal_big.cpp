@@ -1,8 +1,15 @@
 // Exact non-negative integers of up to 40000 decimal digits, in base-10000 limbs, with
 // just what the monzo line needs: set, multiply by a small integer, power, and text.
+#include "present/decimal_big.h"
+
 #include <cstdio>
 
-#include "present/present.h"
+namespace {
+
+constexpr const char *kLeadingLimbFormat = "%d";
+constexpr const char *kInnerLimbFormat = "%04d";
+
+}  // namespace
 
 void decimal_big_set(DecimalBig &number, int value) {
   number.length = 1;
@@ -31,12 +38,16 @@ void decimal_big_power(DecimalBig &number, int multiplier, int count) {
   for (int i = 0; i < count; ++i) decimal_big_multiply(number, multiplier);
 }
 
-char *decimal_big_to_text(const DecimalBig &number, char *text) {
+std::string decimal_big_to_text(const DecimalBig &number) {
   int top = number.length - 1;
-  int written = std::snprintf(text, kDecimalBigTextSize, kLeadingLimbFormat, number.limbs[top]);
+  std::string text;
+  text.reserve(4 * static_cast<size_t>(number.length));
+  char limb[8];
+  std::snprintf(limb, sizeof limb, kLeadingLimbFormat, number.limbs[top]);
+  text += limb;
   for (int k = top - 1; k >= 0; --k) {
-    written += std::snprintf(text + written, static_cast<size_t>(kDecimalBigTextSize - written), kInnerLimbFormat,
-                             number.limbs[k]);
+    std::snprintf(limb, sizeof limb, kInnerLimbFormat, number.limbs[k]);
+    text += limb;
   }
   return text;
 }

@@ -1,26 +1,45 @@
-// The monzo line of range mode: the signed exponents between "[" and ">", grouped by
-// commas after the 2nd, 5th, 8th ... entry, then the exact numerator and denominator.
-#include "driver/driver.h"
-#include "present/present.h"
-#include "search/search.h"
+// The monzo line of range mode, the signed exponents between "[" and ">" grouped by
+// commas after the 2nd, 5th, 8th ... entry, and the exact ratio it closes with.
+#include <memory>
 
-void print_monzo(const int *factors, const int *exponents, int count) {
-  DecimalBig numerator;
-  DecimalBig denominator;
-  decimal_big_set(numerator, 1);
-  decimal_big_set(denominator, 1);
-  tee_printf(kMonzoOpen);
+#include "present/approximant_text.h"
+#include "present/decimal_big.h"
+#include "present/text_format.h"
+
+namespace {
+
+constexpr const char *kMonzoOpen = "[";
+constexpr const char *kMonzoEntrySeparator = " ";
+constexpr const char *kMonzoExponentFormat = "%d";
+constexpr const char *kMonzoGroupMark = ",";
+constexpr const char *kMonzoCloseFormat = "> = %s : %s";
+
+// The first group holds two exponents, every later group three.
+bool ends_group(int index) { return (index + 2) % 3 == 0; }
+
+}  // namespace
+
+ExactRatio exact_ratio(const int *factors, const int *exponents, int count) {
+  // Two numbers of 20 KB each: kept off the stack, which a browser's worker keeps small.
+  auto numerator = std::make_unique<DecimalBig>();
+  auto denominator = std::make_unique<DecimalBig>();
+  decimal_big_set(*numerator, 1);
+  decimal_big_set(*denominator, 1);
   for (int i = 0; i < count; ++i) {
-    if (i > 0) tee_printf(kMonzoEntrySeparator);
-    int exponent = decode_exponent(exponents[i]);
-    tee_printf(kMonzoExponentFormat, exponent);
-    if (exponent > 0) decimal_big_power(numerator, factors[i], exponent);
-    if (exponent < 0) decimal_big_power(denominator, factors[i], -exponent);
-    if ((i + 2) % 3 == 0) tee_printf(kMonzoGroupMark);
+    if (exponents[i] > 0) decimal_big_power(*numerator, factors[i], exponents[i]);
+    if (exponents[i] < 0) decimal_big_power(*denominator, factors[i], -exponents[i]);
   }
-  char numerator_text[kDecimalBigTextSize];
-  char denominator_text[kDecimalBigTextSize];
-  decimal_big_to_text(denominator, denominator_text);
-  decimal_big_to_text(numerator, numerator_text);
-  tee_printf(kMonzoCloseFormat, numerator_text, denominator_text);
+  return ExactRatio{decimal_big_to_text(*numerator), decimal_big_to_text(*denominator)};
+}
+
+std::string monzo_line(const int *factors, const int *exponents, int count) {
+  std::string out = kMonzoOpen;
+  for (int i = 0; i < count; ++i) {
+    if (i > 0) out += kMonzoEntrySeparator;
+    out += format_text(kMonzoExponentFormat, exponents[i]);
+    if (ends_group(i)) out += kMonzoGroupMark;
+  }
+  ExactRatio ratio = exact_ratio(factors, exponents, count);
+  out += format_text(kMonzoCloseFormat, ratio.numerator.c_str(), ratio.denominator.c_str());
+  return out;
 }

@@ -1,7 +1,6 @@
 // The search loop exactly as its steps read: an odometer over every exponent vector,
 // one vector at a time. Slow but plain; the fast search must match it byte for byte.
-#include "driver/driver.h"
-#include "search/search.h"
+#include "search/search_steps.h"
 
 bool step_odometer(int *exponents, const int *limits, int count) {
   int k = 0;
@@ -15,19 +14,19 @@ bool step_odometer(int *exponents, const int *limits, int count) {
   return true;
 }
 
-void continue_reference_search(const RunConfig &config, const FactorTable &table, int *exponents, double *result_log,
-                               SearchState &state) {
+void continue_reference_search(SearchContext &context) {
   do {
-    if (process_vector(config, table, exponents, result_log, state)) return;
-  } while (step_odometer(exponents, table.limits, config.factor_count));
+    if (process_vector(context)) return;
+  } while (step_odometer(context.exponents.data(), context.limits.data(), context.n));
 }
 
-void run_reference_search(const RunConfig &config, const FactorTable &table, int *exponents, double *result_log,
-                          SearchState &state) {
-  for (int i = 0; i < config.factor_count; ++i) exponents[i] = 0;
-  if (config.factor_count == 1) {
-    run_single_factor_search(config, table, exponents, result_log, state);
-    return;
+SearchSummary run_reference_search(const SearchParams &params, ResultSink &sink) {
+  SearchContext context{params, sink};
+  start_search(context);
+  if (context.n == 1) {
+    run_single_factor_search(context);
+  } else {
+    continue_reference_search(context);
   }
-  continue_reference_search(config, table, exponents, result_log, state);
+  return finish_search(context);
 }

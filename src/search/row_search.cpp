@@ -6,8 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "driver/driver.h"
-#include "search/search.h"
+#include "search/search_steps.h"
 
 namespace {
 
@@ -48,11 +47,8 @@ struct OuterSlots {
 };
 
 struct RowWalk {
-  const RunConfig &config;
-  const FactorTable &table;
-  int *exponents;
-  double *result_log;
-  SearchState &state;
+  SearchContext &context;
+  int *exponents = nullptr;  // the context's exponent vector
   int n = 0;
   int last = 0;
   int row_length = 0;
@@ -72,15 +68,13 @@ struct RowWalk {
 
 int top_value(int limit) { return limit > 0 ? limit : 0; }
 
-bool opens_gate(int factor, int folded) { return factor > 2 && folded >= 2; }
-
 void build_circle(RowWalk &walk) {
   std::vector<std::pair<double, int>> points;
   for (int v = 0; v < walk.row_length; ++v) {
     // Slot-0 values that are always skipped need no place: the negative zero, and for a
     // unison target every negative exponent of the first slot.
-    if (v == 1 || (walk.state.unison_target && is_denominator_slot(v))) continue;
-    double turns = decode_exponent(v) * walk.table.logs[0] * walk.inv_ln_last;
+    if (is_negative_zero(v) || (walk.context.unison_target && is_denominator_slot(v))) continue;
+    double turns = decode_exponent(v) * walk.context.logs[0] * walk.inv_ln_last;
     double position = turns - std::floor(turns);
     points.emplace_back(position < 1.0 ? position : 0.0, v);
   }
@@ -103,8 +97,8 @@ double outer_den_term(const OuterSlots &outer, int k, int v) { return outer.den_
 
 void count_outer_slot(RowWalk &walk, int k, int sign) {
   int v = walk.exponents[k];
-  walk.outer.negative_zeros += v == 1 ? sign : 0;
-  walk.outer.gate_openers += opens_gate(walk.table.values[k], v) ? sign : 0;
+  walk.outer.negative_zeros += is_negative_zero(v) ? sign : 0;
+  walk.outer.gate_openers += opens_gate(walk.context.values[k], v) ? sign : 0;
 }
 
 // Recomputes the suffix sums of slots k down to 1 after slots 1 .. k changed.
@@ -123,11 +117,11 @@ void build_outer(RowWalk &walk) {
   outer.log_suffix.assign(walk.n, 0.0);
   outer.den_suffix.assign(walk.n, 0.0);
   for (int k = 1; k < walk.last; ++k) {
-    outer.top[k] = top_value(walk.table.limits[k]);
+    outer.top[k] = top_value(walk.context.limits[k]);
     outer.offset[k] = static_cast<int>(outer.log_term.size());
     for (int v = 0; v <= outer.top[k]; ++v) {
-      outer.log_term.push_back(decode_exponent(v) * walk.table.logs[k]);
-      outer.den_term.push_back(is_denominator_slot(v) ? exponent_magnitude(v) * walk.table.logs[k] : 0.0);
+      outer.log_term.push_back(decode_exponent(v) * walk.context.logs[k]);
+      outer.den_term.push_back(is_denominator_slot(v) ? exponent_magnitude(v) * walk.context.logs[k] : 0.0);
     }
     count_outer_slot(walk, k, +1);
   }
@@ -151,17 +145,17 @@ bool advance_outer(RowWalk &walk) {
 
 // The largest magnitude an enumerated sum or the target can have, for the margin.
 double log_scale(const RowWalk &walk) {
-  double scale = std::fabs(walk.state.ln_target) + walk.table.logs[walk.last];
+  double scale = std::fabs(walk.context.ln_target) + walk.context.logs[walk.last];
   for (int k = 0; k < walk.last; ++k) {
-    scale += (exponent_magnitude(top_value(walk.table.limits[k])) + 1) * std::fabs(walk.table.logs[k]);
+    scale += (exponent_magnitude(top_value(walk.context.limits[k])) + 1) * std::fabs(walk.context.logs[k]);
   }
   return scale;
 }
 
 void set_range_window(RowWalk &walk) {
-  double ln_last = walk.table.logs[walk.last];
-  double low = walk.config.range_low_cents * walk.state.ln2 / kCentsPerOctave - walk.margin;
-  double high = walk.config.range_high_cents * walk.state.ln2 / kCentsPerOctave + walk.margin;
+  double ln_last = walk.context.logs[walk.last];
+  double low = walk.context.params.range_low_cents * walk.context.ln2 / kCentsPerOctave - walk.margin;
+  double high = walk.context.params.range_high_cents * walk.context.ln2 / kCentsPerOctave + walk.margin;
   // A candidate's distance lies between 0 and ln m_last; an unreadable bound filters nothing.
   walk.range_low = low > 0 ? low : 0.0;
   walk.range_high = high < ln_last + walk.margin ? high : ln_last + walk.margin;
@@ -197,16 +191,16 @@ bool collect_circular(RowWalk &walk, double from, double to) {
 // is where the row's outer sum and slot 0 put it on the circle of ln m_last.
 void collect_row_hits(RowWalk &walk, int first) {
   walk.hits.clear();
-  double turns = (walk.state.ln_target - walk.outer.log_suffix[1]) * walk.inv_ln_last;
+  double turns = (walk.context.ln_target - walk.outer.log_suffix[1]) * walk.inv_ln_last;
   double here = turns - std::floor(turns);
   bool whole_circle = false;
-  if (walk.config.range_mode) {
+  if (walk.context.params.range_mode) {
     if (walk.range_high < walk.range_low) return;
     double low = walk.range_low * walk.inv_ln_last;
     double high = walk.range_high * walk.inv_ln_last;
     whole_circle = collect_circular(walk, here - high, here - low) || collect_circular(walk, here + low, here + high);
   } else {
-    double reach = (walk.state.best_error + walk.margin) * walk.inv_ln_last;
+    double reach = (walk.context.best_error + walk.margin) * walk.inv_ln_last;
     whole_circle = collect_circular(walk, here - reach, here + reach);
   }
   if (whole_circle) walk.hits.assign(walk.circle.value.begin(), walk.circle.value.end());
@@ -228,7 +222,7 @@ int current_leftover(RowWalk &walk) {
     walk.scratch[k] = walk.outer.top[k];
   }
   walk.scratch[0] = walk.row_length - 1;
-  walk.leftover = solved_last_slot(walk.config, walk.table, walk.state, walk.scratch.data());
+  walk.leftover = solved_last_slot(walk.context, walk.scratch.data());
   walk.leftover_known = true;
   return walk.leftover;
 }
@@ -238,7 +232,7 @@ bool walk_vectors_singly(RowWalk &walk, int first, int end) {
   walk.exponents[walk.last] = current_leftover(walk);
   for (int v = first; v < end; ++v) {
     walk.exponents[0] = v;
-    if (process_vector(walk.config, walk.table, walk.exponents, walk.result_log, walk.state)) return true;
+    if (process_vector(walk.context)) return true;
   }
   walk.leftover = walk.exponents[walk.last];
   return false;
@@ -247,18 +241,18 @@ bool walk_vectors_singly(RowWalk &walk, int first, int end) {
 // Vectors that pass the gate whatever the last slot holds: counted at once, and only
 // those the pre-filter keeps are examined. Returns true on an exact hit.
 bool walk_gated_run(RowWalk &walk, int first) {
-  int64_t before = walk.state.tested_count;
+  int64_t before = walk.context.tested;
   bool may_accept =
-      walk.outer.negative_zeros == 0 && !(walk.outer.den_suffix[1] > walk.config.ln_max_quotient + walk.margin);
+      walk.outer.negative_zeros == 0 && !(walk.outer.den_suffix[1] > walk.context.params.ln_max_quotient + walk.margin);
   if (may_accept) {
     collect_row_hits(walk, first);
     for (int v : walk.hits) {
       walk.exponents[0] = v;
-      walk.state.tested_count = before + (v - first + 1);
-      if (examine_vector(walk.config, walk.table, walk.exponents, walk.result_log, walk.state)) return true;
+      walk.context.tested = before + (v - first + 1);
+      if (examine_vector(walk.context)) return true;
     }
   }
-  walk.state.tested_count = before + (walk.row_length - first);
+  walk.context.tested = before + (walk.row_length - first);
   walk.leftover_known = false;
   return false;
 }
@@ -266,9 +260,13 @@ bool walk_gated_run(RowWalk &walk, int first) {
 // One row. Vectors before first_gated may fail the gate depending on the last slot; from
 // first_gated on every vector passes it. Returns true when the search ends.
 bool walk_row(RowWalk &walk) {
-  const int *values = walk.table.values;
-  int first_gated = walk.outer.gate_openers > 0 ? 0 : values[0] > 2 ? 2 : walk.row_length;
-  if (first_gated > walk.row_length) first_gated = walk.row_length;
+  const int *values = walk.context.values;
+  int first_gated = walk.row_length;
+  if (walk.outer.gate_openers > 0 || walk.context.params.every_vector) {
+    first_gated = 0;
+  } else if (values[0] > 2 && walk.row_length > 2) {
+    first_gated = 2;
+  }
   // With the last factor at most 2 the last slot never opens the gate.
   if (first_gated > 0 && values[walk.last] > 2 && walk_vectors_singly(walk, 0, first_gated)) return true;
   if (first_gated < walk.row_length && walk_gated_run(walk, first_gated)) return true;
@@ -283,55 +281,67 @@ void finish_singly(RowWalk &walk) {
   walk.exponents[0] = 0;
   int64_t uncounted = 0;
   do {
-    int64_t counted_before = walk.state.tested_count;
-    if (process_vector(walk.config, walk.table, walk.exponents, walk.result_log, walk.state)) return;
-    uncounted = walk.state.tested_count == counted_before ? uncounted + 1 : 0;
-    if (uncounted >= kUncountedStretch && time_out_passed(walk.config, walk.state)) return;
-  } while (step_odometer(walk.exponents, walk.table.limits, walk.n));
+    int64_t counted_before = walk.context.tested;
+    if (process_vector(walk.context)) return;
+    uncounted = walk.context.tested == counted_before ? uncounted + 1 : 0;
+    if (uncounted >= kUncountedStretch && stop_requested(walk.context)) return;
+  } while (step_odometer(walk.exponents, walk.context.limits.data(), walk.n));
 }
 
 // The gate opens only for a factor above 2 with a non-zero exponent, and the last slot
 // holds one only after an evaluation; so without such an enumerated factor that can take
 // a non-zero exponent, no vector is ever counted.
-bool gate_can_open(const RunConfig &config, const FactorTable &table) {
-  for (int k = 0; k < config.factor_count - 1; ++k) {
-    if (opens_gate(table.values[k], top_value(table.limits[k]))) return true;
+bool gate_can_open(const SearchContext &context) {
+  if (context.params.every_vector) return true;
+  for (int k = 0; k < context.n - 1; ++k) {
+    if (opens_gate(context.values[k], top_value(context.limits[k]))) return true;
   }
   return false;
 }
 
-}  // namespace
-
-void run_search(const RunConfig &config, const FactorTable &table, int *exponents, double *result_log,
-                SearchState &state) {
-  const int n = config.factor_count;
-  for (int i = 0; i < n; ++i) exponents[i] = 0;
-  if (n == 1) {
-    run_single_factor_search(config, table, exponents, result_log, state);
-    return;
-  }
-  if (!gate_can_open(config, table)) return;  // what walking every vector would show
-  RowWalk walk{config, table, exponents, result_log, state};
-  walk.n = n;
-  walk.last = n - 1;
-  walk.row_length = top_value(table.limits[0]) + 1;
-  walk.inv_ln_last = 1.0 / table.logs[n - 1];
-  walk.margin = kPrefilterMargin * (1.0 + log_scale(walk));
-  set_range_window(walk);
-  build_circle(walk);
-  build_outer(walk);
-  walk.hits.reserve(2 * static_cast<size_t>(walk.row_length));
+// Walks the rows from the first until the search ends, reading the clock now and then.
+void walk_all_rows(RowWalk &walk) {
+  SearchContext &context = walk.context;
   int64_t next_clock_check = 0;
   int64_t rows_since_check = 0;
   do {
-    if (state.tested_count >= next_clock_check || ++rows_since_check >= kRowsPerClockCheck) {
-      next_clock_check = state.tested_count + kClockCheckInterval;
+    if (context.tested >= next_clock_check || ++rows_since_check >= kRowsPerClockCheck) {
+      next_clock_check = context.tested + kClockCheckInterval;
       rows_since_check = 0;
-      if (time_out_reached(config, state)) {
+      if (should_stop(context)) {
         finish_singly(walk);
         return;
       }
     }
     if (walk_row(walk)) return;
   } while (advance_outer(walk));
+}
+
+void set_up_walk(RowWalk &walk) {
+  SearchContext &context = walk.context;
+  walk.exponents = context.exponents.data();
+  walk.n = context.n;
+  walk.last = context.n - 1;
+  walk.row_length = top_value(context.limits[0]) + 1;
+  walk.inv_ln_last = 1.0 / context.logs[walk.last];
+  walk.margin = kPrefilterMargin * (1.0 + log_scale(walk));
+  set_range_window(walk);
+  build_circle(walk);
+  build_outer(walk);
+  walk.hits.reserve(2 * static_cast<size_t>(walk.row_length));
+}
+
+}  // namespace
+
+SearchSummary run_search(const SearchParams &params, ResultSink &sink) {
+  SearchContext context{params, sink};
+  start_search(context);
+  if (context.n == 1) {
+    run_single_factor_search(context);
+  } else if (gate_can_open(context)) {  // else nothing is ever counted: what walking every vector shows
+    RowWalk walk{context};
+    set_up_walk(walk);
+    walk_all_rows(walk);
+  }
+  return finish_search(context);
 }

@@ -1,26 +1,63 @@
-// Search set-up and the pieces both search loops share: the denominator bound, the
-// acceptance rules of the two modes, recording an accepted approximant, the time out,
-// the examination of one exponent vector, and the one-factor search.
-#include "search/search.h"
-
+// Search set-up and the pieces both search loops share: the factor table, the
+// denominator bound, the acceptance rules of the two modes, handing an accepted
+// approximant to the sink, the stop checks, and the examination of one exponent vector.
+#include <chrono>
 #include <cmath>
 
-#include "driver/driver.h"
-#include "present/present.h"
+#include "search/search_steps.h"
 
-void start_search(const RunConfig &config, FactorTable &table, SearchState &state) {
-  double ratio = config.x / config.y;
-  state.ln_target = std::log(ratio);
-  state.ln2 = std::log(2.0);
-  state.unison_target = std::fabs(ratio - 1) < kUnisonTolerance;
-  state.best_error = state.unison_target ? kUnisonBestError : std::fabs(state.ln_target) + kUnisonTolerance;
-  state.tested_count = 0;
-  state.found_count = 0;
-  state.timed_out = false;
-  state.start_ms = process_clock_ms();
-  for (int i = 0; i < config.factor_count; ++i) {
-    table.logs[i] = table.values[i] == 0 ? 0.0 : std::log(static_cast<double>(table.values[i]));
+namespace {
+
+// Limits get this slack so that an exact power of a factor stays within the max quotient.
+constexpr double kLimitSlack = 1e-10;
+
+}  // namespace
+
+double cents_of_log(double ln_size) { return ln_size * kCentsPerOctave / std::log(2.0); }
+
+int factor_limit(double ln_factor, double ln_max_quotient) {
+  double q = ln_max_quotient / ln_factor;
+  if (!std::isfinite(q)) return 0;  // a factor 1, or a max quotient of 0 or less
+  // |q| is at most ln(DBL_MAX) / ln 2, about 1024, so the limit fits an int.
+  return static_cast<int>(2 * std::floor(q + kLimitSlack));
+}
+
+int64_t steady_clock_ms() {
+  auto since_epoch = std::chrono::steady_clock::now().time_since_epoch();
+  return std::chrono::duration_cast<std::chrono::milliseconds>(since_epoch).count();
+}
+
+void start_search(SearchContext &context) {
+  const SearchParams &params = context.params;
+  context.n = static_cast<int>(params.factors.size());
+  context.values = params.factors.data();
+  context.logs.resize(static_cast<size_t>(context.n));
+  context.limits.resize(static_cast<size_t>(context.n));
+  context.exponents.assign(static_cast<size_t>(context.n), 0);
+  context.signed_scratch.assign(static_cast<size_t>(context.n), 0);
+  for (int i = 0; i < context.n; ++i) {
+    context.logs[i] = std::log(static_cast<double>(context.values[i]));
+    context.limits[i] = factor_limit(context.logs[i], params.ln_max_quotient);
   }
+  double ratio = params.x / params.y;
+  context.ln_target = std::log(ratio);
+  context.ln2 = std::log(2.0);
+  context.unison_target = std::fabs(ratio - 1) < kUnisonTolerance;
+  context.best_error = context.unison_target ? kUnisonBestError : std::fabs(context.ln_target) + kUnisonTolerance;
+  context.start_ms = steady_clock_ms();
+}
+
+SearchSummary finish_search(SearchContext &context) {
+  SearchSummary summary;
+  summary.tested = context.tested;
+  summary.accepted = context.accepted;
+  summary.end = context.end;
+  summary.seconds = context.end == SearchEnd::kExhausted || context.end == SearchEnd::kExactHit
+                        ? static_cast<double>(steady_clock_ms() - context.start_ms) * 0.001
+                        : context.end_seconds;
+  summary.best_error = context.best_error;
+  context.sink.finished(summary);
+  return summary;
 }
 
 bool denominator_within_max_quotient(double ln_max_quotient, const double *logs, const int *exponents, int count) {
@@ -31,72 +68,96 @@ bool denominator_within_max_quotient(double ln_max_quotient, const double *logs,
   return ln_denominator <= ln_max_quotient;
 }
 
-bool candidate_accepted(const RunConfig &config, const SearchState &state, double distance) {
-  if (config.range_mode) {
-    double cents = distance * kCentsPerOctave / state.ln2;
-    return config.range_low_cents < cents && cents < config.range_high_cents;
+bool candidate_accepted(const SearchContext &context, double distance) {
+  const SearchParams &params = context.params;
+  if (params.range_mode) {
+    double cents = distance * kCentsPerOctave / context.ln2;
+    return params.range_low_cents < cents && cents < params.range_high_cents;
   }
-  return distance + kExactHit < state.best_error;
+  return distance + kExactHit < context.best_error;
 }
 
-void accept_candidate(const RunConfig &config, const FactorTable &table, const int *exponents, double distance,
-                      double candidate_log, double *result_log, SearchState &state) {
-  if (config.range_mode) {
-    print_monzo(table.values, exponents, config.factor_count);
-  } else {
-    print_ratio_form(table.values, exponents, config.factor_count);
-  }
-  state.best_error = distance;
-  double cents = candidate_log * kCentsPerOctave / state.ln2;
-  if (state.found_count < kResultLogCapacity) result_log[state.found_count++] = cents;
-  if (config.range_mode) {
-    tee_printf(kRangeLineEndFormat, config.precision, cents);
-  } else {
-    tee_printf(kSuccessiveSeparator);
-  }
+void accept_candidate(SearchContext &context, double distance, double candidate_log) {
+  for (int i = 0; i < context.n; ++i) context.signed_scratch[i] = decode_exponent(context.exponents[i]);
+  context.best_error = distance;
+  ++context.accepted;
+  Approximant found{context.signed_scratch.data(), context.n, candidate_log,
+                    candidate_log * kCentsPerOctave / context.ln2, distance};
+  context.sink.approximant(found);
 }
 
-bool time_out_reached(const RunConfig &config, const SearchState &state) {
-  int64_t elapsed_ms = process_clock_ms() - state.start_ms;
-  return config.time_out_seconds * 1000.0 < static_cast<double>(elapsed_ms);
+bool should_stop(const SearchContext &context) {
+  if (context.params.interrupt != nullptr && *context.params.interrupt != 0) return true;
+  int64_t elapsed_ms = steady_clock_ms() - context.start_ms;
+  return context.params.time_out_seconds * 1000.0 < static_cast<double>(elapsed_ms);
 }
 
-bool time_out_passed(const RunConfig &config, SearchState &state) {
-  if (!time_out_reached(config, state)) return false;
-  tee_printf(kTimeOutFormat, static_cast<double>(process_clock_ms() - state.start_ms) * 0.001, 0);
-  state.timed_out = true;
+bool stop_requested(SearchContext &context) {
+  if (!should_stop(context)) return false;
+  bool interrupted = context.params.interrupt != nullptr && *context.params.interrupt != 0;
+  context.end = interrupted ? SearchEnd::kInterrupted : SearchEnd::kTimeOut;
+  context.end_seconds = static_cast<double>(steady_clock_ms() - context.start_ms) * 0.001;
   return true;
 }
 
-void run_single_factor_search(const RunConfig &config, const FactorTable &table, int *exponents, double *result_log,
-                              SearchState &state) {
-  // With nothing to enumerate there is one vector: the solved exponent's two candidates.
-  // 1/1 (exponent 0) is no candidate here, as it never is in the enumerated search.
-  state.tested_count = 1;
-  double ln_factor = table.logs[0];
-  int a = static_cast<int>(std::floor(state.ln_target / ln_factor));
-  for (int exponent = a; exponent <= a + 1; ++exponent) {
-    if (exponent == 0) continue;
-    exponents[0] = fold_exponent(exponent);
-    if (!denominator_within_max_quotient(config.ln_max_quotient, table.logs, exponents, 1)) continue;
-    double candidate_log = exponent * ln_factor;
-    double distance = std::fabs(state.ln_target - candidate_log);
-    if (candidate_accepted(config, state, distance)) {
-      accept_candidate(config, table, exponents, distance, candidate_log, result_log, state);
-    }
+namespace {
+
+// The last slot as the candidate with this exponent; examined when its denominator is
+// within the max quotient. Returns false when the denominator is too large.
+bool try_candidate(SearchContext &context, int exponent, double partial) {
+  const int last = context.n - 1;
+  context.exponents[last] = fold_exponent(exponent);
+  if (!denominator_within_max_quotient(context.params.ln_max_quotient, context.logs.data(), context.exponents.data(),
+                                       context.n)) {
+    return false;
   }
+  double candidate_log = exponent * context.logs[last] + partial;
+  double distance = std::fabs(context.ln_target - candidate_log);
+  if (candidate_accepted(context, distance)) accept_candidate(context, distance, candidate_log);
+  return true;
 }
 
-bool passes_gate(const int *values, const int *exponents, int count) {
-  for (int i = 0; i < count; ++i) {
-    if (values[i] > 2 && exponents[i] >= 2) return true;
+// The sum of the enumerated exponents times their logarithms, in slot order from 0.0.
+double enumerated_log(const SearchContext &context, const int *exponents) {
+  double partial = 0.0;
+  for (int i = 0; i < context.n - 1; ++i) partial += decode_exponent(exponents[i]) * context.logs[i];
+  return partial;
+}
+
+// The largest exponent of the last factor whose candidate does not pass the target.
+int solve_last_exponent(const SearchContext &context, double partial) {
+  return static_cast<int>(std::floor((context.ln_target - partial) / context.logs[context.n - 1]));
+}
+
+bool skipped_vector(const SearchContext &context, const int *exponents) {
+  const int last = context.n - 1;
+  return has_negative_zero(exponents, last) || (context.unison_target && is_inverse_duplicate(exponents, last));
+}
+
+}  // namespace
+
+void run_single_factor_search(SearchContext &context) {
+  // With nothing to enumerate there is one vector: the solved exponent's two candidates.
+  // 1/1 (exponent 0) is no candidate here, as it never is in the enumerated search.
+  context.tested = 1;
+  int a = solve_last_exponent(context, 0.0);
+  for (int exponent = a; exponent <= a + 1; ++exponent) {
+    if (exponent != 0) try_candidate(context, exponent, 0.0);
+  }
+  if (context.best_error <= kExactHit) context.end = SearchEnd::kExactHit;
+}
+
+bool passes_gate(const SearchContext &context, const int *exponents) {
+  if (context.params.every_vector) return true;
+  for (int i = 0; i < context.n; ++i) {
+    if (opens_gate(context.values[i], exponents[i])) return true;
   }
   return false;
 }
 
 bool has_negative_zero(const int *exponents, int enumerated) {
   for (int i = 0; i < enumerated; ++i) {
-    if (exponents[i] == 1) return true;
+    if (is_negative_zero(exponents[i])) return true;
   }
   return false;
 }
@@ -108,65 +169,29 @@ bool is_inverse_duplicate(const int *exponents, int enumerated) {
   return false;
 }
 
-namespace {
-
-// The sum of the enumerated exponents times their logarithms, in slot order from 0.0.
-double enumerated_log(const FactorTable &table, const int *exponents, int enumerated) {
-  double partial = 0.0;
-  for (int i = 0; i < enumerated; ++i) partial += decode_exponent(exponents[i]) * table.logs[i];
-  return partial;
+bool examine_vector(SearchContext &context) {
+  const int last = context.n - 1;
+  double partial = enumerated_log(context, context.exponents.data());
+  int a = solve_last_exponent(context, partial);
+  context.exponents[last] = fold_exponent(a);
+  if (skipped_vector(context, context.exponents.data())) return false;
+  try_candidate(context, a, partial);
+  // The second candidate's denominator is never larger than the first's; when it fails
+  // too, the vector is done without the exact-hit test.
+  if (!try_candidate(context, a + 1, partial)) return false;
+  if (context.best_error > kExactHit) return false;
+  context.end = SearchEnd::kExactHit;
+  return true;
 }
 
-// The largest exponent of the last factor whose candidate does not pass the target.
-int solve_last_exponent(const FactorTable &table, const SearchState &state, double partial, int last) {
-  return static_cast<int>(std::floor((state.ln_target - partial) / table.logs[last]));
+int solved_last_slot(const SearchContext &context, const int *exponents) {
+  int a = solve_last_exponent(context, enumerated_log(context, exponents));
+  return fold_exponent(skipped_vector(context, exponents) ? a : a + 1);
 }
 
-bool skipped_vector(const SearchState &state, const int *exponents, int last) {
-  return has_negative_zero(exponents, last) || (state.unison_target && is_inverse_duplicate(exponents, last));
-}
-
-}  // namespace
-
-bool examine_vector(const RunConfig &config, const FactorTable &table, int *exponents, double *result_log,
-                    SearchState &state) {
-  const int n = config.factor_count;
-  const int last = n - 1;
-  const double ln_last = table.logs[last];
-  double partial = enumerated_log(table, exponents, last);
-  int a = solve_last_exponent(table, state, partial, last);
-  double candidate_log = a * ln_last + partial;
-  exponents[last] = fold_exponent(a);
-  double distance = std::fabs(state.ln_target - candidate_log);
-  if (skipped_vector(state, exponents, last)) return false;
-
-  if (denominator_within_max_quotient(config.ln_max_quotient, table.logs, exponents, n) &&
-      candidate_accepted(config, state, distance)) {
-    accept_candidate(config, table, exponents, distance, candidate_log, result_log, state);
-  }
-  // The second candidate's denominator is never larger than the first's; when it fails too,
-  // the vector is done without the exact-hit test.
-  exponents[last] = fold_exponent(a + 1);
-  if (!denominator_within_max_quotient(config.ln_max_quotient, table.logs, exponents, n)) return false;
-  candidate_log = (a + 1) * ln_last + partial;
-  distance = std::fabs(state.ln_target - candidate_log);
-  if (candidate_accepted(config, state, distance)) {
-    accept_candidate(config, table, exponents, distance, candidate_log, result_log, state);
-  }
-  return state.best_error <= kExactHit;
-}
-
-int solved_last_slot(const RunConfig &config, const FactorTable &table, const SearchState &state,
-                     const int *exponents) {
-  const int last = config.factor_count - 1;
-  int a = solve_last_exponent(table, state, enumerated_log(table, exponents, last), last);
-  return fold_exponent(skipped_vector(state, exponents, last) ? a : a + 1);
-}
-
-bool process_vector(const RunConfig &config, const FactorTable &table, int *exponents, double *result_log,
-                    SearchState &state) {
-  if (!passes_gate(table.values, exponents, config.factor_count)) return false;
-  ++state.tested_count;
-  if (state.tested_count % kClockCheckEvery == 0 && time_out_passed(config, state)) return true;
-  return examine_vector(config, table, exponents, result_log, state);
+bool process_vector(SearchContext &context) {
+  if (!passes_gate(context, context.exponents.data())) return false;
+  ++context.tested;
+  if (context.tested % kClockCheckEvery == 0 && stop_requested(context)) return true;
+  return examine_vector(context);
 }

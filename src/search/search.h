@@ -1,115 +1,69 @@
-// The exponent-vector search: finds approximants m1^a1 * m2^a2 * ... of a target ratio.
-// Owns the folded exponent encoding, the factor table, the search state and result log,
-// and both acceptance rules (successive best approximants, or every one in a cents window).
+// The exponent-vector search: finds approximants m1^a1 * m2^a2 * ... of a target ratio
+// and hands each one it accepts, then a summary of the whole search, to a result sink.
+// It prints nothing; renderers turn what it hands over into text or records.
 #pragma once
 
+#include <csignal>
 #include <cstdint>
+#include <vector>
 
-struct RunConfig;
+struct SearchParams {
+  double x = 1.0;  // the target is x / y, a positive finite ratio
+  double y = 1.0;
+  std::vector<int> factors;      // at least one, each 1 or more, the last 2 or more
+  double ln_max_quotient = 0.0;  // bounds every denominator and the enumerated exponents
+  double time_out_seconds = 4.0;
+  bool range_mode = false;  // every approximant in the cents window, else successive ones
+  double range_low_cents = 40.0;
+  double range_high_cents = 60.0;
+  bool every_vector = false;  // examine every vector, not only those the gate lets through
+  int threads = 1;
+  // Set (by a signal handler) when the user asks the search to stop; read where the
+  // search reads its clock.
+  const volatile std::sig_atomic_t *interrupt = nullptr;
+};
 
-// Acceptance and stopping thresholds on natural-logarithm distances.
-constexpr double kUnisonTolerance = 1e-10;  // |x/y - 1| below this is a unison target
-constexpr double kExactHit = 1e-14;         // a best error at or below this ends the search
-constexpr double kUnisonBestError = 2.0;    // starting yardstick for a unison target
+// One accepted approximant, valid for the duration of the sink call.
+struct Approximant {
+  const int *exponents;  // signed, in factor order
+  int count;
+  double log_size;  // its natural logarithm
+  double cents;     // its size in cents
+  double distance;  // |ln(x/y) - log_size|
+};
+
+enum class SearchEnd { kExhausted, kExactHit, kTimeOut, kInterrupted };
+
+struct SearchSummary {
+  int64_t tested = 0;    // vectors counted: those the gate let through
+  int64_t accepted = 0;  // approximants handed to the sink
+  SearchEnd end = SearchEnd::kExhausted;
+  double seconds = 0.0;  // elapsed since the search began, as read when it ended
+  double best_error = 0.0;
+};
+
+struct SearchProgress {
+  int64_t tested = 0;
+  int64_t accepted = 0;
+  double seconds = 0.0;
+  double done_share = 0.0;     // of the odometer, 0 to 1
+  double best_distance = 0.0;  // successive mode: the best accepted distance in cents
+};
+
+// Where the search delivers its results, in the order it finds them.
+class ResultSink {
+ public:
+  virtual ~ResultSink() = default;
+  virtual void approximant(const Approximant &found) = 0;
+  virtual void progress(const SearchProgress & /*now*/) {}
+  virtual void finished(const SearchSummary &summary) = 0;
+};
+
+// The fast search: walks the odometer a row at a time.
+SearchSummary run_search(const SearchParams &params, ResultSink &sink);
+// The step-by-step loop over every vector, kept as the reference the fast search matches.
+SearchSummary run_reference_search(const SearchParams &params, ResultSink &sink);
+
 constexpr double kCentsPerOctave = 1200.0;
-constexpr int kResultLogCapacity = 1000;
-constexpr int64_t kClockCheckEvery = 10;  // the clock is read at every tenth tested vector
-
-// Exponents are stored folded into non-negative ints: 2e for e >= 0, 2|e|+1 for e < 0.
-// The folded value 1 is a "negative zero" that marks a vector the search skips.
-inline int fold_exponent(int e) { return e >= 0 ? 2 * e : 1 - 2 * e; }
-inline int decode_exponent(int folded) { return folded % 2 != 0 ? -(folded / 2) : folded / 2; }
-inline bool is_denominator_slot(int folded) { return folded % 2 != 0; }
-inline int exponent_magnitude(int folded) { return folded / 2; }
-
-// Three parallel arrays indexed like the exponent vector.
-struct FactorTable {
-  int *values;
-  double *logs;
-  int *limits;  // largest folded exponent the odometer gives each enumerated slot
-};
-
-struct SearchState {
-  double ln_target;
-  double ln2;
-  bool unison_target;
-  double best_error;
-  int64_t tested_count;
-  int found_count;  // entries in the result log, 0 .. kResultLogCapacity
-  int64_t start_ms;
-  bool timed_out;
-};
-
-// Fills the search constants and logarithm table and starts the search clock.
-void start_search(const RunConfig &config, FactorTable &table, SearchState &state);
-
-// Runs the odometer until exhaustion, an exact hit or the time out. Prints every
-// accepted approximant and appends its size in cents to result_log.
-void run_search(const RunConfig &config, const FactorTable &table, int *exponents, double *result_log,
-                SearchState &state);
-
-// The step-by-step loop, kept as the reference that run_search must match byte for byte.
-void run_reference_search(const RunConfig &config, const FactorTable &table, int *exponents, double *result_log,
-                          SearchState &state);
-
-// True when the candidate's denominator (the product of its negative-exponent terms)
-// is at most the max quotient, compared as a sum of logarithms.
-bool denominator_within_max_quotient(double ln_max_quotient, const double *logs, const int *exponents, int count);
-
-// ---- Shared by both loops ------------------------------------------------------------
-constexpr const char *kRangeLineEndFormat = " = %.*Lg\n";
-constexpr const char *kSuccessiveSeparator = "  ";
-constexpr const char *kTimeOutFormat =
-    "\n************************************************************************\n"
-    "time out at %g secs, last max sum of exponents completed %d\n"
-    "************************************************************************";
-
-// Whether a candidate at distance d (natural log) from the target is accepted.
-bool candidate_accepted(const RunConfig &config, const SearchState &state, double distance);
-
-// Prints an accepted candidate (exponents describe it in full), makes it the best
-// error and records its size in cents.
-void accept_candidate(const RunConfig &config, const FactorTable &table, const int *exponents, double distance,
-                      double candidate_log, double *result_log, SearchState &state);
-
-// Whether the time out has passed, without saying so.
-bool time_out_reached(const RunConfig &config, const SearchState &state);
-// True, after printing the time-out message, when the time out has passed.
-bool time_out_passed(const RunConfig &config, SearchState &state);
-
-// The search over one factor: one vector, its two candidates, no gate.
-void run_single_factor_search(const RunConfig &config, const FactorTable &table, int *exponents, double *result_log,
-                              SearchState &state);
-
-// ---- One exponent vector, step by step ----------------------------------------------
-// Both loops examine vectors through these, so every sum and comparison is the same.
-
-// The gate: some factor above 2 has a non-zero exponent (the last slot as it stands).
-bool passes_gate(const int *values, const int *exponents, int count);
-// A negative zero (folded 1) in an enumerated slot: the vector is skipped.
-bool has_negative_zero(const int *exponents, int enumerated);
-// Unison targets: the vector whose first non-zero enumerated exponent is negative is
-// the inverse of one examined elsewhere.
-bool is_inverse_duplicate(const int *exponents, int enumerated);
-
-// Solves the last exponent of a counted vector and examines its two candidates,
-// accepting and printing as the mode says. Returns true when an exact hit ends the search.
-bool examine_vector(const RunConfig &config, const FactorTable &table, int *exponents, double *result_log,
-                    SearchState &state);
-
-// The folded value examine_vector leaves in the last slot for this vector: the solved
-// exponent a when the vector is skipped, a + 1 when both candidates were looked at.
-int solved_last_slot(const RunConfig &config, const FactorTable &table, const SearchState &state, const int *exponents);
-
-// Steps the odometer over slots 0 .. n-2, slot 0 fastest, each slot running through the
-// folded values 0 .. its limit. Returns false when the carry leaves slot n-2.
-bool step_odometer(int *exponents, const int *limits, int count);
-
-// One odometer position: gate, count, time out, examination. Returns true to stop.
-bool process_vector(const RunConfig &config, const FactorTable &table, int *exponents, double *result_log,
-                    SearchState &state);
-
-// The reference loop from the odometer position in exponents (the last slot as the
-// previous evaluation left it) to the end of the search.
-void continue_reference_search(const RunConfig &config, const FactorTable &table, int *exponents, double *result_log,
-                               SearchState &state);
+// The size in cents of a natural logarithm, as every printed size is computed.
+double cents_of_log(double ln_size);

@@ -1,0 +1,22 @@
+// The output channel: every message of a run goes to the console and, when one is
+// open, the same bytes to the results file. It also owns the key wait, which reads the
+// console's input. This is the program's one global state, reset for every run.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+// Binds the channel to this run's console streams; no results file is open after it.
+void open_output_channel(FILE *console_out, FILE *console_in);
+// Opens the results file; on failure says so on stderr and goes on console-only.
+void open_results_file(const char *name);
+// Writes text to the console and the results file.
+void write_output(const std::string &text);
+// printf-style output (see present/text_format.h) to the console and the results file.
+void tee_printf(const char *format, ...);
+// Writes text straight to the console only (the usage pages).
+void write_console_only(const char *text);
+// Flushes the outputs and reads one character from the console input.
+void wait_for_key();
+// Closes the results file, if any, and lets go of the console streams.
+void close_output_channel();

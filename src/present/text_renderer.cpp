@@ -1,0 +1,87 @@
+// The text renderer: turns the search's results into the lines people read, byte for
+// byte the program's long-standing text output.
+#include "present/text_renderer.h"
+
+#include <cmath>
+#include <utility>
+
+#include "present/approximant_text.h"
+#include "present/text_format.h"
+
+namespace {
+
+constexpr const char *kRangeHeaderFormat =
+    "Ratios differing from %s/%s:\nby a comma or diesis etc in range %s to %s cents\nand in the form:\n";
+constexpr const char *kSuccessiveHeaderFormat = "Successive approx. to %s/%s in form:\n";
+constexpr const char *kFactorSeparator = " * ";
+constexpr const char *kLetteredFactorFormat = "%d^%c";
+constexpr const char *kNumberedFactorFormat = "%d^a%d";
+constexpr int kLetteredFactorsMax = 26;  // more factors are named a0, a1, ... in the header
+constexpr const char *kFactorListEnd = "\n\n";
+constexpr const char *kRangeMaxQuotientFormat = "Max quotient to look for: %.7g\n\n";
+constexpr const char *kSuccessiveMaxQuotientFormat = "Max quotient to look for: %g\n\n";
+
+constexpr const char *kRangeLineEnd = " = ";
+constexpr const char *kSuccessiveSeparator = "  ";
+constexpr const char *kTimeOutFormat =
+    "\n************************************************************************\n"
+    "time out at %g secs, last max sum of exponents completed %d\n"
+    "************************************************************************";
+
+constexpr const char *kReportCountsFormat = "\n(%lld values tested, %d values found)\n";
+constexpr const char *kReportValuesTitle = "\n\nValues in cents\n0.0 ";
+constexpr const char *kReportListEntryEnd = " ";
+constexpr const char *kReportDiffsTitleFormat = "\n\nCents diffs from target %s\n";
+constexpr const char *kReportClosingFormat = "\n\n%s/%s = %s cents ";
+
+}  // namespace
+
+TextRenderer::TextRenderer(const SearchParams &search, double max_quotient, int precision, TextWriter write)
+    : search_(search), max_quotient_(max_quotient), precision_(precision), write_(std::move(write)) {}
+
+void TextRenderer::write_search_header() const {
+  std::string x = ratio_number_text(search_.x);
+  std::string y = ratio_number_text(search_.y);
+  if (search_.range_mode) {
+    write_(format_text(kRangeHeaderFormat, x.c_str(), y.c_str(), ratio_number_text(search_.range_low_cents).c_str(),
+                       ratio_number_text(search_.range_high_cents).c_str()));
+  } else {
+    write_(format_text(kSuccessiveHeaderFormat, x.c_str(), y.c_str()));
+  }
+  int count = static_cast<int>(search_.factors.size());
+  std::string factors;
+  for (int j = 0; j < count; ++j) {
+    if (j > 0) factors += kFactorSeparator;
+    factors += count <= kLetteredFactorsMax ? format_text(kLetteredFactorFormat, search_.factors[j], 'a' + j)
+                                            : format_text(kNumberedFactorFormat, search_.factors[j], j);
+  }
+  write_(factors + kFactorListEnd);
+  write_(format_text(search_.range_mode ? kRangeMaxQuotientFormat : kSuccessiveMaxQuotientFormat, max_quotient_));
+}
+
+void TextRenderer::approximant(const Approximant &found) {
+  if (result_log_.size() < static_cast<size_t>(kResultLogCapacity)) result_log_.push_back(found.cents);
+  const int *factors = search_.factors.data();
+  if (search_.range_mode) {
+    write_(monzo_line(factors, found.exponents, found.count) + kRangeLineEnd + cents_text(precision_, found.cents) +
+           "\n");
+  } else {
+    write_(ratio_formula(factors, found.exponents, found.count) + kSuccessiveSeparator);
+  }
+}
+
+void TextRenderer::finished(const SearchSummary &summary) {
+  if (summary.end == SearchEnd::kTimeOut) write_(format_text(kTimeOutFormat, summary.seconds, 0));
+  write_(
+      format_text(kReportCountsFormat, static_cast<long long>(summary.tested), static_cast<int>(result_log_.size())));
+  double target_cents = cents_of_log(std::log(search_.x / search_.y));
+  if (!search_.range_mode) {
+    std::string lists = kReportValuesTitle;
+    for (double cents : result_log_) lists += cents_text(precision_, cents) + kReportListEntryEnd;
+    lists += format_text(kReportDiffsTitleFormat, cents_text(precision_, target_cents).c_str());
+    for (double cents : result_log_) lists += cents_text(precision_, cents - target_cents) + kReportListEntryEnd;
+    write_(lists);
+  }
+  write_(format_text(kReportClosingFormat, ratio_number_text(search_.x).c_str(), ratio_number_text(search_.y).c_str(),
+                     ratio_number_text(target_cents).c_str()));
+}

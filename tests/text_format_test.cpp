@@ -1,0 +1,55 @@
+// The number formats: three-digit exponents, %Lg taking a double, NaN and infinities
+// spelt alike everywhere, precision edges, and verbatim strings.
+#include "present/text_format.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+namespace {
+
+std::string lg(int precision, double value) { return format_text("%.*Lg", precision, value); }
+
+TEST(TextFormat, FloatingExponentsHaveAtLeastThreeDigits) {
+  EXPECT_EQ(format_text("%g", 1000000.0), "1e+006");
+  EXPECT_EQ(format_text("%.7g", 1000000.0), "1000000");
+  EXPECT_EQ(lg(5, 0.000015), "1.5e-005");
+  EXPECT_EQ(format_text("%g", 1.23e100), "1.23e+100");
+  EXPECT_EQ(format_text("%.12g", 1e-300), "1e-300");
+  EXPECT_EQ(lg(5, 2.2737367544323206e-13), "2.2737e-013");
+  EXPECT_EQ(format_text("%g", 266.870905604), "266.871");
+}
+
+TEST(TextFormat, NonFiniteNumbersAreSpeltTheSameEverywhere) {
+  EXPECT_EQ(format_text("%g", -1.0 / 0.0), "-inf");
+  EXPECT_EQ(format_text("%.12g", 1.0 / 0.0), "inf");
+  EXPECT_EQ(format_text("%.12g", std::nan("")), "nan");
+  EXPECT_EQ(format_text("%.12g", -std::nan("")), "-nan");
+  EXPECT_EQ(lg(5, -std::nan("")), "-nan");
+}
+
+TEST(TextFormat, LgPrecisionEdges) {
+  EXPECT_EQ(lg(-1, 3.14159265358979), "3.14159");  // negative: as if omitted
+  EXPECT_EQ(lg(0, 3.14159265358979), "3");         // zero: one digit
+  EXPECT_EQ(lg(12, 266.8709056037), "266.870905604");
+  // A huge precision prints every digit of the double and stops there.
+  EXPECT_EQ(lg(2000000000, 0.1), "0.1000000000000000055511151231257827021181583404541015625");
+  EXPECT_EQ(lg(2000000000, 1e300).size(), 301u);
+}
+
+TEST(TextFormat, StringsAndPercentSignsAreVerbatim) {
+  EXPECT_EQ(format_text(" %s", "1e+06"), " 1e+06");
+  EXPECT_EQ(format_text("%s|%%|%d", "50%d", 7), "50%d|%|7");
+  EXPECT_EQ(format_text("%lld %d^%c", 5000000000LL, 3, 'b'), "5000000000 3^b");
+  EXPECT_EQ(format_text("%s", std::string(5000, 'x').c_str()), std::string(5000, 'x'));
+  EXPECT_EQ(format_text("cut %"), "cut ");  // an incomplete conversion ends the text
+}
+
+TEST(TextFormat, NamedNumberFormats) {
+  EXPECT_EQ(ratio_number_text(7.0), "7");
+  EXPECT_EQ(ratio_number_text(266.8709056037), "266.870905604");
+  EXPECT_EQ(cents_text(5, 21.50628959671485), "21.506");
+}
+
+}  // namespace
