@@ -6,8 +6,8 @@
 
 #include "driver/command_line.h"
 #include "driver/output_channel.h"
+#include "driver/result_sinks.h"
 #include "driver/run.h"
-#include "present/text_renderer.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ std::vector<const char *> program_argv(const std::vector<std::string> &args) {
 // Keeps every approximant and, when given one, passes everything on to a renderer.
 class RecordingSink : public ResultSink {
  public:
-  RecordingSink(SearchOutcome &outcome, TextRenderer *renderer) : outcome_(outcome), renderer_(renderer) {}
+  RecordingSink(SearchOutcome &outcome, TextSink *renderer) : outcome_(outcome), renderer_(renderer) {}
   void approximant(const Approximant &found) override {
     outcome_.records.push_back(Record{std::vector<int>(found.exponents, found.exponents + found.count), found.log_size,
                                       found.cents, found.distance});
@@ -45,7 +45,7 @@ class RecordingSink : public ResultSink {
 
  private:
   SearchOutcome &outcome_;
-  TextRenderer *renderer_;
+  TextSink *renderer_;
 };
 
 }  // namespace
@@ -74,8 +74,7 @@ SearchOutcome search_with(const std::vector<std::string> &args, SearchLoop loop,
   ParsedArguments parsed = read_command_line(static_cast<int>(argv.size()), argv.data(), config);
   outcome.arguments_ok = parsed.verdict == ArgumentVerdict::kArgumentsOk;
   if (!outcome.arguments_ok) return outcome;
-  TextRenderer renderer(config.search, config.max_quotient, config.precision,
-                        [&outcome](const std::string &text) { outcome.text += text; });
+  TextSink renderer(config, [&outcome](const std::string &text) { outcome.text += text; });
   RecordingSink sink(outcome, render_text ? &renderer : nullptr);
   outcome.summary = loop(config.search, sink);
   return outcome;

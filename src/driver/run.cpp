@@ -8,8 +8,7 @@
 
 #include "driver/command_line.h"
 #include "driver/output_channel.h"
-#include "present/text_renderer.h"
-#include "search/search.h"
+#include "driver/result_sinks.h"
 
 namespace {
 
@@ -23,9 +22,9 @@ void report_out_of_memory(int argc) {
 }
 
 void run_search_as_text(const RunConfig &config) {
-  TextRenderer renderer(config.search, config.max_quotient, config.precision, write_output);
-  renderer.write_search_header();
-  run_search(config.search, renderer);
+  TextSink sink(config, write_output);
+  sink.renderer().write_search_header();
+  run_search(config.search, sink);
 }
 
 void run_program(int argc, const char *const *argv) {

@@ -1,8 +1,7 @@
-// The text renderer: turns the search's results into the lines people read, byte for
+// The text renderer: turns a run's results into the lines people read, byte for
 // byte the program's long-standing text output.
 #include "present/text_renderer.h"
 
-#include <cmath>
 #include <utility>
 
 #include "present/approximant_text.h"
@@ -36,52 +35,51 @@ constexpr const char *kReportClosingFormat = "\n\n%s/%s = %s cents ";
 
 }  // namespace
 
-TextRenderer::TextRenderer(const SearchParams &search, double max_quotient, int precision, TextWriter write)
-    : search_(search), max_quotient_(max_quotient), precision_(precision), write_(std::move(write)) {}
+TextRenderer::TextRenderer(RunView run, TextWriter write) : run_(std::move(run)), write_(std::move(write)) {}
 
 void TextRenderer::write_search_header() const {
-  std::string x = ratio_number_text(search_.x);
-  std::string y = ratio_number_text(search_.y);
-  if (search_.range_mode) {
-    write_(format_text(kRangeHeaderFormat, x.c_str(), y.c_str(), ratio_number_text(search_.range_low_cents).c_str(),
-                       ratio_number_text(search_.range_high_cents).c_str()));
+  std::string x = ratio_number_text(run_.x);
+  std::string y = ratio_number_text(run_.y);
+  if (run_.range_mode) {
+    write_(format_text(kRangeHeaderFormat, x.c_str(), y.c_str(), ratio_number_text(run_.range_low_cents).c_str(),
+                       ratio_number_text(run_.range_high_cents).c_str()));
   } else {
     write_(format_text(kSuccessiveHeaderFormat, x.c_str(), y.c_str()));
   }
-  int count = static_cast<int>(search_.factors.size());
+  int count = static_cast<int>(run_.factors.size());
   std::string factors;
   for (int j = 0; j < count; ++j) {
     if (j > 0) factors += kFactorSeparator;
-    factors += count <= kLetteredFactorsMax ? format_text(kLetteredFactorFormat, search_.factors[j], 'a' + j)
-                                            : format_text(kNumberedFactorFormat, search_.factors[j], j);
+    factors += count <= kLetteredFactorsMax ? format_text(kLetteredFactorFormat, run_.factors[j], 'a' + j)
+                                            : format_text(kNumberedFactorFormat, run_.factors[j], j);
   }
   write_(factors + kFactorListEnd);
-  write_(format_text(search_.range_mode ? kRangeMaxQuotientFormat : kSuccessiveMaxQuotientFormat, max_quotient_));
+  write_(format_text(run_.range_mode ? kRangeMaxQuotientFormat : kSuccessiveMaxQuotientFormat, run_.max_quotient));
 }
 
-void TextRenderer::approximant(const Approximant &found) {
-  if (result_log_.size() < static_cast<size_t>(kResultLogCapacity)) result_log_.push_back(found.cents);
-  const int *factors = search_.factors.data();
-  if (search_.range_mode) {
-    write_(monzo_line(factors, found.exponents, found.count) + kRangeLineEnd + cents_text(precision_, found.cents) +
-           "\n");
+void TextRenderer::write_approximant(const int *exponents, double cents) {
+  if (result_log_.size() < static_cast<size_t>(kResultLogCapacity)) result_log_.push_back(cents);
+  const int *factors = run_.factors.data();
+  int count = static_cast<int>(run_.factors.size());
+  if (run_.range_mode) {
+    write_(monzo_line(factors, exponents, count) + kRangeLineEnd + cents_text(run_.precision, cents) + "\n");
   } else {
-    write_(ratio_formula(factors, found.exponents, found.count) + kSuccessiveSeparator);
+    write_(ratio_formula(factors, exponents, count) + kSuccessiveSeparator);
   }
 }
 
-void TextRenderer::finished(const SearchSummary &summary) {
-  if (summary.end == SearchEnd::kTimeOut) write_(format_text(kTimeOutFormat, summary.seconds, 0));
-  write_(
-      format_text(kReportCountsFormat, static_cast<long long>(summary.tested), static_cast<int>(result_log_.size())));
-  double target_cents = cents_of_log(std::log(search_.x / search_.y));
-  if (!search_.range_mode) {
+void TextRenderer::write_time_out(double seconds) const { write_(format_text(kTimeOutFormat, seconds, 0)); }
+
+void TextRenderer::write_report(int64_t tested) const {
+  write_(format_text(kReportCountsFormat, static_cast<long long>(tested), static_cast<int>(result_log_.size())));
+  double target_cents = run_.target_cents;
+  if (!run_.range_mode) {
     std::string lists = kReportValuesTitle;
-    for (double cents : result_log_) lists += cents_text(precision_, cents) + kReportListEntryEnd;
-    lists += format_text(kReportDiffsTitleFormat, cents_text(precision_, target_cents).c_str());
-    for (double cents : result_log_) lists += cents_text(precision_, cents - target_cents) + kReportListEntryEnd;
+    for (double cents : result_log_) lists += cents_text(run_.precision, cents) + kReportListEntryEnd;
+    lists += format_text(kReportDiffsTitleFormat, cents_text(run_.precision, target_cents).c_str());
+    for (double cents : result_log_) lists += cents_text(run_.precision, cents - target_cents) + kReportListEntryEnd;
     write_(lists);
   }
-  write_(format_text(kReportClosingFormat, ratio_number_text(search_.x).c_str(), ratio_number_text(search_.y).c_str(),
+  write_(format_text(kReportClosingFormat, ratio_number_text(run_.x).c_str(), ratio_number_text(run_.y).c_str(),
                      ratio_number_text(target_cents).c_str()));
 }

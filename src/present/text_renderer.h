@@ -3,34 +3,36 @@
 // closing report with the sizes in cents.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "search/search.h"
+#include "present/run_view.h"
 
 // Receives the text in the order it is to appear.
 using TextWriter = std::function<void(const std::string &text)>;
 
-class TextRenderer : public ResultSink {
+// The report lists the sizes of this many approximants; later ones are shown but not listed.
+constexpr int kResultLogCapacity = 1000;
+
+class TextRenderer {
  public:
-  // max_quotient as the user gave it; precision: significant digits of sizes in cents.
-  TextRenderer(const SearchParams &search, double max_quotient, int precision, TextWriter write);
+  TextRenderer(RunView run, TextWriter write);
 
   // "Successive approx. to 7/6 in form:" (or the range header), the factor list and the
   // max quotient line.
   void write_search_header() const;
-  void approximant(const Approximant &found) override;
-  // The time-out message when the search ran out of time, then the report.
-  void finished(const SearchSummary &summary) override;
+  // One accepted approximant: its signed exponents in factor order and its size in cents.
+  void write_approximant(const int *exponents, double cents);
+  // The time-out message.
+  void write_time_out(double seconds) const;
+  // The counts, in successive mode the sizes and their differences from the target, and
+  // the closing line.
+  void write_report(int64_t tested) const;
 
  private:
-  const SearchParams &search_;
-  double max_quotient_;
-  int precision_;
+  RunView run_;
   TextWriter write_;
   std::vector<double> result_log_;  // the sizes in cents of the first accepted approximants
 };
-
-// The report keeps the sizes of this many approximants; later ones are printed but not listed.
-constexpr int kResultLogCapacity = 1000;

@@ -1,0 +1,17 @@
+// What every renderer needs to know of a run besides its results: the target, the
+// factors, the mode and window, and how numbers are shown. The driver fills it.
+#pragma once
+
+#include <vector>
+
+struct RunView {
+  double x = 1.0;
+  double y = 1.0;
+  double target_cents = 0.0;
+  std::vector<int> factors;
+  bool range_mode = false;
+  double range_low_cents = 0.0;
+  double range_high_cents = 0.0;
+  double max_quotient = 0.0;  // as the user gave it
+  int precision = 0;          // significant digits of sizes in cents in the text output
+};
