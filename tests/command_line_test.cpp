@@ -102,12 +102,12 @@ TEST(Grammar, FactorsReadAsIntegers) {
 TEST(Grammar, ResultsFileName) {
   Reading closed = read({"(out.txt)", "7", "6"});
   EXPECT_TRUE(closed.parsed.has_results_file);
-  EXPECT_EQ(closed.parsed.results_name_length, 7);
+  EXPECT_EQ(closed.parsed.results_name, "out.txt");
   EXPECT_EQ(closed.config.search.x, 7.0);
-  EXPECT_EQ(read({"(out.txt", "7", "6"}).parsed.results_name_length, 7);
-  EXPECT_EQ(read({"(a)b", "7", "6"}).parsed.results_name_length, 3);  // only a final ")" goes
-  EXPECT_EQ(read({"()", "7", "6"}).parsed.results_name_length, 0);
-  EXPECT_EQ(read({"(", "7", "6"}).parsed.results_name_length, 0);
+  EXPECT_EQ(read({"(out.txt", "7", "6"}).parsed.results_name, "out.txt");
+  EXPECT_EQ(read({"(a)b", "7", "6"}).parsed.results_name, "a)b");  // only a final ")" goes
+  EXPECT_EQ(read({"()", "7", "6"}).parsed.results_name, "");
+  EXPECT_EQ(read({"(", "7", "6"}).parsed.results_name, "");
   EXPECT_FALSE(read({"7", "6"}).parsed.has_results_file);
 }
 
@@ -140,6 +140,60 @@ TEST(Grammar, FactorErrors) {
 
 TEST(Grammar, NanTimeOutKeepsTheDefault) {
   EXPECT_EQ(read({"7", "6", "1e6", "5", "nan"}).config.search.time_out_seconds, 4.0);
+}
+
+TEST(Options, StandAnywhereAndLeaveThePositionalGrammarAlone) {
+  Reading r = read({"--no-wait", "(out.txt)", "1", "1", "-2", "--quiet", "40", "60", "2", "3", "--every-vector", "5"});
+  EXPECT_EQ(r.parsed.verdict, ArgumentVerdict::kArgumentsOk);
+  EXPECT_EQ(r.parsed.results_name, "out.txt");
+  EXPECT_TRUE(r.config.options.no_wait);
+  EXPECT_TRUE(r.config.options.quiet);
+  EXPECT_TRUE(r.config.search.every_vector);
+  EXPECT_EQ(r.config.search.range_low_cents, 40.0);
+  EXPECT_EQ(r.config.search.range_high_cents, 60.0);
+  EXPECT_EQ(r.factors, (std::vector<int>{2, 3, 5}));
+}
+
+TEST(Options, ValuesAfterEqualsOrAsTheNextArgument) {
+  EXPECT_EQ(read({"--format=csv", "7", "6"}).config.options.format, OutputFormat::kCsv);
+  EXPECT_EQ(read({"--format", "json", "7", "6"}).config.options.format, OutputFormat::kJson);
+  EXPECT_EQ(read({"7", "6", "--threads", "3"}).config.search.threads, 3);
+  // The option wins over the positional time out, wherever it stands.
+  EXPECT_EQ(read({"--time-out=0.25", "7", "6", "1e6", "5", "9"}).config.search.time_out_seconds, 0.25);
+  EXPECT_TRUE(read({"7", "-h"}).config.options.show_help);  // no usage pages: the help asks first
+  EXPECT_TRUE(read({"-V"}).config.options.show_version);
+}
+
+TEST(Options, DoubleDashEndsThemAndSingleDashNumbersStayPositional) {
+  Reading ended = read({"--", "7", "6", "--quiet"});
+  EXPECT_FALSE(ended.config.options.quiet);
+  EXPECT_EQ(ended.config.max_quotient, 0.0);  // "--quiet" read as a number, as it always was
+  Reading negative = read({"7", "6", "-0.5", "-2", "-1", "-inf", "3"});
+  EXPECT_EQ(negative.parsed.verdict, ArgumentVerdict::kArgumentsOk);
+  EXPECT_TRUE(negative.config.search.range_mode);
+}
+
+TEST(Options, ErrorsNameTheArgument) {
+  EXPECT_EQ(read({"7", "6", "--frobnicate"}).parsed.option_error, "unknown option '--frobnicate'");
+  EXPECT_EQ(read({"7", "6", "--format"}).parsed.option_error, "option '--format' needs a value");
+  EXPECT_EQ(read({"--quiet=1", "7", "6"}).parsed.option_error, "option '--quiet' takes no value");
+  EXPECT_EQ(read({"--threads=2.5", "7", "6"}).parsed.verdict, ArgumentVerdict::kBadOption);
+  EXPECT_EQ(read({"--time-out=soon", "7", "6"}).parsed.verdict, ArgumentVerdict::kBadOption);
+}
+
+TEST(RatioTarget, SplitsIntoTwoNumbersReadAsBefore) {
+  Reading r = read({"(r.txt)", "7/6", "-1", "2", "3", "5"});
+  EXPECT_EQ(r.config.search.x, 7.0);
+  EXPECT_EQ(r.config.search.y, 6.0);
+  EXPECT_EQ(r.factors, (std::vector<int>{2, 3, 5}));
+  EXPECT_EQ(read({"7/6"}).parsed.verdict, ArgumentVerdict::kArgumentsOk);  // one argument is a whole target
+  EXPECT_EQ(read({"-7/6"}).parsed.verdict, ArgumentVerdict::kBadRatio);
+  EXPECT_EQ(read({"7/0"}).parsed.verdict, ArgumentVerdict::kZeroTarget);
+  EXPECT_EQ(read({"0x10/3"}).config.search.x, 16.0);
+  EXPECT_EQ(read({"1.5/1"}).config.search.x, 1.5);
+  for (const char *malformed : {"7/", "/6", "7/6/5", "7/x", "/"}) {
+    EXPECT_EQ(read({malformed}).parsed.verdict, ArgumentVerdict::kBadOption) << malformed;
+  }
 }
 
 TEST(TargetAsInt, TruncatesAndClamps) {

@@ -82,6 +82,17 @@ TEST(DifferentialSearch, SeededRandomCommandLines) {
   EXPECT_GT(tested, 3000000);
 }
 
+TEST(DifferentialSearch, SeededRandomCommandLinesWithoutTheGate) {
+  std::mt19937 random(20261209);
+  int64_t tested = 0;
+  for (int run = 0; run < 1000 && !HasFailure(); ++run) {
+    std::vector<std::string> args = random_command_line(random);
+    args.push_back("--every-vector");
+    tested += expect_same(args);
+  }
+  EXPECT_GT(tested, 1000000);
+}
+
 TEST(DifferentialSearch, HandPickedOrders) {
   // The gate depends on the last slot when no outer factor above 2 has an exponent.
   expect_same({"7", "6", "1e5", "5", "1000", "-1", "2", "2", "3"});
@@ -93,6 +104,10 @@ TEST(DifferentialSearch, HandPickedOrders) {
   expect_same({"7", "6", "1e6", "5", "1000", "-1", "2", "3", "7", "11"});           // ends on an exact hit
   expect_same({"1", "1", "1e6", "5", "1000", "-2", "0", "100000", "2", "3", "5"});  // every candidate
   expect_same({"7", "6", "1e6", "5", "-0.5", "-1", "2", "3", "5"});  // a time out that has already passed
+  // Without the gate, the vectors of factors 1 and 2 alone are examined too.
+  expect_same({"5", "4", "1e6", "5", "1000", "-1", "2", "3", "5", "--every-vector"});
+  expect_same({"1", "1", "1e6", "5", "1000", "-2", "20", "25", "2", "3", "--every-vector"});
+  expect_same({"1", "1", "1e4", "5", "1000", "-2", "0", "30", "2", "1", "2", "7", "--every-vector"});
 }
 
 }  // namespace

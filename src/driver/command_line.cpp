@@ -1,5 +1,6 @@
-// Reading the command line's positional grammar into the run configuration:
-// [(FILE)] X Y [MAXQ [PRECISION [TIMEOUT]]] [MODE [LOW HIGH]] [M1 M2 ...].
+// Reading the command line into the run configuration: the options (--name[=value],
+// -h, -V), taken out wherever they stand, then the positional grammar
+// [(FILE)] X Y|N/D [MAXQ [PRECISION [TIMEOUT]]] [MODE [LOW HIGH]] [M1 M2 ...].
 #include "driver/command_line.h"
 
 #include <climits>
@@ -7,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <string>
+#include <vector>
 
 int read_int_argument(const char *text) {
   long value = std::strtol(text, nullptr, 10);  // strtol clamps to the long range itself
@@ -25,6 +28,8 @@ int target_as_int(double value) {
 }
 
 namespace {
+
+constexpr int kMaxThreads = 1024;
 
 RunConfig default_run_config() {
   RunConfig config;
@@ -69,11 +74,138 @@ int read_mode(int argc, const char *const *argv, int index, RunConfig &config) {
   return index;
 }
 
-}  // namespace
+// ---- Options ---------------------------------------------------------------------
 
-ParsedArguments read_command_line(int argc, const char *const *argv, RunConfig &config) {
+enum class OptionKind { kFlag, kValue };
+
+struct OptionSpec {
+  const char *name;  // without the leading "--"
+  OptionKind kind;
+};
+
+constexpr OptionSpec kOptions[] = {
+    {"help", OptionKind::kFlag},     {"version", OptionKind::kFlag},   {"format", OptionKind::kValue},
+    {"no-wait", OptionKind::kFlag},  {"quiet", OptionKind::kFlag},     {"every-vector", OptionKind::kFlag},
+    {"threads", OptionKind::kValue}, {"time-out", OptionKind::kValue},
+};
+
+const OptionSpec *find_option(const std::string &name) {
+  for (const OptionSpec &spec : kOptions) {
+    if (name == spec.name) return &spec;
+  }
+  return nullptr;
+}
+
+bool is_option(const char *arg) {
+  return (arg[0] == '-' && arg[1] == '-' && arg[2] != '\0') || std::strcmp(arg, "-h") == 0 ||
+         std::strcmp(arg, "-V") == 0;
+}
+
+// The whole text reads as a number (strtod consumes all of it).
+bool reads_wholly_as_number(const std::string &text, double &value) {
+  if (text.empty()) return false;
+  char *end = nullptr;
+  value = std::strtod(text.c_str(), &end);
+  return *end == '\0';
+}
+
+// Applies one option and its value; returns an error message, or "" when it is fine.
+std::string apply_option(const std::string &name, const std::string &value, RunOptions &options) {
+  if (name == "help") {
+    options.show_help = true;
+  } else if (name == "version") {
+    options.show_version = true;
+  } else if (name == "no-wait") {
+    options.no_wait = true;
+  } else if (name == "quiet") {
+    options.quiet = true;
+  } else if (name == "every-vector") {
+    options.every_vector = true;
+  } else if (name == "format") {
+    if (value == "text") {
+      options.format = OutputFormat::kText;
+    } else if (value == "csv") {
+      options.format = OutputFormat::kCsv;
+    } else if (value == "json") {
+      options.format = OutputFormat::kJson;
+    } else {
+      return "--format: '" + value + "' is not a format; use text, csv or json";
+    }
+  } else if (name == "threads") {
+    double threads = 0;
+    if (!reads_wholly_as_number(value, threads) || threads != std::floor(threads) || threads < 1 ||
+        threads > kMaxThreads) {
+      return "--threads: '" + value + "' is not a whole number from 1 to " + std::to_string(kMaxThreads);
+    }
+    options.threads = static_cast<int>(threads);
+  } else if (name == "time-out") {
+    double seconds = 0;
+    if (!reads_wholly_as_number(value, seconds) || std::isnan(seconds)) {
+      return "--time-out: '" + value + "' is not a number of seconds";
+    }
+    options.time_out_seconds = seconds;
+    options.has_time_out = true;
+  }
+  return "";
+}
+
+// Takes the options out of argv; what is left is positional, in order. Returns an error
+// message, or "" when every option was understood.
+std::string take_options(int argc, const char *const *argv, RunOptions &options, std::vector<std::string> &positional) {
+  bool options_ended = false;
+  for (int i = 1; i < argc; ++i) {
+    const char *arg = argv[i];
+    if (!options_ended && std::strcmp(arg, "--") == 0) {
+      options_ended = true;
+      continue;
+    }
+    if (options_ended || !is_option(arg)) {
+      positional.emplace_back(arg);
+      continue;
+    }
+    std::string text = std::strcmp(arg, "-h") == 0 ? "--help" : std::strcmp(arg, "-V") == 0 ? "--version" : arg;
+    size_t equals = text.find('=');
+    std::string name = text.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
+    const OptionSpec *spec = find_option(name);
+    if (spec == nullptr) return "unknown option '" + std::string(arg) + "'";
+    bool has_value = equals != std::string::npos;
+    std::string value = has_value ? text.substr(equals + 1) : "";
+    if (spec->kind == OptionKind::kFlag && has_value) return "option '--" + name + "' takes no value";
+    if (spec->kind == OptionKind::kValue && !has_value) {
+      if (i + 1 >= argc) return "option '--" + name + "' needs a value";
+      value = argv[++i];
+    }
+    std::string error = apply_option(name, value, options);
+    if (!error.empty()) return error;
+  }
+  return "";
+}
+
+// ---- Positional arguments ----------------------------------------------------------
+
+// Replaces a target written N/D (the first argument after the results file) by N and D.
+// Returns an error message for a malformed one, or "".
+std::string split_ratio_target(std::vector<std::string> &positional) {
+  size_t index = !positional.empty() && positional[0][0] == '(' ? 1 : 0;
+  if (index >= positional.size()) return "";
+  const std::string target = positional[index];
+  size_t slash = target.find('/');
+  if (slash == std::string::npos) return "";
+  std::string numerator = target.substr(0, slash);
+  std::string denominator = target.substr(slash + 1);
+  double ignored = 0;
+  if (!reads_wholly_as_number(numerator, ignored) || !reads_wholly_as_number(denominator, ignored)) {
+    return "'" + target + "' is not a target N/D: both sides must be numbers, as in 7/6";
+  }
+  positional[index] = numerator;
+  positional.insert(positional.begin() + static_cast<std::ptrdiff_t>(index) + 1, denominator);
+  return "";
+}
+
+ParsedArguments read_positional(const std::vector<const char *> &args, RunConfig &config) {
+  const int argc = static_cast<int>(args.size());
+  const char *const *argv = args.data();
   ParsedArguments parsed;
-  config = default_run_config();
   SearchParams &search = config.search;
   int index = 1;
   if (argc - index < 2) {
@@ -82,9 +214,9 @@ ParsedArguments read_command_line(int argc, const char *const *argv, RunConfig &
   }
   if (argv[1][0] == '(') {
     parsed.has_results_file = true;
-    int length = static_cast<int>(std::strlen(argv[1] + 1));
-    if (length > 0 && argv[1][length] == ')') --length;  // only a final ")" is dropped
-    parsed.results_name_length = length;
+    std::string name = argv[1] + 1;
+    if (!name.empty() && name.back() == ')') name.pop_back();  // only a final ")" is dropped
+    parsed.results_name = name;
     index = 2;
     if (argc - index < 2) {  // nothing to approximate: explain instead of reading past the end
       parsed.verdict = ArgumentVerdict::kShowUsage;
@@ -120,5 +252,33 @@ ParsedArguments read_command_line(int argc, const char *const *argv, RunConfig &
   if (search.factors.back() == 1) {  // the last exponent is solved by dividing by ln m
     parsed.verdict = ArgumentVerdict::kLastFactorOne;
   }
+  return parsed;
+}
+
+// Options that set what the positional arguments also set win over them.
+void apply_search_options(const RunOptions &options, SearchParams &search) {
+  search.every_vector = options.every_vector;
+  if (options.threads > 0) search.threads = options.threads;
+  if (options.has_time_out) search.time_out_seconds = options.time_out_seconds;
+}
+
+}  // namespace
+
+ParsedArguments read_command_line(int argc, const char *const *argv, RunConfig &config) {
+  config = default_run_config();
+  std::vector<std::string> positional;
+  std::string error = take_options(argc, argv, config.options, positional);
+  if (error.empty()) error = split_ratio_target(positional);
+  if (!error.empty()) {
+    ParsedArguments parsed;
+    parsed.verdict = ArgumentVerdict::kBadOption;
+    parsed.option_error = error;
+    return parsed;
+  }
+  if (config.options.show_help || config.options.show_version) return ParsedArguments{};
+  std::vector<const char *> args{argv[0]};
+  for (const std::string &arg : positional) args.push_back(arg.c_str());
+  ParsedArguments parsed = read_positional(args, config);
+  apply_search_options(config.options, config.search);
   return parsed;
 }

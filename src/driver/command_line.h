@@ -3,6 +3,8 @@
 // nothing, so the run decides what is shown and in what order.
 #pragma once
 
+#include <string>
+
 #include "driver/run_config.h"
 
 constexpr double kDefaultMaxQuotient = 1000000.0;
@@ -14,13 +16,22 @@ constexpr int kDefaultFactors[] = {2, 3, 5};
 constexpr int kRangeModeArgument = -2;
 
 // How reading the command line ended; every verdict but kArgumentsOk ends the run.
-enum class ArgumentVerdict { kArgumentsOk, kShowUsage, kZeroTarget, kBadRatio, kBadFactor, kLastFactorOne };
+enum class ArgumentVerdict {
+  kArgumentsOk,
+  kShowUsage,
+  kZeroTarget,
+  kBadRatio,
+  kBadFactor,
+  kLastFactorOne,
+  kBadOption,  // an unknown or malformed option, or a malformed N/D target
+};
 
 struct ParsedArguments {
   ArgumentVerdict verdict = ArgumentVerdict::kArgumentsOk;
-  bool has_results_file = false;  // the first argument is in brackets
-  int results_name_length = 0;    // the name starts after the "(" of argv[1]
+  bool has_results_file = false;  // the first positional argument is in brackets
+  std::string results_name;       // inside the brackets; empty for "()"
   int bad_factor_reading = 0;     // the integer reading of a rejected factor
+  std::string option_error;       // what is wrong, for kBadOption
 };
 
 // The C library's atoi, but clamped to the int range instead of undefined beyond it.
@@ -28,7 +39,8 @@ int read_int_argument(const char *text);
 // The C library's strtod: longest valid prefix, 0 when there is no number.
 double read_number_argument(const char *text);
 
-// Reads the whole command line into config. Prints nothing.
+// Reads the whole command line into config: options first, wherever they stand, then the
+// positional arguments. Prints nothing. With --help or --version nothing else is read.
 ParsedArguments read_command_line(int argc, const char *const *argv, RunConfig &config);
 
 // The int a target number shows in the factor messages: truncated, clamped to the int range.
@@ -37,7 +49,15 @@ int target_as_int(double value);
 // ---- Texts about the command line (command_line_messages.cpp) ----------------------
 // Both usage pages on the console only, a key wait after each.
 void print_usage_pages();
-// The messages of an argument error, through the output channel.
-void print_argument_error(const ParsedArguments &parsed, const RunConfig &config);
+// Both usage pages on standard error, with no key wait (the structured output's way).
+void print_usage_pages_to_stderr();
+// The messages of an argument error such as a zero target or a bad factor.
+std::string argument_error_text(const ParsedArguments &parsed, const RunConfig &config);
 // The date line and the command line as typed, which open a results file's run.
 void print_run_header(int argc, const char *const *argv);
+// The one-page help on the console.
+void print_help();
+// "ratiohunt X.Y.Z" on the console.
+void print_version();
+// What is wrong with an option, and where to look, on stderr.
+void print_option_error(const std::string &error);

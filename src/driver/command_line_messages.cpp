@@ -1,11 +1,47 @@
-// The texts about the command line: the two usage pages, the argument errors and the
-// run header that opens a results file's run with the date and the command line.
+// The texts about the command line: the help page, the version, the two usage pages,
+// the argument errors and the run header that opens a results file's run with the date
+// and the command line.
+#include <cstdio>
+
 #include "driver/command_line.h"
 #include "driver/output_channel.h"
 #include "driver/platform.h"
 #include "present/text_format.h"
 
+#ifndef RATIOHUNT_VERSION
+#define RATIOHUNT_VERSION "unknown"
+#endif
+
 namespace {
+
+// One screen: at most 24 lines of at most 80 characters.
+constexpr const char *kHelpPage =
+    "Usage: ratiohunt [OPTION]... [\"(FILE)\"] X Y [MAXQ [PREC [TIMEOUT]]]\n"
+    "                 [-1 | -2 LOW HIGH] [M]...\n"
+    "Finds approximations of the ratio X/Y by products of powers M1^a1 * M2^a2 * ...\n"
+    "  (FILE)         also write everything to FILE; quote it for the shell\n"
+    "  X Y, or N/D    the target ratio, decimals allowed (7 6, 7/6, 1.5/1)\n"
+    "  MAXQ PREC TIMEOUT  max quotient 1000000, cents digits 5, seconds 4\n"
+    "  -1             each approximant closer than all before it (the default)\n"
+    "  -2 LOW HIGH    every approximant LOW to HIGH cents from the target\n"
+    "  M...           integer factors, the last 2 or more (default: 2 3 5)\n"
+    "Options, anywhere on the line (-- ends them):\n"
+    "  --format=FMT   text (default), csv or json (JSON Lines) on stdout\n"
+    "  --every-vector also try vectors whose only exponents are of factors 1 and 2\n"
+    "  --time-out=S   seconds before the search gives up (over TIMEOUT)\n"
+    "  --threads=N    threads to search with\n"
+    "  --no-wait      no key wait before exit     --quiet  no progress line\n"
+    "  -h, --help     this page                   -V, --version  the version\n"
+    "Examples:\n"
+    "  ratiohunt 7/6                           5-limit approximations of 7/6\n"
+    "  ratiohunt 11/8 -1 2 3 5 7               7-limit approximations of 11/8\n"
+    "  ratiohunt 1/1 -2 0 30 2 3 5             5-limit commas up to 30 cents\n"
+    "  ratiohunt --format=json 1/1 -2 0 5 2 3 5 7 | jq .name\n"
+    "  ratiohunt --no-wait \"(results.txt)\" 7/6  also write results.txt\n"
+    "Give factors after the mode: 'ratiohunt 7/6 2 3 5' reads 2 as MAXQ;\n"
+    "write 'ratiohunt 7/6 -1 2 3 5'. Run 'man ratiohunt' for the whole story.\n";
+constexpr const char *kVersionFormat = "ratiohunt %s\n";
+constexpr const char *kOptionErrorFormat = "ratiohunt: %s\nTry 'ratiohunt --help'.\n";
 
 const char *const kUsagePage1 =
     "Finds succession of approximants to any ratio, of form\n"
@@ -68,43 +104,49 @@ constexpr const char *kLastFactorOneFormat = "Read: 1 as the last factor to look
 constexpr const char *kLastFactorOneText = "The last factor needs to be 2 or more\n";
 constexpr const char *kSeeUsageText = "Run prog without any args for example of use\n";
 
-void print_read_ratio(const RunConfig &config) {
-  tee_printf(kReadRatioFormat, ratio_number_text(config.search.x).c_str(), ratio_number_text(config.search.y).c_str());
+std::string read_ratio_text(const RunConfig &config) {
+  return format_text(kReadRatioFormat, ratio_number_text(config.search.x).c_str(),
+                     ratio_number_text(config.search.y).c_str());
 }
 
 }  // namespace
 
 void print_usage_pages() {
   write_console_only(kUsagePage1);
-  wait_for_key();
+  wait_for_key(KeyPrompt::kContinue);
   write_console_only(kUsagePage2);
-  wait_for_key();
+  wait_for_key(KeyPrompt::kExit);
 }
 
-void print_argument_error(const ParsedArguments &parsed, const RunConfig &config) {
+void print_usage_pages_to_stderr() {
+  std::fputs(kUsagePage1, stderr);
+  std::fputs(kUsagePage2, stderr);
+}
+
+std::string argument_error_text(const ParsedArguments &parsed, const RunConfig &config) {
+  std::string text;
   switch (parsed.verdict) {
     case ArgumentVerdict::kZeroTarget:
-      print_read_ratio(config);
-      tee_printf(kZeroTargetText);
+      text = read_ratio_text(config) + kZeroTargetText;
       break;
     case ArgumentVerdict::kBadRatio:
-      print_read_ratio(config);
-      tee_printf(kBadRatioText);
+      text = read_ratio_text(config) + kBadRatioText;
       break;
     case ArgumentVerdict::kBadFactor:
-      tee_printf(kBadFactorFormat, parsed.bad_factor_reading, target_as_int(config.search.x),
-                 target_as_int(config.search.y));
-      tee_printf(kBadFactorText);
+      text = format_text(kBadFactorFormat, parsed.bad_factor_reading, target_as_int(config.search.x),
+                         target_as_int(config.search.y)) +
+             kBadFactorText;
       break;
     case ArgumentVerdict::kLastFactorOne:
-      tee_printf(kLastFactorOneFormat, target_as_int(config.search.x), target_as_int(config.search.y));
-      tee_printf(kLastFactorOneText);
+      text = format_text(kLastFactorOneFormat, target_as_int(config.search.x), target_as_int(config.search.y)) +
+             kLastFactorOneText;
       break;
     case ArgumentVerdict::kArgumentsOk:
     case ArgumentVerdict::kShowUsage:
-      return;
+    case ArgumentVerdict::kBadOption:
+      return text;
   }
-  tee_printf(kSeeUsageText);
+  return text + kSeeUsageText;
 }
 
 void print_run_header(int argc, const char *const *argv) {
@@ -113,4 +155,12 @@ void print_run_header(int argc, const char *const *argv) {
   tee_printf(kCommandLineTitle);
   for (int i = 1; i < argc; ++i) tee_printf(kCommandLineArgumentFormat, argv[i]);
   tee_printf(kHeaderEnd);
+}
+
+void print_help() { write_console_only(kHelpPage); }
+
+void print_version() { write_console_only(format_text(kVersionFormat, RATIOHUNT_VERSION).c_str()); }
+
+void print_option_error(const std::string &error) {
+  std::fputs(format_text(kOptionErrorFormat, error.c_str()).c_str(), stderr);
 }

@@ -8,15 +8,22 @@
 
 // Binds the channel to this run's console streams; no results file is open after it.
 void open_output_channel(FILE *console_out, FILE *console_in);
-// Opens the results file; on failure says so on stderr and goes on console-only.
-void open_results_file(const char *name);
+// Opens the results file (binary: no line-end translation); on failure says so on
+// stderr and goes on console-only.
+void open_results_file(const char *name, bool binary);
 // Writes text to the console and the results file.
 void write_output(const std::string &text);
 // printf-style output (see present/text_format.h) to the console and the results file.
 void tee_printf(const char *format, ...);
 // Writes text straight to the console only (the usage pages).
 void write_console_only(const char *text);
-// Flushes the outputs and reads one character from the console input.
-void wait_for_key();
+// Whether the run waits for a key before it exits (and between the usage pages).
+void set_key_waits(bool enabled);
+enum class KeyPrompt { kContinue, kExit };
+// Flushes the outputs and, when key waits are on, reads one key from the console input:
+// at a terminal without Enter, with a prompt on standard error when that is a terminal.
+void wait_for_key(KeyPrompt prompt);
+// Flushes every output after each message (records for a pipe that is read as they come).
+void set_flush_each_message(bool enabled);
 // Closes the results file, if any, and lets go of the console streams.
 void close_output_channel();

@@ -5,8 +5,11 @@
 #include <ctime>
 
 #ifdef _WIN32
+#include <conio.h>
+#include <fcntl.h>
 #include <io.h>
 #else
+#include <termios.h>
 #include <unistd.h>
 #endif
 
@@ -37,3 +40,30 @@ bool stream_is_terminal(FILE *stream) {
   return isatty(fileno(stream)) != 0;
 #endif
 }
+
+#ifdef _WIN32
+
+int read_terminal_key(FILE * /*terminal*/) { return _getch(); }
+
+void set_binary_mode(FILE *stream) { _setmode(_fileno(stream), _O_BINARY); }
+
+#else
+
+int read_terminal_key(FILE *terminal) {
+  int fd = fileno(terminal);
+  termios saved{};
+  if (tcgetattr(fd, &saved) != 0) return std::fgetc(terminal);
+  termios raw = saved;
+  raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);  // ISIG stays: Ctrl-C still interrupts
+  raw.c_cc[VMIN] = 1;
+  raw.c_cc[VTIME] = 0;
+  tcsetattr(fd, TCSANOW, &raw);
+  unsigned char key = 0;
+  ssize_t got = read(fd, &key, 1);
+  tcsetattr(fd, TCSANOW, &saved);
+  return got == 1 ? key : EOF;
+}
+
+void set_binary_mode(FILE * /*stream*/) {}
+
+#endif

@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+#include "present/records.h"
+
 RunView run_view(const RunConfig &config) {
   const SearchParams &search = config.search;
   RunView view;
@@ -23,4 +25,41 @@ void TextSink::approximant(const Approximant &found) { renderer_.write_approxima
 void TextSink::finished(const SearchSummary &summary) {
   if (summary.end == SearchEnd::kTimeOut) renderer_.write_time_out(summary.seconds);
   renderer_.write_report(summary.tested);
+}
+
+const char *search_end_name(SearchEnd end) {
+  switch (end) {
+    case SearchEnd::kExhausted:
+      return "exhausted";
+    case SearchEnd::kExactHit:
+      return "exact_hit";
+    case SearchEnd::kTimeOut:
+      return "time_out";
+    case SearchEnd::kInterrupted:
+      return "interrupted";
+  }
+  return "exhausted";
+}
+
+RecordSink::RecordSink(const RunConfig &config, TextWriter write_records, TextWriter write_summary)
+    : run_(run_view(config)),
+      format_(config.options.format),
+      write_records_(std::move(write_records)),
+      write_summary_(std::move(write_summary)) {
+  if (format_ == OutputFormat::kCsv) write_records_(csv_header_row() + "\n");
+}
+
+void RecordSink::approximant(const Approximant &found) {
+  write_records_((format_ == OutputFormat::kCsv ? csv_approximant_row(run_, found.exponents, found.cents)
+                                                : json_approximant_record(run_, found.exponents, found.cents)) +
+                 "\n");
+}
+
+void RecordSink::finished(const SearchSummary &summary) {
+  RunTotals totals;
+  totals.tested = summary.tested;
+  totals.records = summary.accepted;
+  totals.end = search_end_name(summary.end);
+  totals.seconds = summary.seconds;
+  write_summary_(json_summary_record(run_, totals) + "\n");
 }

@@ -9,6 +9,9 @@
 #include "present/text_renderer.h"
 #include "search/search.h"
 
+// The records' name for how a search ended.
+const char *search_end_name(SearchEnd end);
+
 // The renderers' view of a run.
 RunView run_view(const RunConfig &config);
 
@@ -22,4 +25,20 @@ class TextSink : public ResultSink {
 
  private:
   TextRenderer renderer_;
+};
+
+// The structured output: a CSV header row or nothing first, then a record for each
+// approximant as it comes, then the summary: the last JSON line, or for CSV one JSON
+// line on its own writer (standard error).
+class RecordSink : public ResultSink {
+ public:
+  RecordSink(const RunConfig &config, TextWriter write_records, TextWriter write_summary);
+  void approximant(const Approximant &found) override;
+  void finished(const SearchSummary &summary) override;
+
+ private:
+  RunView run_;
+  OutputFormat format_;
+  TextWriter write_records_;
+  TextWriter write_summary_;
 };

@@ -1,6 +1,6 @@
-// One run of the program from its command line to its end: the argument checks, the
-// run and search headers, the search with its results rendered as text, the report and
-// the key wait before exit.
+// One run of the program from its command line to its exit status: the options, the
+// argument checks, the headers, the search with its results rendered as text or as
+// records, the report and the key wait before exit.
 #include "driver/run.h"
 
 #include <new>
@@ -8,55 +8,118 @@
 
 #include "driver/command_line.h"
 #include "driver/output_channel.h"
+#include "driver/platform.h"
+#include "driver/progress_line.h"
 #include "driver/result_sinks.h"
 
 namespace {
 
+constexpr int kExitOk = 0;
+constexpr int kExitUsage = 2;  // a bad option, or a bad command line under --format
 constexpr const char *kOutOfMemoryFormat = "Out of memory, %g Kb extra needed";
 
 void report_out_of_memory(int argc) {
   // About what a run needs besides its search: the factor arrays and the result log.
   double bytes = 20.0 * (argc > 4 ? argc : 4) + sizeof(double) * kResultLogCapacity;
   tee_printf(kOutOfMemoryFormat, bytes / 1024);
-  wait_for_key();
+  wait_for_key(KeyPrompt::kExit);
 }
 
-void run_search_as_text(const RunConfig &config) {
-  TextSink sink(config, write_output);
-  sink.renderer().write_search_header();
-  run_search(config.search, sink);
-}
+void write_to_stderr(const std::string &text) { std::fputs(text.c_str(), stderr); }
 
-void run_program(int argc, const char *const *argv) {
-  RunConfig config;
-  ParsedArguments parsed = read_command_line(argc, argv, config);
-  if (parsed.verdict == ArgumentVerdict::kShowUsage) {
-    print_usage_pages();
+// Runs the search with the progress line in front of the sink when it can be seen.
+void search_into(const RunConfig &config, ResultSink &sink) {
+  if (config.options.quiet || !stream_is_terminal(stderr)) {
+    run_search(config.search, sink);
     return;
   }
+  ProgressLine progress(sink, stderr, config.search);
+  run_search(config.search, progress);
+}
+
+void run_text(const RunConfig &config) {
+  TextSink sink(config, write_output);
+  sink.renderer().write_search_header();
+  search_into(config, sink);
+}
+
+void run_records(const RunConfig &config) {
+  bool csv = config.options.format == OutputFormat::kCsv;
+  RecordSink sink(config, write_output, csv ? TextWriter(write_to_stderr) : TextWriter(write_output));
+  search_into(config, sink);
+}
+
+// The key waits are for a person at a console: not for scripts, pipes or the help.
+bool waits_for_keys(const RunConfig &config, FILE *console_out, FILE *console_in) {
+  if (config.options.no_wait || config.options.format != OutputFormat::kText) return false;
+  bool piped_from_a_person = console_in != nullptr && stream_is_terminal(console_in) && console_out != nullptr &&
+                             !stream_is_terminal(console_out);
+  return !piped_from_a_person;
+}
+
+// The structured output: no headers, no key waits; every problem goes to stderr.
+int run_structured(const RunConfig &config, const ParsedArguments &parsed, FILE *console_out) {
+  set_binary_mode(console_out);  // LF line ends on every platform
+  set_binary_mode(stderr);
+  if (parsed.verdict == ArgumentVerdict::kShowUsage) {
+    print_usage_pages_to_stderr();
+    return kExitUsage;
+  }
+  if (parsed.verdict != ArgumentVerdict::kArgumentsOk) {
+    write_to_stderr(argument_error_text(parsed, config));
+    return kExitUsage;
+  }
+  set_flush_each_message(true);
+  if (parsed.has_results_file && !parsed.results_name.empty()) open_results_file(parsed.results_name.c_str(), true);
+  run_records(config);
+  return kExitOk;
+}
+
+int run_program(int argc, const char *const *argv, FILE *console_out, FILE *console_in) {
+  RunConfig config;
+  ParsedArguments parsed = read_command_line(argc, argv, config);
+  if (parsed.verdict == ArgumentVerdict::kBadOption) {
+    print_option_error(parsed.option_error);
+    return kExitUsage;
+  }
+  if (config.options.show_help) {
+    print_help();
+    return kExitOk;
+  }
+  if (config.options.show_version) {
+    print_version();
+    return kExitOk;
+  }
+  if (config.options.format != OutputFormat::kText) return run_structured(config, parsed, console_out);
+  set_key_waits(waits_for_keys(config, console_out, console_in));
+  if (parsed.verdict == ArgumentVerdict::kShowUsage) {
+    print_usage_pages();
+    return kExitOk;
+  }
   if (parsed.has_results_file) {
-    std::string name(argv[1] + 1, static_cast<size_t>(parsed.results_name_length));
-    if (!name.empty()) open_results_file(name.c_str());
+    if (!parsed.results_name.empty()) open_results_file(parsed.results_name.c_str(), false);
     print_run_header(argc, argv);
   }
   if (parsed.verdict != ArgumentVerdict::kArgumentsOk) {
-    print_argument_error(parsed, config);
-    wait_for_key();
-    return;
+    write_output(argument_error_text(parsed, config));
+    wait_for_key(KeyPrompt::kExit);
+    return kExitOk;
   }
-  run_search_as_text(config);
-  wait_for_key();
+  run_text(config);
+  wait_for_key(KeyPrompt::kExit);
+  return kExitOk;
 }
 
 }  // namespace
 
 int run_ratiohunt(int argc, const char *const *argv, FILE *console_out, FILE *console_in) {
   open_output_channel(console_out, console_in);
+  int status = kExitOk;
   try {
-    run_program(argc, argv);
+    status = run_program(argc, argv, console_out, console_in);
   } catch (const std::bad_alloc &) {
     report_out_of_memory(argc);
   }
   close_output_channel();
-  return 0;
+  return status;
 }

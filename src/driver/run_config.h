@@ -4,8 +4,24 @@
 
 #include "search/search.h"
 
+enum class OutputFormat { kText, kCsv, kJson };
+
+// What the options (--name, --name=value, -h, -V) ask for.
+struct RunOptions {
+  bool show_help = false;
+  bool show_version = false;
+  OutputFormat format = OutputFormat::kText;
+  bool no_wait = false;  // no key wait before exit
+  bool quiet = false;    // no progress line on a terminal
+  bool every_vector = false;
+  int threads = 0;  // 0: the search's default
+  bool has_time_out = false;
+  double time_out_seconds = 0.0;
+};
+
 struct RunConfig {
   SearchParams search;
   double max_quotient = 0.0;  // as given; the search takes its logarithm
   int precision = 0;          // significant digits of the sizes in cents
+  RunOptions options;
 };

@@ -308,7 +308,7 @@ void walk_all_rows(RowWalk &walk) {
     if (context.tested >= next_clock_check || ++rows_since_check >= kRowsPerClockCheck) {
       next_clock_check = context.tested + kClockCheckInterval;
       rows_since_check = 0;
-      if (should_stop(context)) {
+      if (poll_should_stop(context)) {
         finish_singly(walk);
         return;
       }

@@ -10,6 +10,36 @@ namespace {
 
 // Limits get this slack so that an exact power of a factor stays within the max quotient.
 constexpr double kLimitSlack = 1e-10;
+// The sink hears of the search's progress at most this often.
+constexpr int64_t kProgressIntervalMs = 200;
+
+// How far the odometer has come, from its slots as they stand (slot n-2 most significant).
+double done_share(const SearchContext &context) {
+  double done = 0.0;
+  double total = 1.0;
+  for (int k = context.n - 2; k >= 0; --k) {
+    double size = context.limits[k] > 0 ? context.limits[k] + 1.0 : 1.0;
+    done = done * size + context.exponents[k];
+    total *= size;
+  }
+  return total > 0 ? done / total : 0.0;
+}
+
+void report_progress(SearchContext &context, int64_t now_ms) {
+  if (now_ms - context.last_progress_ms < kProgressIntervalMs) return;
+  context.last_progress_ms = now_ms;
+  SearchProgress progress;
+  progress.tested = context.tested;
+  progress.accepted = context.accepted;
+  progress.seconds = static_cast<double>(now_ms - context.start_ms) * 0.001;
+  progress.done_share = done_share(context);
+  progress.best_distance = context.accepted > 0 ? context.best_error * kCentsPerOctave / context.ln2 : 0.0;
+  context.sink.progress(progress);
+}
+
+bool interrupt_asked(const SearchContext &context) {
+  return context.params.interrupt != nullptr && *context.params.interrupt != 0;
+}
 
 }  // namespace
 
@@ -45,6 +75,7 @@ void start_search(SearchContext &context) {
   context.unison_target = std::fabs(ratio - 1) < kUnisonTolerance;
   context.best_error = context.unison_target ? kUnisonBestError : std::fabs(context.ln_target) + kUnisonTolerance;
   context.start_ms = steady_clock_ms();
+  context.last_progress_ms = context.start_ms;
 }
 
 SearchSummary finish_search(SearchContext &context) {
@@ -86,16 +117,16 @@ void accept_candidate(SearchContext &context, double distance, double candidate_
   context.sink.approximant(found);
 }
 
-bool should_stop(const SearchContext &context) {
-  if (context.params.interrupt != nullptr && *context.params.interrupt != 0) return true;
-  int64_t elapsed_ms = steady_clock_ms() - context.start_ms;
-  return context.params.time_out_seconds * 1000.0 < static_cast<double>(elapsed_ms);
+bool poll_should_stop(SearchContext &context) {
+  if (interrupt_asked(context)) return true;
+  int64_t now_ms = steady_clock_ms();
+  report_progress(context, now_ms);
+  return context.params.time_out_seconds * 1000.0 < static_cast<double>(now_ms - context.start_ms);
 }
 
 bool stop_requested(SearchContext &context) {
-  if (!should_stop(context)) return false;
-  bool interrupted = context.params.interrupt != nullptr && *context.params.interrupt != 0;
-  context.end = interrupted ? SearchEnd::kInterrupted : SearchEnd::kTimeOut;
+  if (!poll_should_stop(context)) return false;
+  context.end = interrupt_asked(context) ? SearchEnd::kInterrupted : SearchEnd::kTimeOut;
   context.end_seconds = static_cast<double>(steady_clock_ms() - context.start_ms) * 0.001;
   return true;
 }

@@ -48,6 +48,7 @@ struct SearchContext {
   int64_t start_ms = 0;
   SearchEnd end = SearchEnd::kExhausted;
   double end_seconds = 0.0;
+  int64_t last_progress_ms = 0;
 };
 
 // Fills the factor table and the starting state, and starts the search clock.
@@ -68,9 +69,10 @@ bool candidate_accepted(const SearchContext &context, double distance);
 // Hands the candidate in the exponent vector to the sink and makes it the best error.
 void accept_candidate(SearchContext &context, double distance, double candidate_log);
 
-// Whether the time out has passed or the user asked to stop, without ending the search.
-bool should_stop(const SearchContext &context);
-// Ends the search when the time out has passed or the user asked to stop; true then.
+// Reads the clock where a loop polls it: reports progress now and then, and tells whether
+// the time out has passed or the user asked to stop, without ending the search.
+bool poll_should_stop(SearchContext &context);
+// Polls, and ends the search when the time out has passed or the user asked to stop; true then.
 bool stop_requested(SearchContext &context);
 
 // The search over one factor: one vector, its two candidates, no gate.

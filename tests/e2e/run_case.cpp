@@ -1,9 +1,11 @@
 // Runs the built binary on one end-to-end case and compares what it wrote, byte for byte.
 // A case NAME is a set of files: NAME.args (one argument per line), NAME.out (the whole
-// stdout), optionally NAME.err (the whole stderr, else it must be empty) and
-// NAME.file.F (the file F the run must leave in its working folder; no other file may
-// appear there). In expected text, {{DATE}} matches a date line and {{ANY}} any text
-// within one line. Usage: run_case BINARY CASE_PATH [--crlf] [--emulator PROGRAM]
+// stdout), optionally NAME.err (the whole stderr, else it must be empty), NAME.file.F
+// (the file F the run must leave in its working folder; no other file may appear there),
+// NAME.status (the exit status, else 0) and NAME.lf (present when the output has LF line
+// ends on every platform, as the structured formats do). In expected text, {{DATE}}
+// matches a date line and {{ANY}} any text within one line.
+// Usage: run_case BINARY CASE_PATH [--crlf] [--emulator PROGRAM]
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -156,10 +158,14 @@ int main(int argc, char **argv) {
   int status = run_binary(command, work, scratch + "/stdout", scratch + "/stderr");
 
   bool ok = true;
-  if (status != 0) {
-    std::cerr << "exit status " << status << ", expected 0\n";
+  std::string status_text;
+  int expected_status = read_file(case_path + ".status", status_text) ? std::atoi(status_text.c_str()) : 0;
+  if (status != expected_status) {
+    std::cerr << "exit status " << status << ", expected " << expected_status << "\n";
     ok = false;
   }
+  std::string marker;
+  if (read_file(case_path + ".lf", marker)) crlf = false;
   std::string expected;
   std::string actual;
   read_file(case_path + ".out", expected);
