@@ -18,7 +18,11 @@ int read_int_argument(const char *text) {
   return static_cast<int>(value);
 }
 
-double read_number_argument(const char *text) { return std::strtod(text, nullptr); }
+double read_number_argument(const char *text) {
+  char *end = nullptr;
+  double value = std::strtod(text, &end);
+  return end == text ? 0.0 : value;  // no number at all: 0, never a C library's -0
+}
 
 int target_as_int(double value) {
   if (std::isnan(value)) return 0;

@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <cstring>
 
+#include "driver/interrupts.h"
 #include "driver/platform.h"
 #include "present/text_format.h"
 
@@ -17,8 +18,11 @@ struct OutputChannel {
   FILE *console_in = nullptr;
   FILE *results_file = nullptr;
   bool console_is_terminal = false;
+  std::string results_name;
   bool key_waits = true;
   bool flush_each_message = false;
+  bool output_lost = false;     // something written did not arrive
+  bool console_failed = false;  // standard output cannot be written
 };
 
 constexpr const char *kContinuePrompt = "Press any key to continue";
@@ -35,20 +39,61 @@ void open_output_channel(FILE *console_out, FILE *console_in) {
 }
 
 void open_results_file(const char *name, bool binary) {
+  channel.results_name = name;
   channel.results_file = std::fopen(name, binary ? "wb" : "w");
   if (channel.results_file == nullptr) {
     std::fprintf(stderr, "ratiohunt: cannot open results file '%s': %s; writing to the console only\n", name,
                  std::strerror(errno));
+    channel.output_lost = true;
   }
 }
 
-void write_output(const std::string &text) {
-  if (channel.console_out != nullptr) std::fwrite(text.data(), 1, text.size(), channel.console_out);
-  if (channel.results_file != nullptr) std::fwrite(text.data(), 1, text.size(), channel.results_file);
-  // A terminal sees each message at once; a pipe or file is flushed before key waits.
-  if (channel.console_is_terminal || channel.flush_each_message) std::fflush(channel.console_out);
-  if (channel.flush_each_message && channel.results_file != nullptr) std::fflush(channel.results_file);
+namespace {
+
+// A results file that failed is said once, then left alone; the console goes on.
+void check_results_file(bool ok) {
+  if (ok || channel.results_file == nullptr) return;
+  std::fprintf(stderr, "ratiohunt: cannot write results file '%s': %s\n", channel.results_name.c_str(),
+               std::strerror(errno));
+  std::fclose(channel.results_file);
+  channel.results_file = nullptr;
+  channel.output_lost = true;
 }
+
+// Standard output that fails ends the run's output. A reader that went away (a closed
+// pipe) ends the program quietly, as the broken pipe's own signal does.
+void check_console(bool ok) {
+  if (ok || channel.console_failed) return;
+  int error = errno;
+  channel.console_failed = true;
+  channel.output_lost = true;
+#ifdef SIGPIPE
+  if (error == EPIPE) exit_by_signal(SIGPIPE);
+#endif
+  std::fprintf(stderr, "ratiohunt: cannot write standard output: %s\n", std::strerror(error));
+}
+
+bool flush_ok(FILE *stream) { return std::fflush(stream) == 0 && std::ferror(stream) == 0; }
+
+}  // namespace
+
+void write_output(const std::string &text) {
+  if (channel.console_out != nullptr && !channel.console_failed) {
+    std::fwrite(text.data(), 1, text.size(), channel.console_out);
+    // A terminal sees each message at once; a pipe or file is flushed before key waits.
+    bool flush = channel.console_is_terminal || channel.flush_each_message;
+    check_console(std::ferror(channel.console_out) == 0 && (!flush || flush_ok(channel.console_out)));
+  }
+  if (channel.results_file != nullptr) {
+    std::fwrite(text.data(), 1, text.size(), channel.results_file);
+    check_results_file(std::ferror(channel.results_file) == 0 &&
+                       (!channel.flush_each_message || flush_ok(channel.results_file)));
+  }
+}
+
+bool output_was_lost() { return channel.output_lost; }
+
+bool console_failed() { return channel.console_failed; }
 
 void set_flush_each_message(bool enabled) { channel.flush_each_message = enabled; }
 
@@ -63,27 +108,31 @@ void tee_printf(const char *format, ...) {
 }
 
 void write_console_only(const char *text) {
-  if (channel.console_out == nullptr) return;
+  if (channel.console_out == nullptr || channel.console_failed) return;
   std::fputs(text, channel.console_out);
-  if (channel.console_is_terminal) std::fflush(channel.console_out);
+  check_console(std::ferror(channel.console_out) == 0 &&
+                (!channel.console_is_terminal || flush_ok(channel.console_out)));
+}
+
+void flush_outputs() {
+  if (channel.console_out != nullptr && !channel.console_failed) check_console(flush_ok(channel.console_out));
+  if (channel.results_file != nullptr) check_results_file(flush_ok(channel.results_file));
 }
 
 void wait_for_key(KeyPrompt prompt) {
-  if (channel.console_out != nullptr) std::fflush(channel.console_out);
-  if (channel.results_file != nullptr) std::fflush(channel.results_file);
-  if (!channel.key_waits || channel.console_in == nullptr) return;
-  if (!stream_is_terminal(channel.console_in)) {
-    std::fgetc(channel.console_in);
-    return;
-  }
-  bool show_prompt = stream_is_terminal(stderr);
+  flush_outputs();
+  if (!channel.key_waits || channel.console_in == nullptr || channel.console_failed) return;
+  bool show_prompt = stream_is_terminal(channel.console_in) && stream_is_terminal(stderr);
   if (show_prompt) std::fputs(prompt == KeyPrompt::kExit ? kExitPrompt : kContinuePrompt, stderr);
-  read_terminal_key(channel.console_in);
+  read_key(channel.console_in, stop_flag());
   if (show_prompt) std::fputs("\n", stderr);
 }
 
-void close_output_channel() {
-  if (channel.results_file != nullptr) std::fclose(channel.results_file);
-  if (channel.console_out != nullptr) std::fflush(channel.console_out);
+bool close_output_channel() {
+  flush_outputs();
+  if (channel.results_file != nullptr) check_results_file(std::fclose(channel.results_file) == 0);
+  channel.results_file = nullptr;
+  bool lost = channel.output_lost;
   channel = OutputChannel{};
+  return !lost;
 }

@@ -11,7 +11,8 @@ void open_output_channel(FILE *console_out, FILE *console_in);
 // Opens the results file (binary: no line-end translation); on failure says so on
 // stderr and goes on console-only.
 void open_results_file(const char *name, bool binary);
-// Writes text to the console and the results file.
+// Writes text to the console and the results file. Failures are said once on stderr; a
+// failed results file is dropped, a failed console takes no more output.
 void write_output(const std::string &text);
 // printf-style output (see present/text_format.h) to the console and the results file.
 void tee_printf(const char *format, ...);
@@ -25,5 +26,13 @@ enum class KeyPrompt { kContinue, kExit };
 void wait_for_key(KeyPrompt prompt);
 // Flushes every output after each message (records for a pipe that is read as they come).
 void set_flush_each_message(bool enabled);
-// Closes the results file, if any, and lets go of the console streams.
-void close_output_channel();
+// Flushes the console and the results file, saying on stderr when either fails.
+void flush_outputs();
+// Closes the results file, if any, and lets go of the console streams. False when any
+// output of the run was lost: the results file could not be opened, written or closed,
+// or standard output could not be written.
+bool close_output_channel();
+// Whether output has been lost so far, and whether standard output is what failed (the
+// run then stops, for nothing more can be shown).
+bool output_was_lost();
+bool console_failed();

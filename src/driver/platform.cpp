@@ -9,8 +9,12 @@
 #include <fcntl.h>
 #include <io.h>
 #else
+#include <fcntl.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include <cerrno>
 #endif
 
 namespace {
@@ -43,25 +47,68 @@ bool stream_is_terminal(FILE *stream) {
 
 #ifdef _WIN32
 
-int read_terminal_key(FILE * /*terminal*/) { return _getch(); }
+int read_key(FILE *input, const volatile std::sig_atomic_t * /*stop*/) {
+  return stream_is_terminal(input) ? _getch() : std::fgetc(input);
+}
+
+bool guard_standard_descriptors() {
+  bool stdout_closed = false;
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (_get_osfhandle(fd) != -1) continue;
+    FILE *stream = fd == 0 ? stdin : fd == 1 ? stdout : stderr;
+    std::freopen("NUL", fd == 0 ? "r" : "w", stream);
+    stdout_closed = stdout_closed || fd == 1;
+  }
+  return stdout_closed;
+}
 
 void set_binary_mode(FILE *stream) { _setmode(_fileno(stream), _O_BINARY); }
 
 #else
 
-int read_terminal_key(FILE *terminal) {
-  int fd = fileno(terminal);
+namespace {
+
+constexpr int kStopPollMs = 100;
+
+// Waits until fd can be read; false when *stop was set first.
+bool wait_readable(int fd, const volatile std::sig_atomic_t *stop) {
+  while (stop == nullptr || *stop == 0) {
+    pollfd ready{fd, POLLIN, 0};
+    int got = poll(&ready, 1, stop == nullptr ? -1 : kStopPollMs);
+    if (got > 0) return true;
+    if (got < 0 && errno != EINTR) return true;  // let the read report it
+  }
+  return false;
+}
+
+}  // namespace
+
+int read_key(FILE *input, const volatile std::sig_atomic_t *stop) {
+  int fd = fileno(input);
   termios saved{};
-  if (tcgetattr(fd, &saved) != 0) return std::fgetc(terminal);
+  if (!stream_is_terminal(input) || tcgetattr(fd, &saved) != 0) {
+    return wait_readable(fd, stop) ? std::fgetc(input) : EOF;
+  }
   termios raw = saved;
   raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);  // ISIG stays: Ctrl-C still interrupts
   raw.c_cc[VMIN] = 1;
   raw.c_cc[VTIME] = 0;
   tcsetattr(fd, TCSANOW, &raw);
   unsigned char key = 0;
-  ssize_t got = read(fd, &key, 1);
+  bool got = wait_readable(fd, stop) && read(fd, &key, 1) == 1;
   tcsetattr(fd, TCSANOW, &saved);
-  return got == 1 ? key : EOF;
+  return got ? key : EOF;
+}
+
+bool guard_standard_descriptors() {
+  bool stdout_closed = false;
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // open() takes the lowest free descriptor, which is this one.
+    if (open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) != fd) continue;
+    stdout_closed = stdout_closed || fd == 1;
+  }
+  return stdout_closed;
 }
 
 void set_binary_mode(FILE * /*stream*/) {}

@@ -1,6 +1,7 @@
 // The few things that differ between operating systems, one small function each.
 #pragma once
 
+#include <csignal>
 #include <cstddef>
 #include <cstdio>
 
@@ -8,8 +9,12 @@
 // local time cannot be determined.
 bool format_local_date(char *buffer, size_t size);
 bool stream_is_terminal(FILE *stream);
-// Reads one key from a terminal without waiting for Enter and without echo; Ctrl-C
-// still interrupts. The terminal's settings are restored before it returns.
-int read_terminal_key(FILE *terminal);
+// Reads one key: from a terminal without waiting for Enter and without echo (Ctrl-C
+// still interrupts, and the terminal's settings are restored before it returns), from
+// anything else one character. Gives up with EOF once *stop is set.
+int read_key(FILE *input, const volatile std::sig_atomic_t *stop);
+// Opens the null device onto standard descriptors 0, 1 and 2 that are closed, so no file
+// the run opens can take their place; returns whether standard output was closed.
+bool guard_standard_descriptors();
 // Writes the stream's bytes as they are: no line-end translation on Windows.
 void set_binary_mode(FILE *stream);

@@ -24,6 +24,7 @@ void TextSink::approximant(const Approximant &found) { renderer_.write_approxima
 
 void TextSink::finished(const SearchSummary &summary) {
   if (summary.end == SearchEnd::kTimeOut) renderer_.write_time_out(summary.seconds);
+  if (summary.end == SearchEnd::kInterrupted) renderer_.write_interrupted(summary.seconds);
   renderer_.write_report(summary.tested);
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "driver/command_line.h"
+#include "driver/interrupts.h"
 #include "driver/output_channel.h"
 #include "driver/platform.h"
 #include "driver/progress_line.h"
@@ -15,7 +16,9 @@
 namespace {
 
 constexpr int kExitOk = 0;
-constexpr int kExitUsage = 2;  // a bad option, or a bad command line under --format
+constexpr int kExitOutputLost = 1;  // the results file or standard output failed
+constexpr int kExitUsage = 2;       // a bad option, or a bad command line under --format
+constexpr int kExitBySignal = 128;  // plus the signal's number
 constexpr const char *kOutOfMemoryFormat = "Out of memory, %g Kb extra needed";
 
 void report_out_of_memory(int argc) {
@@ -26,6 +29,13 @@ void report_out_of_memory(int argc) {
 }
 
 void write_to_stderr(const std::string &text) { std::fputs(text.c_str(), stderr); }
+
+// The run's output: once standard output fails there is no one to show results to, so
+// the search is asked to stop.
+void write_results(const std::string &text) {
+  write_output(text);
+  if (console_failed()) request_stop_for_lost_output();
+}
 
 // Runs the search with the progress line in front of the sink when it can be seen.
 void search_into(const RunConfig &config, ResultSink &sink) {
@@ -38,14 +48,14 @@ void search_into(const RunConfig &config, ResultSink &sink) {
 }
 
 void run_text(const RunConfig &config) {
-  TextSink sink(config, write_output);
+  TextSink sink(config, write_results);
   sink.renderer().write_search_header();
   search_into(config, sink);
 }
 
 void run_records(const RunConfig &config) {
   bool csv = config.options.format == OutputFormat::kCsv;
-  RecordSink sink(config, write_output, csv ? TextWriter(write_to_stderr) : TextWriter(write_output));
+  RecordSink sink(config, write_results, csv ? TextWriter(write_to_stderr) : TextWriter(write_results));
   search_into(config, sink);
 }
 
@@ -78,6 +88,7 @@ int run_structured(const RunConfig &config, const ParsedArguments &parsed, FILE 
 int run_program(int argc, const char *const *argv, FILE *console_out, FILE *console_in) {
   RunConfig config;
   ParsedArguments parsed = read_command_line(argc, argv, config);
+  config.search.interrupt = stop_flag();
   if (parsed.verdict == ArgumentVerdict::kBadOption) {
     print_option_error(parsed.option_error);
     return kExitUsage;
@@ -106,7 +117,7 @@ int run_program(int argc, const char *const *argv, FILE *console_out, FILE *cons
     return kExitOk;
   }
   run_text(config);
-  wait_for_key(KeyPrompt::kExit);
+  if (interrupting_signal() == 0) wait_for_key(KeyPrompt::kExit);
   return kExitOk;
 }
 
@@ -114,12 +125,15 @@ int run_program(int argc, const char *const *argv, FILE *console_out, FILE *cons
 
 int run_ratiohunt(int argc, const char *const *argv, FILE *console_out, FILE *console_in) {
   open_output_channel(console_out, console_in);
+  clear_stop_flag();
   int status = kExitOk;
   try {
     status = run_program(argc, argv, console_out, console_in);
   } catch (const std::bad_alloc &) {
     report_out_of_memory(argc);
   }
-  close_output_channel();
+  bool output_complete = close_output_channel();
+  if (interrupting_signal() != 0) return kExitBySignal + interrupting_signal();
+  if (!output_complete && status == kExitOk) return kExitOutputLost;
   return status;
 }

@@ -25,8 +25,9 @@ class TextRenderer {
   void write_search_header() const;
   // One accepted approximant: its signed exponents in factor order and its size in cents.
   void write_approximant(const int *exponents, double cents);
-  // The time-out message.
+  // The time-out message, and the one of a search the user interrupted, in the same frame.
   void write_time_out(double seconds) const;
+  void write_interrupted(double seconds) const;
   // The counts, in successive mode the sizes and their differences from the target, and
   // the closing line.
   void write_report(int64_t tested) const;

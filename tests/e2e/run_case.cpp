@@ -2,8 +2,9 @@
 // A case NAME is a set of files: NAME.args (one argument per line), NAME.out (the whole
 // stdout), optionally NAME.err (the whole stderr, else it must be empty), NAME.file.F
 // (the file F the run must leave in its working folder; no other file may appear there),
-// NAME.status (the exit status, else 0) and NAME.lf (present when the output has LF line
-// ends on every platform, as the structured formats do). In expected text, {{DATE}}
+// NAME.status (the exit status, else 0), NAME.lf (present when the output has LF line
+// ends on every platform, as the structured formats do) and NAME.posix (present when the
+// case needs a POSIX system's devices: skipped, with status 77, under an emulator). In expected text, {{DATE}}
 // matches a date line and {{ANY}} any text within one line.
 // Usage: run_case BINARY CASE_PATH [--crlf] [--emulator PROGRAM]
 #include <dirent.h>
@@ -23,6 +24,8 @@
 #include <vector>
 
 namespace {
+
+constexpr int kSkipped = 77;  // CTest's SKIP_RETURN_CODE for these tests
 
 bool read_file(const std::string &path, std::string &text) {
   std::ifstream in(path, std::ios::binary);
@@ -140,6 +143,11 @@ int main(int argc, char **argv) {
     if (option == "--crlf") crlf = true;
     if (option == "--emulator" && i + 1 < argc) command.push_back(argv[++i]);
   }
+  std::string marker;
+  if (!command.empty() && read_file(case_path + ".posix", marker)) {
+    std::cerr << "needs a POSIX system: skipped under an emulator\n";
+    return kSkipped;
+  }
   if (binary[0] != '/') binary = std::string(getcwd(nullptr, 0)) + "/" + binary;
   command.push_back(binary);
   std::string args_text;
@@ -164,7 +172,6 @@ int main(int argc, char **argv) {
     std::cerr << "exit status " << status << ", expected " << expected_status << "\n";
     ok = false;
   }
-  std::string marker;
   if (read_file(case_path + ".lf", marker)) crlf = false;
   std::string expected;
   std::string actual;

@@ -1,0 +1,88 @@
+// Fuzz target: the fast search against the step-by-step reference loop on a fuzzed
+// command line (one argument per line, as the end-to-end cases). Both must print the same
+// text and end with the same counts; any difference aborts. The time out is lifted, since
+// the two agree only on searches that end by exhaustion or an exact hit, and searches too
+// big to finish in milliseconds are left out instead.
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "driver/command_line.h"
+#include "driver/result_sinks.h"
+#include "search/search_steps.h"
+
+namespace {
+
+constexpr size_t kMaxArguments = 64;
+constexpr double kMaxVectors = 50000;  // the odometer's size: a few milliseconds of the reference loop
+constexpr double kNoTimeOut = 1e9;
+
+std::vector<std::string> split_arguments(const uint8_t *data, size_t size) {
+  std::vector<std::string> args;
+  std::string current;
+  for (size_t i = 0; i < size && args.size() < kMaxArguments; ++i) {
+    if (data[i] == '\n') {
+      args.push_back(current);
+      current.clear();
+    } else {
+      current.push_back(static_cast<char>(data[i]));
+    }
+  }
+  if (!current.empty() && args.size() < kMaxArguments) args.push_back(current);
+  return args;
+}
+
+double odometer_size(const SearchParams &search) {
+  double size = 1.0;
+  for (size_t i = 0; i + 1 < search.factors.size(); ++i) {
+    int limit = factor_limit(std::log(static_cast<double>(search.factors[i])), search.ln_max_quotient);
+    size *= limit > 0 ? limit + 1.0 : 1.0;
+  }
+  return size;
+}
+
+struct Outcome {
+  std::string text;
+  SearchSummary summary;
+};
+
+Outcome run_with(const RunConfig &config, SearchSummary (*search)(const SearchParams &, ResultSink &)) {
+  Outcome outcome;
+  TextSink sink(config, [&outcome](const std::string &text) { outcome.text += text; });
+  outcome.summary = search(config.search, sink);
+  return outcome;
+}
+
+void expect(bool same, const char *what, const std::vector<std::string> &args) {
+  if (same) return;
+  std::fprintf(stderr, "the fast search and the reference loop differ in %s on:", what);
+  for (const std::string &arg : args) std::fprintf(stderr, " %s", arg.c_str());
+  std::fprintf(stderr, "\n");
+  std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  std::vector<std::string> args = split_arguments(data, size);
+  std::vector<const char *> argv{"ratiohunt"};
+  for (const std::string &arg : args) argv.push_back(arg.c_str());
+  RunConfig config;
+  ParsedArguments parsed = read_command_line(static_cast<int>(argv.size()), argv.data(), config);
+  if (parsed.verdict != ArgumentVerdict::kArgumentsOk || config.options.show_help || config.options.show_version) {
+    return 0;
+  }
+  if (!(odometer_size(config.search) <= kMaxVectors)) return 0;
+  config.search.time_out_seconds = kNoTimeOut;
+  Outcome fast = run_with(config, run_search);
+  Outcome reference = run_with(config, run_reference_search);
+  expect(fast.text == reference.text, "the text", args);
+  expect(fast.summary.tested == reference.summary.tested, "the tested count", args);
+  expect(fast.summary.accepted == reference.summary.accepted, "the accepted count", args);
+  expect(fast.summary.end == reference.summary.end, "how the search ended", args);
+  expect(fast.summary.best_error == reference.summary.best_error, "the best error", args);
+  return 0;
+}
