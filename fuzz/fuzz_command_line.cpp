@@ -8,27 +8,13 @@
 #include <vector>
 
 #include "driver/run.h"
+#include "fuzz_input.h"
 
 namespace {
 
 constexpr size_t kMaxArguments = 256;
 const char *const kTimeOutOption = "--time-out=0.01";
 const std::string kTimeOutName = "--time-out";
-
-std::vector<std::string> split_arguments(const uint8_t *data, size_t size) {
-  std::vector<std::string> args;
-  std::string current;
-  for (size_t i = 0; i < size && args.size() < kMaxArguments; ++i) {
-    if (data[i] == '\n') {
-      args.push_back(current);
-      current.clear();
-    } else {
-      current.push_back(static_cast<char>(data[i]));
-    }
-  }
-  if (!current.empty() && args.size() < kMaxArguments) args.push_back(current);
-  return args;
-}
 
 // Options win over the positional time out, so one option first bounds every run. A
 // time-out option of the input's own is dropped (with its value when that follows it).
@@ -63,7 +49,7 @@ void keep_results_files_here(std::vector<std::string> &args) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   static FILE *sink = std::fopen("/dev/null", "w");
   static FILE *keys = std::fopen("/dev/null", "r");  // every key wait sees end of input
-  std::vector<std::string> args = split_arguments(data, size);
+  std::vector<std::string> args = split_fuzz_arguments(data, size, kMaxArguments);
   keep_results_files_here(args);
   bound_time_out(args);
   std::vector<const char *> argv{"ratiohunt"};

@@ -12,6 +12,7 @@
 
 #include "driver/command_line.h"
 #include "driver/result_sinks.h"
+#include "fuzz_input.h"
 #include "search/search_steps.h"
 
 namespace {
@@ -19,21 +20,6 @@ namespace {
 constexpr size_t kMaxArguments = 64;
 constexpr double kMaxVectors = 50000;  // the odometer's size: a few milliseconds of the reference loop
 constexpr double kNoTimeOut = 1e9;
-
-std::vector<std::string> split_arguments(const uint8_t *data, size_t size) {
-  std::vector<std::string> args;
-  std::string current;
-  for (size_t i = 0; i < size && args.size() < kMaxArguments; ++i) {
-    if (data[i] == '\n') {
-      args.push_back(current);
-      current.clear();
-    } else {
-      current.push_back(static_cast<char>(data[i]));
-    }
-  }
-  if (!current.empty() && args.size() < kMaxArguments) args.push_back(current);
-  return args;
-}
 
 double odometer_size(const SearchParams &search) {
   double size = 1.0;
@@ -67,7 +53,7 @@ void expect(bool same, const char *what, const std::vector<std::string> &args) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  std::vector<std::string> args = split_arguments(data, size);
+  std::vector<std::string> args = split_fuzz_arguments(data, size, kMaxArguments);
   std::vector<const char *> argv{"ratiohunt"};
   for (const std::string &arg : args) argv.push_back(arg.c_str());
   RunConfig config;
