@@ -42,7 +42,8 @@ void BM_WatchingCost(benchmark::State &bench) {
   for (auto _ : bench) {
     CountingSink sink;
     plain += seconds_of([&] { run_search(config.search, sink); });
-    ProgressLine progress(sink, nowhere, config.search);
+    ProgressLine progress(
+        sink, nowhere, 80, [] { return 0; }, config.search);
     with_progress += seconds_of([&] { run_search(config.search, progress); });
     SearchParams interruptible = config.search;
     interruptible.interrupt = &never_raised;

@@ -23,11 +23,22 @@ struct OutputChannel {
   bool flush_each_message = false;
   bool output_lost = false;     // something written did not arrive
   bool console_failed = false;  // standard output cannot be written
+  int console_column = 0;       // characters written since the console's last newline
 };
 
 constexpr const char *kContinuePrompt = "Press any key to continue";
 constexpr const char *kExitPrompt = "\nPress any key to exit";
 OutputChannel channel;
+
+void advance_console_column(const char *text, size_t length) {
+  const char *end = text + length;
+  const char *last_newline = nullptr;
+  for (const char *c = text; c < end; ++c) {
+    if (*c == '\n') last_newline = c;
+  }
+  int after = static_cast<int>(last_newline != nullptr ? end - last_newline - 1 : length);
+  channel.console_column = last_newline != nullptr ? after : channel.console_column + after;
+}
 
 }  // namespace
 
@@ -80,6 +91,7 @@ bool flush_ok(FILE *stream) { return std::fflush(stream) == 0 && std::ferror(str
 void write_output(const std::string &text) {
   if (channel.console_out != nullptr && !channel.console_failed) {
     std::fwrite(text.data(), 1, text.size(), channel.console_out);
+    advance_console_column(text.data(), text.size());
     // A terminal sees each message at once; a pipe or file is flushed before key waits.
     bool flush = channel.console_is_terminal || channel.flush_each_message;
     check_console(std::ferror(channel.console_out) == 0 && (!flush || flush_ok(channel.console_out)));
@@ -92,6 +104,8 @@ void write_output(const std::string &text) {
 }
 
 bool output_was_lost() { return channel.output_lost; }
+
+int console_terminal_column() { return channel.console_is_terminal ? channel.console_column : 0; }
 
 bool console_failed() { return channel.console_failed; }
 

@@ -36,3 +36,5 @@ bool close_output_channel();
 // run then stops, for nothing more can be shown).
 bool output_was_lost();
 bool console_failed();
+// Where the console's unfinished line ends when the console is a terminal; else 0.
+int console_terminal_column();

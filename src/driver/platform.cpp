@@ -8,9 +8,11 @@
 #include <conio.h>
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -21,6 +23,7 @@ namespace {
 
 constexpr const char *kDateAfterHourFormat = "%p %A, %B %d, %Y %Z";
 constexpr size_t kDateRestSize = 128;
+constexpr int kDefaultColumns = 80;
 
 }  // namespace
 
@@ -46,6 +49,13 @@ bool stream_is_terminal(FILE *stream) {
 }
 
 #ifdef _WIN32
+
+int terminal_columns(FILE *stream) {
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+  if (!GetConsoleScreenBufferInfo(handle, &info)) return kDefaultColumns;
+  return info.srWindow.Right - info.srWindow.Left + 1;
+}
 
 int read_key(FILE *input, const volatile std::sig_atomic_t * /*stop*/) {
   return stream_is_terminal(input) ? _getch() : std::fgetc(input);
@@ -82,6 +92,12 @@ bool wait_readable(int fd, const volatile std::sig_atomic_t *stop) {
 }
 
 }  // namespace
+
+int terminal_columns(FILE *stream) {
+  winsize size{};
+  if (ioctl(fileno(stream), TIOCGWINSZ, &size) != 0 || size.ws_col == 0) return kDefaultColumns;
+  return size.ws_col;
+}
 
 int read_key(FILE *input, const volatile std::sig_atomic_t *stop) {
   int fd = fileno(input);

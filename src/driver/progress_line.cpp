@@ -4,6 +4,7 @@
 #include "driver/progress_line.h"
 
 #include <cmath>
+#include <utility>
 
 #include "present/text_format.h"
 
@@ -11,8 +12,12 @@ namespace {
 
 // A search shorter than this shows no progress at all.
 constexpr double kFirstShowSeconds = 1.0;
+// Less room than this after the results' unfinished line: the progress waits for a new line.
+constexpr int kLeastRoom = 24;
 constexpr const char *kRedraw = "\r";
 constexpr const char *kEraseToEnd = "\033[K";
+constexpr const char *kSaveCursor = "\0337";
+constexpr const char *kRestoreCursor = "\0338";
 
 // The time left: from the share done, or the time out when that comes sooner.
 double seconds_left(const SearchProgress &now, double time_out_seconds) {
@@ -35,16 +40,31 @@ std::string progress_text(const SearchProgress &now, bool successive, double tim
   return text;
 }
 
-ProgressLine::ProgressLine(ResultSink &inner, FILE *terminal, const SearchParams &search)
-    : inner_(inner), terminal_(terminal), successive_(!search.range_mode), time_out_seconds_(search.time_out_seconds) {}
+ProgressLine::ProgressLine(ResultSink &inner, FILE *terminal, int columns, std::function<int()> results_column,
+                           const SearchParams &search)
+    : inner_(inner),
+      terminal_(terminal),
+      columns_(columns),
+      results_column_(std::move(results_column)),
+      successive_(!search.range_mode),
+      time_out_seconds_(search.time_out_seconds) {}
 
-// Rewrites the terminal's current line with text (nothing: the line is erased).
+// Rewrites the terminal's line from the column where the results' line ends (the start of
+// the line when there is none) with text, cut to the room left; nothing erases it.
 void ProgressLine::draw(const std::string &text) {
-  std::fputs(kRedraw, terminal_);
-  std::fputs(text.c_str(), terminal_);
-  std::fputs(kEraseToEnd, terminal_);
+  int column = text.empty() ? drawn_at_column_ : results_column_() % columns_;
+  int room = columns_ - column - 1;
+  if (!text.empty() && column > 0 && room < kLeastRoom) return;
+  std::string shown = column > 0 && !text.empty() ? " " + text : text;
+  if (static_cast<int>(shown.size()) > room) shown.resize(static_cast<size_t>(room > 0 ? room : 0));
+  if (column > 0) {
+    std::fprintf(terminal_, "%s%s%s%s", kSaveCursor, shown.c_str(), kEraseToEnd, kRestoreCursor);
+  } else {
+    std::fprintf(terminal_, "%s%s%s", kRedraw, shown.c_str(), kEraseToEnd);
+  }
   std::fflush(terminal_);
   shown_ = !text.empty();
+  drawn_at_column_ = column;
 }
 
 void ProgressLine::erase() {

@@ -43,7 +43,11 @@ void search_into(const RunConfig &config, ResultSink &sink) {
     run_search(config.search, sink);
     return;
   }
-  ProgressLine progress(sink, stderr, config.search);
+  // The results' unfinished line counts only when they go to the same terminal.
+  bool shared = stream_is_terminal(stdout);
+  ProgressLine progress(
+      sink, stderr, terminal_columns(stderr), [shared] { return shared ? console_terminal_column() : 0; },
+      config.search);
   run_search(config.search, progress);
 }
 
