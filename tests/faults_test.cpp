@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include "exec_program.h"
+
 namespace {
 
 constexpr const char *kClosed = "";  // as a path: leave the descriptor closed
@@ -57,11 +59,7 @@ Child start(const std::vector<std::string> &args, const std::string &in, const s
       close(fd);
       if (opened[fd] >= 0) dup2(opened[fd], fd);
     }
-    std::vector<char *> argv{const_cast<char *>(RATIOHUNT_BINARY)};
-    for (const std::string &arg : args) argv.push_back(const_cast<char *>(arg.c_str()));
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
+    exec_program(args);
   }
   return child;
 }

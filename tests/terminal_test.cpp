@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "exec_program.h"
+
 namespace {
 
 constexpr int kPatienceMs = 20000;
@@ -32,11 +34,7 @@ Terminal start(const std::vector<std::string> &args, const char *stdout_path = n
       int out = open(stdout_path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
       dup2(out, 1);
     }
-    std::vector<char *> argv{const_cast<char *>(RATIOHUNT_BINARY)};
-    for (const std::string &arg : args) argv.push_back(const_cast<char *>(arg.c_str()));
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
+    exec_program(args);
   }
   return terminal;
 }

@@ -82,20 +82,20 @@ int read_mode(int argc, const char *const *argv, int index, RunConfig &config) {
 
 enum class OptionKind { kFlag, kValue };
 
-struct OptionSpec {
+struct KnownOption {
   const char *name;  // without the leading "--"
   OptionKind kind;
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr KnownOption kOptions[] = {
     {"help", OptionKind::kFlag},     {"version", OptionKind::kFlag},   {"format", OptionKind::kValue},
     {"no-wait", OptionKind::kFlag},  {"quiet", OptionKind::kFlag},     {"every-vector", OptionKind::kFlag},
     {"threads", OptionKind::kValue}, {"time-out", OptionKind::kValue},
 };
 
-const OptionSpec *find_option(const std::string &name) {
-  for (const OptionSpec &spec : kOptions) {
-    if (name == spec.name) return &spec;
+const KnownOption *find_option(const std::string &name) {
+  for (const KnownOption &option : kOptions) {
+    if (name == option.name) return &option;
   }
   return nullptr;
 }
@@ -170,12 +170,12 @@ std::string take_options(int argc, const char *const *argv, RunOptions &options,
     std::string text = std::strcmp(arg, "-h") == 0 ? "--help" : std::strcmp(arg, "-V") == 0 ? "--version" : arg;
     size_t equals = text.find('=');
     std::string name = text.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
-    const OptionSpec *spec = find_option(name);
-    if (spec == nullptr) return "unknown option '" + std::string(arg) + "'";
+    const KnownOption *known = find_option(name);
+    if (known == nullptr) return "unknown option '" + std::string(arg) + "'";
     bool has_value = equals != std::string::npos;
     std::string value = has_value ? text.substr(equals + 1) : "";
-    if (spec->kind == OptionKind::kFlag && has_value) return "option '--" + name + "' takes no value";
-    if (spec->kind == OptionKind::kValue && !has_value) {
+    if (known->kind == OptionKind::kFlag && has_value) return "option '--" + name + "' takes no value";
+    if (known->kind == OptionKind::kValue && !has_value) {
       if (i + 1 >= argc) return "option '--" + name + "' needs a value";
       value = argv[++i];
     }
