@@ -50,7 +50,10 @@ std::string decimal_text(const std::vector<int> &exponents, int sign) {
 }
 
 void emit_approximant(const std::vector<int> &exponents) {
-  double cents = reader.records < kResultLogCapacity ? reader.result_log[reader.records] : NAN;
+  double ln_ratio = 0.0;
+  for (size_t i = 0; i < exponents.size(); ++i) ln_ratio += exponents[i] * reader.table->logs[i];
+  double cents = reader.records < kResultLogCapacity ? reader.result_log[reader.records]
+                                                     : ln_ratio * kCentsPerOctave / std::log(2.0);
   ++reader.records;
   std::string line = "{\"type\":\"approximant\",\"exponents\":[";
   for (size_t i = 0; i < exponents.size(); ++i) line += (i > 0 ? "," : "") + std::to_string(exponents[i]);

@@ -10,6 +10,7 @@ const DEFAULTS = {target: '7/6', factors: '2 3 5', mode: 'successive', low: '40'
 const MAX_PRECISION = 17;  // a double has no more significant digits to show
 const INT_MAX = 2147483647;
 const PROGRESS_EVERY_MS = 100;
+const MAX_ROWS_SHOWN = 2000;  // more rows slow the page down; the downloads hold them all
 const DECIMAL = /^[+]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$/;
 const INTEGER = /^\d+$/;
 
@@ -195,6 +196,7 @@ function runSearch() {
   page.query = query;
   page.records = [];
   page.summary = null;
+  $('results').tBodies[0].replaceChildren();
   renderTable();
   page.startedAt = performance.now();
   page.worker = startWorker();
@@ -211,19 +213,33 @@ function runSearch() {
 
 function onWorkerMessage(worker, message) {
   if (worker !== page.worker) return;  // a cancelled search's last words
-  if (message.kind === 'line') {
-    const record = JSON.parse(message.line);
-    if (record.type === 'approximant') {
-      record.order = page.records.length + 1;
-      page.records.push(record);
-      scheduleRender();
-    } else if (record.type === 'summary') {
-      page.summary = record;
+  if (message.kind === 'lines') {
+    for (const line of message.lines) {
+      const record = parseRecord(line);
+      if (!record) {
+        finishSearch(`The search sent a record this page cannot read: ${line.slice(0, 80)}`);
+        return;
+      }
+      if (record.type === 'approximant') {
+        record.order = page.records.length + 1;
+        page.records.push(record);
+      } else if (record.type === 'summary') {
+        page.summary = record;
+      }
     }
+    scheduleRender();
   } else if (message.kind === 'done') {
     finishSearch(summaryText(page.summary));
   } else if (message.kind === 'error') {
     finishSearch(`The search failed: ${message.message}`);
+  }
+}
+
+function parseRecord(line) {
+  try {
+    return JSON.parse(line);
+  } catch (error) {
+    return null;
   }
 }
 
@@ -322,24 +338,34 @@ function cell(row, className, text) {
   return td;
 }
 
+function tableRow(record, digits) {
+  const row = document.createElement('tr');
+  row.dataset.exponents = record.exponents.join(' ');
+  row.dataset.cents = String(record.cents);
+  row.dataset.distance = String(record.distance_cents);
+  cell(row, 'order', String(record.order));
+  cell(row, 'ratio', `${record.numerator}/${record.denominator}`);
+  cell(row, 'monzo', monzoText(record.exponents));
+  cell(row, 'cents', formatCents(record.cents, digits)).title = String(record.cents);
+  cell(row, 'distance', formatCents(record.distance_cents, digits)).title = String(record.distance_cents);
+  cell(row, 'name', record.name || '');
+  return row;
+}
+
+// Shows the first rows in the chosen order. In the order found, rows already shown stay
+// and only new ones are added, so a long stream costs no more than its new rows.
 function renderTable() {
   const body = $('results').tBodies[0];
-  const rows = document.createDocumentFragment();
   const digits = page.query ? page.query.precision : 5;
-  for (const record of sortedRecords()) {
-    const row = document.createElement('tr');
-    row.dataset.exponents = record.exponents.join(' ');
-    row.dataset.cents = String(record.cents);
-    row.dataset.distance = String(record.distance_cents);
-    cell(row, 'order', String(record.order));
-    cell(row, 'ratio', `${record.numerator}/${record.denominator}`);
-    cell(row, 'monzo', monzoText(record.exponents));
-    cell(row, 'cents', formatCents(record.cents, digits)).title = String(record.cents);
-    cell(row, 'distance', formatCents(record.distance_cents, digits)).title = String(record.distance_cents);
-    cell(row, 'name', record.name || '');
-    rows.appendChild(row);
-  }
-  body.replaceChildren(rows);
+  const inFoundOrder = page.sortKey === 'order' && page.sortAscending;
+  const shown = inFoundOrder ? body.rows.length : 0;
+  const records = inFoundOrder ? page.records : sortedRecords();
+  const rows = document.createDocumentFragment();
+  for (let i = shown; i < Math.min(records.length, MAX_ROWS_SHOWN); ++i) rows.appendChild(tableRow(records[i], digits));
+  if (inFoundOrder && shown <= records.length) body.appendChild(rows);
+  else body.replaceChildren(rows);
+  $('shown-note').textContent = records.length > MAX_ROWS_SHOWN ?
+      `The table shows the first ${MAX_ROWS_SHOWN} of ${records.length} rows; the downloads hold them all.` : '';
 }
 
 function sortBy(key) {

@@ -1,0 +1,211 @@
+// The page served from 127.0.0.1 as a person uses it: typed queries of both modes against
+// the native records, Cancel on a long search, messages for bad input, the URL round trip,
+// keyboard-only use, a phone-sized screen, sorting and the downloads.
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import {after, before, describe, it} from 'node:test';
+
+import {assertRowsMatch, closeBrowser, launchBrowser, nativeRecords, openPage, PAGE_DIR, readRows, serveFolder,
+        typeQuery, waitForSearchEnd} from './harness.mjs';
+
+const TYPED_QUERIES = [
+  {name: '7-limit approximants of 11/9', target: '11/9', factors: '2 3 5 7', mode: 'successive', maxq: 100000,
+   timeout: 60},
+  {name: '7-limit commas below 30 cents', target: '1/1', factors: '2 3 5 7', mode: 'range', low: 0, high: 30,
+   maxq: 100000, timeout: 60},
+];
+// Runs far longer than any test waits and finds commas by the thousand: the 31-limit up to a huge quotient.
+const LONG_QUERY = {target: '1/1', factors: '2 3 5 7 11 13 17 19 23 29 31', mode: 'range', low: 0, high: 5,
+                    maxq: 1e15, timeout: 600};
+
+const statusText = (page) => page.$eval('#status', (element) => element.textContent);
+const state = (page) => page.evaluate(() => document.body.dataset.state || '');
+
+describe('the page served over http', () => {
+  let browser;
+  let served;
+  before(async () => {
+    browser = await launchBrowser();
+    served = await serveFolder(PAGE_DIR);
+  });
+  after(async () => {
+    await closeBrowser(browser);
+    served.server.close();
+  });
+
+  for (const query of TYPED_QUERIES) {
+    it(`typed ${query.mode} query gives the native records: ${query.name}`, async () => {
+      const page = await openPage(browser, served.url);
+      await typeQuery(page, query);
+      await waitForSearchEnd(page);
+      assertRowsMatch(await readRows(page), nativeRecords(query).approximants, query.name);
+      assert.deepEqual(page.problems, []);
+      await page.close();
+    });
+  }
+
+  it('cancels a long search, keeps its rows and can search again', async () => {
+    const page = await openPage(browser, served.url);
+    await typeQuery(page, LONG_QUERY);
+    // Thousands of commas a second stream in while the page keeps answering.
+    await page.waitForFunction(() => document.querySelectorAll('#results tbody tr').length === 2000, {timeout: 60000});
+    assert.match(await page.$eval('#shown-note', (note) => note.textContent),
+                 /^The table shows the first 2000 of \d+ rows; the downloads hold them all\.$/);
+    assert.equal(await state(page), 'running');
+    assert.equal(await page.$eval('#run', (button) => button.disabled), true);
+    await page.click('#cancel');
+    assert.equal(await state(page), 'done');
+    assert.match(await statusText(page), /^Cancelled after [\d.]+ s; the table holds the \d+ found before\.$/);
+    assert.equal(await page.$eval('#cancel', (button) => button.disabled), true);
+    // Escape cancels too, and a cancelled worker's late messages change nothing.
+    await typeQuery(page, LONG_QUERY);
+    await page.waitForFunction(() => document.body.dataset.state === 'running');
+    await page.keyboard.press('Escape');
+    assert.equal(await state(page), 'done');
+    await new Promise((resolve) => setTimeout(resolve, 300));
+    assert.match(await statusText(page), /^Cancelled/);
+    await typeQuery(page, TYPED_QUERIES[0]);
+    await waitForSearchEnd(page);
+    assertRowsMatch(await readRows(page), nativeRecords(TYPED_QUERIES[0]).approximants, 'after a cancel');
+    assert.deepEqual(page.problems, []);
+    await page.close();
+  });
+
+  it('puts a message next to each bad field and runs nothing', async () => {
+    const page = await openPage(browser, served.url);
+    const bad = {target: '7/0', factors: '2 three 5', mode: 'range', low: 'forty', high: '60', maxq: '0.5',
+                 timeout: '-1'};
+    await typeQuery(page, bad);
+    const messages = await page.evaluate(() => Object.fromEntries(
+        ['target', 'factors', 'low', 'high', 'maxq', 'precision', 'timeout'].map(
+            (name) => [name, [document.getElementById(`${name}-error`).textContent,
+                              document.getElementById(name).getAttribute('aria-invalid')]])));
+    assert.deepEqual(messages, {
+      target: ['Enter a positive ratio as N/D or a decimal, such as 7/6 or 1.5.', 'true'],
+      factors: ['"three" is not a whole number from 1 to 2147483647.', 'true'],
+      low: ['Enter a number of cents, such as 40 or -10.5.', 'true'],
+      high: ['', null],
+      maxq: ['Enter a number of 1 or more.', 'true'],
+      precision: ['', null],
+      timeout: ['Enter a number of seconds above 0.', 'true'],
+    });
+    assert.equal(await page.evaluate(() => document.activeElement.id), 'target');
+    assert.equal(await state(page), '');
+    assert.equal(await page.$$eval('#results tbody tr', (rows) => rows.length), 0);
+    // More cases, one field at a time: each gets its own message and the others none.
+    const cases = [
+      ['factors', {factors: '2 3 1'}, 'The last factor must be 2 or more.'],
+      ['factors', {factors: '  '}, 'Give at least one factor.'],
+      ['target', {target: '-3/2'}, 'Enter a positive ratio as N/D or a decimal, such as 7/6 or 1.5.'],
+      ['target', {target: '1/2/3'}, 'Enter a positive ratio as N/D or a decimal, such as 7/6 or 1.5.'],
+      ['high', {low: '60', high: '40'}, 'Make it larger than the low end.'],
+    ];
+    for (const [field, change, message] of cases) {
+      await typeQuery(page, {target: '1/1', factors: '2 3 5', mode: 'range', low: '40', high: '60', maxq: '100',
+                             timeout: '4', ...change});
+      const shown = await page.$$eval('.error', (errors) => errors.filter((error) => error.textContent !== '')
+                                                               .map((error) => [error.id, error.textContent]));
+      assert.deepEqual(shown, [[`${field}-error`, message]], JSON.stringify(change));
+    }
+    assert.deepEqual(page.problems, []);
+    await page.close();
+  });
+
+  it('keeps the query in the URL, and the link reproduces form and rows', async () => {
+    const query = {target: '13/11', factors: '2 3 5 7 11', mode: 'range', low: -15, high: 15, maxq: 10000,
+                   timeout: 30, every: true};
+    const first = await openPage(browser, served.url);
+    await typeQuery(first, query);
+    await waitForSearchEnd(first);
+    const link = first.url();
+    const values = () => ['target', 'factors', 'low', 'high', 'maxq', 'timeout'].map((id) => document.getElementById(id).value)
+                             .concat([document.querySelector('input[name="mode"]:checked').value,
+                                      document.getElementById('every').checked]);
+    const formBefore = await first.evaluate(values);
+    const rowsBefore = await readRows(first);
+    assert.ok(rowsBefore.length > 0);
+    const second = await openPage(browser, link);
+    await waitForSearchEnd(second);
+    assert.deepEqual(await second.evaluate(values), formBefore);
+    assert.deepEqual(formBefore, ['13/11', '2 3 5 7 11', '-15', '15', '10000', '30', 'range', true]);
+    assert.deepEqual(await readRows(second), rowsBefore);
+    await first.close();
+    await second.close();
+  });
+
+  it('is usable by keyboard alone', async () => {
+    const page = await openPage(browser, served.url);
+    const focusedId = () => page.evaluate(() => document.activeElement.id);
+    await page.keyboard.press('Tab');
+    assert.equal(await focusedId(), 'target');
+    await page.keyboard.down('Control');
+    await page.keyboard.press('KeyA');
+    await page.keyboard.up('Control');
+    await page.keyboard.type('11/8');
+    await page.keyboard.press('Tab');
+    assert.equal(await focusedId(), 'limit');
+    await page.keyboard.press('ArrowDown');  // 5-limit to 7-limit
+    assert.equal(await page.$eval('#factors', (input) => input.value), '2 3 5 7');
+    await page.keyboard.press('Tab');
+    assert.equal(await focusedId(), 'factors');
+    await page.keyboard.press('Enter');  // submits the form
+    await waitForSearchEnd(page);
+    const rows = await readRows(page);
+    assertRowsMatch(rows, nativeRecords({target: '11/8', factors: '2 3 5 7', mode: 'successive', maxq: 1000000,
+                                         timeout: 4}).approximants, 'keyboard query');
+    // Sorting by a header button from the keyboard.
+    await page.focus('th button[data-sort="cents"]');
+    await page.keyboard.press('Enter');
+    const cents = (await readRows(page)).map((row) => row.cents);
+    assert.deepEqual(cents, cents.slice().sort((a, b) => a - b));
+    await page.keyboard.press('Enter');
+    const descending = (await readRows(page)).map((row) => row.cents);
+    assert.deepEqual(descending, cents.slice().reverse());
+    assert.equal(await page.$eval('th button[data-sort="cents"]', (button) => button.parentElement.ariaSort),
+                 'descending');
+    await page.close();
+  });
+
+  it('fits a phone screen: no sideways scrolling of the page', async () => {
+    const page = await openPage(browser, served.url + '#target=1%2F1&factors=2+3+5+7+11+13+17+19&mode=range&low=0&high=3' +
+                                             '&maxq=100000&timeout=30', {width: 360, height: 740, isMobile: true});
+    await waitForSearchEnd(page);
+    assert.ok((await readRows(page)).length > 10);
+    const widths = await page.evaluate(() => ({page: document.documentElement.scrollWidth,
+                                               run: document.getElementById('run').getBoundingClientRect().right}));
+    assert.ok(widths.page <= 360, `page is ${widths.page}px wide`);
+    assert.ok(widths.run <= 360);
+    await page.close();
+  });
+
+  it('downloads the rows as CSV and JSON in the order shown', async () => {
+    const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'ratiohunt-downloads-'));
+    const page = await openPage(browser, served.url);
+    const session = await page.createCDPSession();
+    await session.send('Browser.setDownloadBehavior', {behavior: 'allow', downloadPath: folder});
+    const query = {target: '1/1', factors: '2 3 5', mode: 'range', low: 40, high: 60, maxq: 1000000, timeout: 60};
+    await typeQuery(page, query);
+    await waitForSearchEnd(page);
+    await page.click('th button[data-sort="cents"]');
+    await page.click('#download-csv');
+    await page.click('#download-json');
+    const file = (name) => path.join(folder, name);
+    for (let tries = 0; tries < 50 && !(fs.existsSync(file('ratiohunt.csv')) && fs.existsSync(file('ratiohunt.json')));
+         ++tries) {
+      await new Promise((resolve) => setTimeout(resolve, 100));
+    }
+    const native = nativeRecords(query).approximants.slice().sort((a, b) => a.cents - b.cents);
+    const csv = fs.readFileSync(file('ratiohunt.csv'), 'utf8').trim().split('\n');
+    assert.equal(csv[0], 'order,numerator,denominator,monzo,cents,distance_cents,name');
+    assert.deepEqual(csv.slice(1).map((line) => line.split(',').slice(1, 3)),
+                     native.map((record) => [record.numerator, record.denominator]));
+    const json = JSON.parse(fs.readFileSync(file('ratiohunt.json'), 'utf8'));
+    assert.deepEqual(json.records.map((record) => record.exponents), native.map((record) => record.exponents));
+    assert.equal(json.summary.type, 'summary');
+    assert.equal(json.summary.records, native.length);
+    fs.rmSync(folder, {recursive: true, force: true});
+    await page.close();
+  });
+});
