@@ -24,7 +24,7 @@ self.onmessage = (event) => {
         engine.HEAP32.set(query.factors, pointer >> 2);
         const status = engine._ratiohunt_web_search(query.x, query.y, pointer, query.factors.length,
                                                      query.maxQuotient, query.timeOut, query.mode === 'range' ? 1 : 0,
-                                                     query.low, query.high);
+                                                     query.low, query.high, query.every ? 1 : 0);
         engine._free(pointer);
         flush();
         self.postMessage({kind: 'done', status});

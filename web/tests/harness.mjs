@@ -12,6 +12,8 @@ import {pathToFileURL} from 'node:url';
 import puppeteer from 'puppeteer-core';
 
 export const PAGE_DIR = process.env.RATIOHUNT_PAGE_DIR;
+// What `cmake --install` put under share/ratiohunt/web; the build's page when not given.
+export const INSTALLED_PAGE_DIR = process.env.RATIOHUNT_INSTALLED_PAGE_DIR || PAGE_DIR;
 export const NATIVE_PROGRAM = process.env.RATIOHUNT_NATIVE_PROGRAM;
 const CHROMIUM = process.env.RATIOHUNT_CHROMIUM || '/usr/bin/chromium';
 const CENTS_TOLERANCE = 1e-9;

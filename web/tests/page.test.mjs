@@ -1,4 +1,4 @@
-// The page served from 127.0.0.1 as a person uses it: typed queries of both modes against
+// The installed page served from 127.0.0.1 as a person uses it: typed queries of both modes against
 // the native records, Cancel on a long search, messages for bad input, the URL round trip,
 // keyboard-only use, a phone-sized screen, sorting and the downloads.
 import assert from 'node:assert/strict';
@@ -7,7 +7,7 @@ import os from 'node:os';
 import path from 'node:path';
 import {after, before, describe, it} from 'node:test';
 
-import {assertRowsMatch, closeBrowser, launchBrowser, nativeRecords, openPage, PAGE_DIR, readRows, serveFolder,
+import {assertRowsMatch, closeBrowser, INSTALLED_PAGE_DIR, launchBrowser, nativeRecords, openPage, readRows, serveFolder,
         typeQuery, waitForSearchEnd} from './harness.mjs';
 
 const TYPED_QUERIES = [
@@ -23,12 +23,12 @@ const LONG_QUERY = {target: '1/1', factors: '2 3 5 7 11 13 17 19 23 29 31', mode
 const statusText = (page) => page.$eval('#status', (element) => element.textContent);
 const state = (page) => page.evaluate(() => document.body.dataset.state || '');
 
-describe('the page served over http', () => {
+describe('the installed page served over http', () => {
   let browser;
   let served;
   before(async () => {
     browser = await launchBrowser();
-    served = await serveFolder(PAGE_DIR);
+    served = await serveFolder(INSTALLED_PAGE_DIR);
   });
   after(async () => {
     await closeBrowser(browser);
