@@ -19,6 +19,7 @@ const page = {
   workerUrl: null,
   records: [],
   summary: null,
+  searchProgress: null,  // the engine's last report: share of the space walked, values tested
   query: null,
   startedAt: 0,
   progressTimer: 0,
@@ -196,6 +197,7 @@ function runSearch() {
   page.query = query;
   page.records = [];
   page.summary = null;
+  page.searchProgress = null;
   $('results').tBodies[0].replaceChildren();
   renderTable();
   page.startedAt = performance.now();
@@ -228,6 +230,8 @@ function onWorkerMessage(worker, message) {
       }
     }
     scheduleRender();
+  } else if (message.kind === 'progress') {
+    page.searchProgress = message;
   } else if (message.kind === 'done') {
     finishSearch(summaryText(page.summary));
   } else if (message.kind === 'error') {
@@ -277,10 +281,16 @@ function cancelSearch() {
   $('run').focus();
 }
 
+// The share of the search space walked, once the engine reports it; until then the
+// share of the time out used.
 function showProgress() {
   const seconds = (performance.now() - page.startedAt) / 1000;
-  $('progress').value = Math.min(1, seconds / page.query.timeOut);
-  setStatus(`Searching… ${seconds.toFixed(1)} s of at most ${page.query.timeOut} s, ${page.records.length} found.`);
+  const walked = page.searchProgress;
+  $('progress').value = walked ? walked.share : Math.min(1, seconds / page.query.timeOut);
+  const space = walked ? `${(100 * walked.share).toFixed(1)}% of the search space, ` +
+                         `${walked.tested.toLocaleString('en')} values tested, ` : '';
+  setStatus(`Searching… ${seconds.toFixed(1)} s of at most ${page.query.timeOut} s, ${space}` +
+            `${page.records.length} found.`);
 }
 
 function setStatus(text) { $('status').textContent = text; }

@@ -18,7 +18,11 @@ self.onmessage = (event) => {
     batch.push(line);
     if (performance.now() - postedAt >= BATCH_EVERY_MS) flush();
   };
-  createRatiohuntEngine({onRecordLine: collect})
+  const progress = (share, tested, seconds) => {
+    flush();
+    self.postMessage({kind: 'progress', share, tested, seconds});
+  };
+  createRatiohuntEngine({onRecordLine: collect, onProgress: progress})
       .then((engine) => {
         const pointer = engine._malloc(4 * query.factors.length);
         engine.HEAP32.set(query.factors, pointer >> 2);

@@ -54,6 +54,11 @@ describe('the installed page served over http', () => {
     assert.match(await page.$eval('#shown-note', (note) => note.textContent),
                  /^The table shows the first 2000 of \d+ rows; the downloads hold them all\.$/);
     assert.equal(await state(page), 'running');
+    // The engine's progress reports move the bar by the share of the search space walked.
+    await page.waitForFunction(() => / of the search space, [\d,]+ values tested, \d+ found\.$/.test(
+        document.getElementById('status').textContent));
+    const share = await page.$eval('#progress', (bar) => bar.value);
+    assert.ok(share > 0 && share < 1, `progress ${share}`);
     assert.equal(await page.$eval('#run', (button) => button.disabled), true);
     await page.click('#cancel');
     assert.equal(await state(page), 'done');
