@@ -130,12 +130,13 @@ function targetParts(target) {
 }
 
 // The native program's records for the query: its approximant lines and its summary.
-export function nativeRecords(query) {
+export function nativeRecords(query, extraArgs = []) {
   assert.ok(NATIVE_PROGRAM && fs.existsSync(NATIVE_PROGRAM), `no native program at ${NATIVE_PROGRAM}`);
   const mode = query.mode === 'range' ? ['-2', String(query.low), String(query.high)] : ['-1'];
   const args = ['--format=json', ...targetParts(query.target), String(query.maxq), '5', String(query.timeout), ...mode,
                 ...query.factors.split(/[\s,]+/)];
   if (query.every) args.push('--every-vector');
+  args.push(...extraArgs);
   const run = spawnSync(NATIVE_PROGRAM, args, {input: '', encoding: 'utf8', maxBuffer: 1 << 28});
   assert.equal(run.status, 0, `${NATIVE_PROGRAM} ${args.join(' ')} failed: ${run.stderr}`);
   const records = run.stdout.split('\n').filter((line) => line !== '').map((line) => JSON.parse(line));
