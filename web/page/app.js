@@ -42,7 +42,10 @@ function readTarget(text) {
   if (parts.length > 2) return null;
   const x = readDecimal(parts[0]);
   const y = parts.length === 2 ? readDecimal(parts[1]) : 1;
-  if (!(x > 0 && y > 0 && Number.isFinite(x) && Number.isFinite(y))) return null;
+  // The search works on ln(x/y): the ratio itself must be a positive finite number too.
+  if (!(x > 0 && y > 0 && Number.isFinite(x) && Number.isFinite(y) && Number.isFinite(x / y) && x / y > 0)) {
+    return null;
+  }
   return {x, y};
 }
 

@@ -105,6 +105,7 @@ describe('the installed page served over http', () => {
       ['factors', {factors: '  '}, 'Give at least one factor.'],
       ['target', {target: '-3/2'}, 'Enter a positive ratio as N/D or a decimal, such as 7/6 or 1.5.'],
       ['target', {target: '1/2/3'}, 'Enter a positive ratio as N/D or a decimal, such as 7/6 or 1.5.'],
+      ['target', {target: '1e300/1e-300'}, 'Enter a positive ratio as N/D or a decimal, such as 7/6 or 1.5.'],
       ['high', {low: '60', high: '40'}, 'Make it larger than the low end.'],
     ];
     for (const [field, change, message] of cases) {
