@@ -41,9 +41,9 @@ page = faster(page, await timePage(browser));
 await closeBrowser(browser);
 const nativeSearch = native.summary.seconds;
 console.log(`query: ${query.factors}, commas from ${query.low} to ${query.high} cents, max quotient ${query.maxq}`);
-console.log(`native: ${native.summary.records} records, ${native.summary.tested} tested, search ${nativeSearch} s,` +
+console.log(`native: ${native.summary.records} records, ${native.summary.tested} tested, search ${nativeSearch.toFixed(2)} s,` +
             ` process ${seconds.toFixed(2)} s`);
-console.log(`page:   ${page.summary.records} records, ${page.summary.tested} tested, search ${page.summary.seconds} s,` +
+console.log(`page:   ${page.summary.records} records, ${page.summary.tested} tested, search ${page.summary.seconds.toFixed(2)} s,` +
             ` from Search to a full table ${page.seconds.toFixed(2)} s`);
 console.log(`page / native: search ${(page.summary.seconds / nativeSearch).toFixed(2)},` +
             ` end to end ${(page.seconds / seconds).toFixed(2)}`);
