@@ -225,6 +225,7 @@ function onWorkerMessage(worker, message) {
         finishSearch(`The search sent a record this page cannot read: ${line.slice(0, 80)}`);
         return;
       }
+      record.line = line.trimEnd();  // the JSON download gives back the engine's own lines
       if (record.type === 'approximant') {
         record.order = page.records.length + 1;
         page.records.push(record);
@@ -394,20 +395,26 @@ function sortBy(key) {
 
 // ---- Downloads -----------------------------------------------------------------------
 
-function csvField(text) { return /[",\n]/.test(text) ? `"${text.replace(/"/g, '""')}"` : text; }
+// The downloads have the layouts of ratiohunt --format=csv and --format=json, rows in
+// the order shown. CSV: RFC 4180 quoting, numbers as the shortest text that reads back.
+const CSV_HEADER = 'exponents,numerator,denominator,cents,distance_cents,name';
+
+function csvField(text) { return /[",\r\n]/.test(text) ? `"${text.replace(/"/g, '""')}"` : text; }
 
 function csvText() {
-  const lines = ['order,numerator,denominator,monzo,cents,distance_cents,name'];
+  const lines = [CSV_HEADER];
   for (const record of sortedRecords()) {
-    lines.push([record.order, record.numerator, record.denominator, monzoText(record.exponents), record.cents,
-                record.distance_cents, record.name || ''].map((field) => csvField(String(field))).join(','));
+    lines.push([record.exponents.join(' '), record.numerator, record.denominator, String(record.cents),
+                String(record.distance_cents), record.name || ''].map(csvField).join(','));
   }
   return lines.join('\n') + '\n';
 }
 
+// JSON Lines: each approximant record as the engine wrote it, then the summary.
 function jsonText() {
-  const records = sortedRecords().map(({order, ...record}) => record);
-  return JSON.stringify({records, summary: page.summary}, null, 1) + '\n';
+  const lines = sortedRecords().map((record) => record.line);
+  if (page.summary) lines.push(page.summary.line);
+  return lines.join('\n') + '\n';
 }
 
 function download(text, type, name) {
@@ -442,7 +449,7 @@ function start() {
     button.addEventListener('click', () => sortBy(button.dataset.sort));
   }
   $('download-csv').addEventListener('click', () => download(csvText(), 'text/csv', 'ratiohunt.csv'));
-  $('download-json').addEventListener('click', () => download(jsonText(), 'application/json', 'ratiohunt.json'));
+  $('download-json').addEventListener('click', () => download(jsonText(), 'application/jsonl', 'ratiohunt.jsonl'));
   window.addEventListener('hashchange', () => {
     const values = hashToValues(location.hash);
     if (values) {

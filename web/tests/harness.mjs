@@ -129,17 +129,22 @@ function targetParts(target) {
   return [x.trim(), y.trim()];
 }
 
-// The native program's records for the query: its approximant lines and its summary.
-export function nativeRecords(query, extraArgs = []) {
+// The native program's standard output for the query in --format=FORMAT, as lines.
+export function nativeOutput(query, format, extraArgs = []) {
   assert.ok(NATIVE_PROGRAM && fs.existsSync(NATIVE_PROGRAM), `no native program at ${NATIVE_PROGRAM}`);
   const mode = query.mode === 'range' ? ['-2', String(query.low), String(query.high)] : ['-1'];
-  const args = ['--format=json', ...targetParts(query.target), String(query.maxq), '5', String(query.timeout), ...mode,
-                ...query.factors.split(/[\s,]+/)];
+  const args = [`--format=${format}`, ...targetParts(query.target), String(query.maxq), '5', String(query.timeout),
+                ...mode, ...query.factors.split(/[\s,]+/)];
   if (query.every) args.push('--every-vector');
   args.push(...extraArgs);
   const run = spawnSync(NATIVE_PROGRAM, args, {input: '', encoding: 'utf8', maxBuffer: 1 << 28});
   assert.equal(run.status, 0, `${NATIVE_PROGRAM} ${args.join(' ')} failed: ${run.stderr}`);
-  const records = run.stdout.split('\n').filter((line) => line !== '').map((line) => JSON.parse(line));
+  return run.stdout.split('\n').filter((line) => line !== '');
+}
+
+// The native program's records for the query: its approximant lines and its summary.
+export function nativeRecords(query, extraArgs = []) {
+  const records = nativeOutput(query, 'json', extraArgs).map((line) => JSON.parse(line));
   return {approximants: records.filter((record) => record.type === 'approximant'),
           summary: records.find((record) => record.type === 'summary')};
 }

@@ -7,8 +7,8 @@ import os from 'node:os';
 import path from 'node:path';
 import {after, before, describe, it} from 'node:test';
 
-import {assertRowsMatch, closeBrowser, INSTALLED_PAGE_DIR, launchBrowser, nativeRecords, openPage, readRows, serveFolder,
-        typeQuery, waitForSearchEnd} from './harness.mjs';
+import {assertRowsMatch, closeBrowser, INSTALLED_PAGE_DIR, launchBrowser, nativeOutput, nativeRecords, openPage, readRows,
+        serveFolder, typeQuery, waitForSearchEnd} from './harness.mjs';
 
 const TYPED_QUERIES = [
   {name: '7-limit approximants of 11/9', target: '11/9', factors: '2 3 5 7', mode: 'successive', maxq: 100000,
@@ -186,31 +186,39 @@ describe('the installed page served over http', () => {
     await page.close();
   });
 
-  it('downloads the rows as CSV and JSON in the order shown', async () => {
+  it('downloads the rows as ratiohunt --format=csv and --format=json would, in the order shown', async () => {
     const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'ratiohunt-downloads-'));
     const page = await openPage(browser, served.url);
     const session = await page.createCDPSession();
     await session.send('Browser.setDownloadBehavior', {behavior: 'allow', downloadPath: folder});
-    const query = {target: '1/1', factors: '2 3 5', mode: 'range', low: 40, high: 60, maxq: 1000000, timeout: 60};
+    const query = {target: '1/1', factors: '2 3 5 7', mode: 'range', low: 0, high: 30, maxq: 100000, timeout: 60};
     await typeQuery(page, query);
     await waitForSearchEnd(page);
     await page.click('th button[data-sort="cents"]');
     await page.click('#download-csv');
     await page.click('#download-json');
     const file = (name) => path.join(folder, name);
-    for (let tries = 0; tries < 50 && !(fs.existsSync(file('ratiohunt.csv')) && fs.existsSync(file('ratiohunt.json')));
+    for (let tries = 0; tries < 50 && !(fs.existsSync(file('ratiohunt.csv')) && fs.existsSync(file('ratiohunt.jsonl')));
          ++tries) {
       await new Promise((resolve) => setTimeout(resolve, 100));
     }
-    const native = nativeRecords(query).approximants.slice().sort((a, b) => a.cents - b.cents);
-    const csv = fs.readFileSync(file('ratiohunt.csv'), 'utf8').trim().split('\n');
-    assert.equal(csv[0], 'order,numerator,denominator,monzo,cents,distance_cents,name');
-    assert.deepEqual(csv.slice(1).map((line) => line.split(',').slice(1, 3)),
-                     native.map((record) => [record.numerator, record.denominator]));
-    const json = JSON.parse(fs.readFileSync(file('ratiohunt.json'), 'utf8'));
-    assert.deepEqual(json.records.map((record) => record.exponents), native.map((record) => record.exponents));
-    assert.equal(json.summary.type, 'summary');
-    assert.equal(json.summary.records, native.length);
+    const byCents = (lines) => lines.slice().sort((a, b) => JSON.parse(a).cents - JSON.parse(b).cents);
+    // JSON Lines: the native records byte for byte, sorted as shown; the summary but for its time.
+    const nativeJson = nativeOutput(query, 'json');
+    const pageJson = fs.readFileSync(file('ratiohunt.jsonl'), 'utf8').trimEnd().split('\n');
+    assert.deepEqual(pageJson.slice(0, -1), byCents(nativeJson.slice(0, -1)));
+    const withoutTime = (line) => ({...JSON.parse(line), seconds: 0});
+    assert.deepEqual(withoutTime(pageJson.at(-1)), withoutTime(nativeJson.at(-1)));
+    // CSV: the native header and fields; numbers as text that reads back to the same double.
+    const cents = new Map(nativeJson.slice(0, -1).map((line) => JSON.parse(line))
+                              .map((record) => [record.exponents.join(' '), record.cents]));
+    const nativeCsv = nativeOutput(query, 'csv');
+    const pageCsv = fs.readFileSync(file('ratiohunt.csv'), 'utf8').trimEnd().split('\n');
+    assert.equal(pageCsv[0], nativeCsv[0]);
+    const sortedNativeRows = nativeCsv.slice(1).sort((a, b) => cents.get(a.split(',')[0]) - cents.get(b.split(',')[0]));
+    const fields = (row) => row.split(',').map((field) => (/^-?[\d.]+(e[-+]?\d+)?$/.test(field) ? Number(field) : field));
+    assert.deepEqual(pageCsv.slice(1).map(fields), sortedNativeRows.map(fields));
+    assert.ok(pageCsv.some((row) => row.endsWith(',septimal comma')), 'comma names in the CSV');
     fs.rmSync(folder, {recursive: true, force: true});
     await page.close();
   });
