@@ -1,9 +1,25 @@
 // The search worker: starts the engine, runs the one query it is sent and posts back the
 // record lines as the engine writes them, a batch at a time so that a search finding
-// thousands of commas a second does not flood the page.
+// thousands of commas a second does not flood the page, and the search's progress.
 'use strict';
 
 const BATCH_EVERY_MS = 50;
+// V8 first runs WebAssembly from quickly made code and uses its optimised code only from
+// a later call on. A short search first, and a pause for the optimiser, let the real
+// search run on the optimised code from its start.
+const WARM_UP_QUERY = {x: 1, y: 1, factors: [2, 3, 5, 7, 11, 13], maxQuotient: 1e5, timeOut: 1, mode: 'range',
+                       low: 0, high: 1, every: false};
+const OPTIMISER_PAUSE_MS = 30;
+
+function search(engine, query) {
+  const pointer = engine._malloc(4 * query.factors.length);
+  engine.HEAP32.set(query.factors, pointer >> 2);
+  const status = engine._ratiohunt_web_search(query.x, query.y, pointer, query.factors.length, query.maxQuotient,
+                                              query.timeOut, query.mode === 'range' ? 1 : 0, query.low, query.high,
+                                              query.every ? 1 : 0);
+  engine._free(pointer);
+  return status;
+}
 
 self.onmessage = (event) => {
   const query = event.data;
@@ -22,14 +38,16 @@ self.onmessage = (event) => {
     flush();
     self.postMessage({kind: 'progress', share, tested, seconds});
   };
-  createRatiohuntEngine({onRecordLine: collect, onProgress: progress})
+  const ignore = () => {};
+  createRatiohuntEngine({onRecordLine: ignore, onProgress: ignore})
       .then((engine) => {
-        const pointer = engine._malloc(4 * query.factors.length);
-        engine.HEAP32.set(query.factors, pointer >> 2);
-        const status = engine._ratiohunt_web_search(query.x, query.y, pointer, query.factors.length,
-                                                     query.maxQuotient, query.timeOut, query.mode === 'range' ? 1 : 0,
-                                                     query.low, query.high, query.every ? 1 : 0);
-        engine._free(pointer);
+        search(engine, WARM_UP_QUERY);
+        return new Promise((resolve) => setTimeout(() => resolve(engine), OPTIMISER_PAUSE_MS));
+      })
+      .then((engine) => {
+        engine.onRecordLine = collect;
+        engine.onProgress = progress;
+        const status = search(engine, query);
         flush();
         self.postMessage({kind: 'done', status});
       })
