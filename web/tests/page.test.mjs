@@ -186,8 +186,9 @@ describe('the installed page served over http', () => {
     await page.close();
   });
 
-  it('downloads the rows as ratiohunt --format=csv and --format=json would, in the order shown', async () => {
+  it('downloads the rows as ratiohunt --format=csv and --format=json would, in the order shown', async (t) => {
     const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'ratiohunt-downloads-'));
+    t.after(() => fs.rmSync(folder, {recursive: true, force: true}));
     const page = await openPage(browser, served.url);
     const session = await page.createCDPSession();
     await session.send('Browser.setDownloadBehavior', {behavior: 'allow', downloadPath: folder});
@@ -219,7 +220,6 @@ describe('the installed page served over http', () => {
     const fields = (row) => row.split(',').map((field) => (/^-?[\d.]+(e[-+]?\d+)?$/.test(field) ? Number(field) : field));
     assert.deepEqual(pageCsv.slice(1).map(fields), sortedNativeRows.map(fields));
     assert.ok(pageCsv.some((row) => row.endsWith(',septimal comma')), 'comma names in the CSV');
-    fs.rmSync(folder, {recursive: true, force: true});
     await page.close();
   });
 });
