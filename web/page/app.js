@@ -253,7 +253,7 @@ function parseRecord(line) {
 
 function summaryText(summary) {
   if (!summary) return 'The search ended without a summary.';
-  const ends = {exhausted: 'every vector was tried', exact_hit: 'the target was hit exactly',
+  const ends = {exhausted: 'the whole search space was walked', exact_hit: 'the target was hit exactly',
                 time_out: 'the time out stopped the search', interrupted: 'the search was interrupted'};
   const found = summary.records === 1 ? '1 approximant' : `${summary.records} approximants`;
   return `Done: ${found} found, ${summary.tested.toLocaleString('en')} values tested in ` +
