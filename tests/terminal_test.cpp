@@ -68,6 +68,9 @@ int wait_for_exit(Terminal &terminal) {
   return -1;
 }
 
+// A machine without pseudo-terminals cannot run these tests: they are skipped there.
+constexpr const char *kNoPseudoTerminal = "no pseudo-terminal can be opened here";
+
 bool still_running(const Terminal &terminal) {
   int status = 0;
   return waitpid(terminal.child, &status, WNOHANG) == 0;
@@ -75,6 +78,7 @@ bool still_running(const Terminal &terminal) {
 
 TEST(Terminal, KeyWaitTakesOneKeyWithoutEnterAndRestoresTheTerminal) {
   Terminal terminal = start({"7", "6"});
+  if (terminal.child < 0) GTEST_SKIP() << kNoPseudoTerminal;
   ASSERT_TRUE(read_until(terminal, "Press any key to exit")) << terminal.screen;
   EXPECT_NE(terminal.screen.find("7/6 = 266.870905604 cents "), std::string::npos);
   usleep(200000);
@@ -94,6 +98,7 @@ TEST(Terminal, KeyWaitTakesOneKeyWithoutEnterAndRestoresTheTerminal) {
 
 TEST(Terminal, UsagePagesWaitTwice) {
   Terminal terminal = start({});
+  if (terminal.child < 0) GTEST_SKIP() << kNoPseudoTerminal;
   ASSERT_TRUE(read_until(terminal, "Press any key to continue")) << terminal.screen;
   EXPECT_EQ(terminal.screen.find("Three optional extra args"), std::string::npos);
   ASSERT_EQ(write(terminal.master, " ", 1), 1);
@@ -106,6 +111,7 @@ TEST(Terminal, UsagePagesWaitTwice) {
 TEST(Terminal, APipeFromAPersonIsNotWaitedFor) {
   std::string path = testing::TempDir() + "ratiohunt_terminal_pipe.txt";
   Terminal terminal = start({"7", "6"}, path.c_str());
+  if (terminal.child < 0) GTEST_SKIP() << kNoPseudoTerminal;
   EXPECT_EQ(wait_for_exit(terminal), 0);  // no key was pressed
   EXPECT_EQ(terminal.screen.find("Press any key"), std::string::npos);
   unlink(path.c_str());
@@ -115,6 +121,7 @@ TEST(Terminal, LongSearchShowsProgressThenErasesIt) {
   const std::vector<std::string> search = {"1", "1", "1e30", "5",  "1.6", "-2", "0",  "0.001",    "2",
                                            "3", "5", "7",    "11", "13",  "17", "19", "--no-wait"};
   Terminal terminal = start(search);
+  if (terminal.child < 0) GTEST_SKIP() << kNoPseudoTerminal;
   EXPECT_EQ(wait_for_exit(terminal), 0);
   size_t progress = terminal.screen.find("\rratiohunt: ");
   ASSERT_NE(progress, std::string::npos) << terminal.screen;
@@ -126,6 +133,7 @@ TEST(Terminal, LongSearchShowsProgressThenErasesIt) {
   std::vector<std::string> quiet = search;
   quiet.push_back("--quiet");
   Terminal silent = start(quiet);
+  if (silent.child < 0) GTEST_SKIP() << kNoPseudoTerminal;
   EXPECT_EQ(wait_for_exit(silent), 0);
   EXPECT_EQ(silent.screen.find("ratiohunt: "), std::string::npos);
 }
