@@ -1,7 +1,8 @@
-// The fast search: the same odometer walked a row at a time (the outer slots fixed,
-// slot 0 running), counting a row's vectors at once and examining only the few whose
-// candidates can be accepted. What it prints and counts is the reference loop's, byte
-// for byte, for every search that ends by exhaustion or an exact hit.
+// The fast search: the same odometer walked a row (slot 0 running) or a plane (slots 0
+// and 1 running) at a time, counting their vectors at once and examining only the few
+// whose candidates can be accepted, and skipping whole blocks that can hold none. What it
+// prints and counts is the reference loop's, byte for byte, for every search that ends
+// by exhaustion or an exact hit.
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -22,13 +23,18 @@ constexpr int64_t kRowsPerClockCheck = 4096;
 // stops all the same: the time out is otherwise polled only at counted vectors.
 constexpr int64_t kUncountedStretch = 1 << 20;
 constexpr int kMaxBuckets = 1 << 16;
+// A plane holds at most this many vectors: its circle stays small enough to build at once.
+constexpr int64_t kMaxPlaneSize = 1 << 16;
+// Blocks larger than this are walked in smaller ones, so no count can overflow.
+constexpr int64_t kMaxBlockSize = int64_t{1} << 60;
 
-// Where each value of slot 0 puts a candidate, as a position on the circle of the last
-// factor's logarithm: frac(e0 * ln m0 / ln m_last). A row asks which values of slot 0
-// land in an arc of that circle; sorted positions and a bucket index answer quickly.
-struct SlotZeroCircle {
+// Where each inner vector (slot 0, or slots 0 and 1) puts a candidate, as a position on
+// the circle of the last factor's logarithm: frac(inner log sum / ln m_last). A row or a
+// plane asks which inner vectors land in an arc of that circle; sorted positions and a
+// bucket index answer quickly.
+struct InnerCircle {
   std::vector<double> position;  // sorted, each in [0, 1)
-  std::vector<int> value;        // the folded value of slot 0 at each position
+  std::vector<int> value;        // the inner vector at each position, as its odometer index
   std::vector<int> bucket_start;
   int buckets = 1;
 };
@@ -56,7 +62,10 @@ struct RowWalk {
   double margin = 0.0;
   double range_low = 0.0;  // range mode: the window on a candidate's distance, widened
   double range_high = 0.0;
-  SlotZeroCircle circle{};
+  InnerCircle circle{};
+  InnerCircle plane{};
+  int64_t plane_size = 0;             // 0 when the search walks rows only
+  std::vector<int64_t> block_size{};  // vectors below slot k, 0 when past kMaxBlockSize
   OuterSlots outer{};
   std::vector<int> hits{};
   std::vector<int> scratch{};
@@ -68,23 +77,34 @@ struct RowWalk {
 
 int top_value(int limit) { return limit > 0 ? limit : 0; }
 
-void build_circle(RowWalk &walk) {
+// Inner vectors that are always skipped need no place: a negative zero, and for a unison
+// target one whose first non-zero exponent is negative.
+bool inner_always_skipped(const RowWalk &walk, int v0, int v1) {
+  if (is_negative_zero(v0) || is_negative_zero(v1)) return true;
+  if (!walk.context.unison_target) return false;
+  return v0 != 0 ? is_denominator_slot(v0) : is_denominator_slot(v1);
+}
+
+// Places the first `size` inner vectors in odometer order (slot 0 fastest, rows of
+// row_length) on the circle.
+void build_circle(const RowWalk &walk, int64_t size, InnerCircle &circle) {
   std::vector<std::pair<double, int>> points;
-  for (int v = 0; v < walk.row_length; ++v) {
-    // Slot-0 values that are always skipped need no place: the negative zero, and for a
-    // unison target every negative exponent of the first slot.
-    if (is_negative_zero(v) || (walk.context.unison_target && is_denominator_slot(v))) continue;
-    double turns = decode_exponent(v) * walk.context.logs[0] * walk.inv_ln_last;
+  for (int index = 0; index < size; ++index) {
+    int v0 = index % walk.row_length;
+    int v1 = index / walk.row_length;
+    if (inner_always_skipped(walk, v0, v1)) continue;
+    double log_sum = decode_exponent(v0) * walk.context.logs[0];
+    if (v1 > 0) log_sum += decode_exponent(v1) * walk.context.logs[1];
+    double turns = log_sum * walk.inv_ln_last;
     double position = turns - std::floor(turns);
-    points.emplace_back(position < 1.0 ? position : 0.0, v);
+    points.emplace_back(position < 1.0 ? position : 0.0, index);
   }
   std::sort(points.begin(), points.end());
-  SlotZeroCircle &circle = walk.circle;
   for (const auto &point : points) {
     circle.position.push_back(point.first);
     circle.value.push_back(point.second);
   }
-  while (circle.buckets < 2 * walk.row_length && circle.buckets < kMaxBuckets) circle.buckets *= 2;
+  while (circle.buckets < 2 * size && circle.buckets < kMaxBuckets) circle.buckets *= 2;
   circle.bucket_start.assign(static_cast<size_t>(circle.buckets) + 1, static_cast<int>(points.size()));
   for (int i = static_cast<int>(points.size()) - 1; i >= 0; --i) {
     int bucket = std::min(static_cast<int>(circle.position[i] * circle.buckets), circle.buckets - 1);
@@ -128,9 +148,11 @@ void build_outer(RowWalk &walk) {
   refresh_suffixes(walk, walk.last - 1);
 }
 
-// Moves the outer odometer one row on; false when it is exhausted.
-bool advance_outer(RowWalk &walk) {
-  int k = 1;
+// Moves the outer odometer on by one step of slot start (1 steps a row, 2 a plane, k a
+// block below slot k, whose lower slots are all 0 again afterwards); false when it is
+// exhausted.
+bool advance_outer(RowWalk &walk, int start) {
+  int k = start;
   for (; k < walk.last; ++k) {
     count_outer_slot(walk, k, -1);
     bool carry = walk.exponents[k] >= walk.outer.top[k];
@@ -141,6 +163,18 @@ bool advance_outer(RowWalk &walk) {
   if (k >= walk.last) return false;
   refresh_suffixes(walk, k);
   return true;
+}
+
+// The number of vectors below each outer slot k: the product of the sizes of slots 0 .. k-1.
+void size_block_sizes(RowWalk &walk) {
+  walk.block_size.assign(walk.n, 0);
+  int64_t size = walk.row_length;
+  for (int k = 1; k < walk.last; ++k) {
+    walk.block_size[k] = size;
+    int64_t slot_size = walk.outer.top[k] + 1;
+    if (size > kMaxBlockSize / slot_size) break;
+    size *= slot_size;
+  }
 }
 
 // The largest magnitude an enumerated sum or the target can have, for the margin.
@@ -161,9 +195,8 @@ void set_range_window(RowWalk &walk) {
   walk.range_high = high < ln_last + walk.margin ? high : ln_last + walk.margin;
 }
 
-// Adds the slot-0 values whose positions lie in [from, to] (0 <= from, to <= 1).
-void collect_arc(RowWalk &walk, double from, double to) {
-  const SlotZeroCircle &circle = walk.circle;
+// Adds the inner vectors whose positions lie in [from, to] (0 <= from, to <= 1).
+void collect_arc(RowWalk &walk, const InnerCircle &circle, double from, double to) {
   int bucket = std::min(static_cast<int>(from * circle.buckets), circle.buckets - 1);
   int size = static_cast<int>(circle.position.size());
   for (int i = circle.bucket_start[bucket]; i < size && circle.position[i] <= to; ++i) {
@@ -173,37 +206,39 @@ void collect_arc(RowWalk &walk, double from, double to) {
 
 // Adds the values in the arc [from, to] of the circle, taken modulo 1; true when the arc
 // covers the whole circle.
-bool collect_circular(RowWalk &walk, double from, double to) {
+bool collect_circular(RowWalk &walk, const InnerCircle &circle, double from, double to) {
   if (!(to - from < 1.0)) return true;
   double start = from - std::floor(from);
   double end = start + (to - from);
   if (end < 1.0) {
-    collect_arc(walk, start, end);
+    collect_arc(walk, circle, start, end);
   } else {
-    collect_arc(walk, start, 1.0);
-    collect_arc(walk, 0.0, end - 1.0);
+    collect_arc(walk, circle, start, 1.0);
+    collect_arc(walk, circle, 0.0, end - 1.0);
   }
   return false;
 }
 
-// The slot-0 values of this row, from first on, whose candidates may be accepted, in
-// odometer order. A candidate's distance from the target is r or ln m_last - r, where r
-// is where the row's outer sum and slot 0 put it on the circle of ln m_last.
-void collect_row_hits(RowWalk &walk, int first) {
+// The inner vectors of this row or plane, from index first on, whose candidates may be
+// accepted, in odometer order. A candidate's distance from the target is r or
+// ln m_last - r, where r is where the outer log sum and the inner vector put it on the
+// circle of ln m_last.
+void collect_hits(RowWalk &walk, const InnerCircle &circle, double outer_log, int first) {
   walk.hits.clear();
-  double turns = (walk.context.ln_target - walk.outer.log_suffix[1]) * walk.inv_ln_last;
+  double turns = (walk.context.ln_target - outer_log) * walk.inv_ln_last;
   double here = turns - std::floor(turns);
   bool whole_circle = false;
   if (walk.context.params.range_mode) {
     if (walk.range_high < walk.range_low) return;
     double low = walk.range_low * walk.inv_ln_last;
     double high = walk.range_high * walk.inv_ln_last;
-    whole_circle = collect_circular(walk, here - high, here - low) || collect_circular(walk, here + low, here + high);
+    whole_circle = collect_circular(walk, circle, here - high, here - low) ||
+                   collect_circular(walk, circle, here + low, here + high);
   } else {
     double reach = (walk.context.best_error + walk.margin) * walk.inv_ln_last;
-    whole_circle = collect_circular(walk, here - reach, here + reach);
+    whole_circle = collect_circular(walk, circle, here - reach, here + reach);
   }
-  if (whole_circle) walk.hits.assign(walk.circle.value.begin(), walk.circle.value.end());
+  if (whole_circle) walk.hits.assign(circle.value.begin(), circle.value.end());
   std::sort(walk.hits.begin(), walk.hits.end());
   walk.hits.erase(std::unique(walk.hits.begin(), walk.hits.end()), walk.hits.end());
   walk.hits.erase(walk.hits.begin(), std::lower_bound(walk.hits.begin(), walk.hits.end(), first));
@@ -245,7 +280,7 @@ bool walk_gated_run(RowWalk &walk, int first) {
   bool may_accept =
       walk.outer.negative_zeros == 0 && !(walk.outer.den_suffix[1] > walk.context.params.ln_max_quotient + walk.margin);
   if (may_accept) {
-    collect_row_hits(walk, first);
+    collect_hits(walk, walk.circle, walk.outer.log_suffix[1], first);
     for (int v : walk.hits) {
       walk.exponents[0] = v;
       walk.context.tested = before + (v - first + 1);
@@ -271,6 +306,56 @@ bool walk_row(RowWalk &walk) {
   if (first_gated > 0 && values[walk.last] > 2 && walk_vectors_singly(walk, 0, first_gated)) return true;
   if (first_gated < walk.row_length && walk_gated_run(walk, first_gated)) return true;
   return false;
+}
+
+// A plane (slots 0 and 1 running, slot 1 at 0 on entry) whose every vector passes the
+// gate, as an outer factor above 2 has an exponent: counted at once, and only those the
+// pre-filter keeps are examined. Returns true on an exact hit.
+bool walk_plane(RowWalk &walk) {
+  int64_t before = walk.context.tested;
+  bool may_accept =
+      walk.outer.negative_zeros == 0 && !(walk.outer.den_suffix[2] > walk.context.params.ln_max_quotient + walk.margin);
+  if (may_accept) {
+    collect_hits(walk, walk.plane, walk.outer.log_suffix[2], 0);
+    for (int index : walk.hits) {
+      walk.exponents[0] = index % walk.row_length;
+      walk.exponents[1] = index / walk.row_length;
+      walk.context.tested = before + index + 1;
+      if (examine_vector(walk.context)) return true;
+    }
+    walk.exponents[1] = 0;
+  }
+  walk.context.tested = before + walk.plane_size;
+  walk.leftover_known = false;
+  return false;
+}
+
+// The highest slot k whose block (every vector below it, slots 1 .. k-1 at 0 now) can
+// hold no candidate, as slots k and up already exceed the denominator bound or hold a
+// negative zero, and whose every vector passes the gate, as slots k and up open it.
+// 0 when the walk stands at no such block.
+int dead_block_slot(const RowWalk &walk) {
+  const int *exponents = walk.exponents;
+  int lowest_set = 1;  // slots 1 .. lowest_set-1 are 0
+  while (lowest_set < walk.last && exponents[lowest_set] == 0) ++lowest_set;
+  // With every vector examined, any slot opens the gate.
+  int highest_opener = walk.context.params.every_vector ? walk.last - 1 : 0;
+  int highest_negative_zero = 0;
+  for (int k = walk.last - 1; k >= 1 && (highest_opener == 0 || highest_negative_zero == 0); --k) {
+    if (highest_opener == 0 && opens_gate(walk.context.values[k], exponents[k])) highest_opener = k;
+    if (highest_negative_zero == 0 && is_negative_zero(exponents[k])) highest_negative_zero = k;
+  }
+  int limit = std::min(lowest_set, highest_opener);
+  int slot = std::min(limit, highest_negative_zero);
+  double bound = walk.context.params.ln_max_quotient + walk.margin;
+  for (int k = limit; k > slot; --k) {
+    if (walk.outer.den_suffix[k] > bound) {
+      slot = k;
+      break;
+    }
+  }
+  while (slot > 0 && walk.block_size[slot] == 0) --slot;
+  return slot;
 }
 
 // After the time out: one vector at a time, so the search stops at a count that is a
@@ -299,11 +384,13 @@ bool gate_can_open(const SearchContext &context) {
   return false;
 }
 
-// Walks the rows from the first until the search ends, reading the clock now and then.
-void walk_all_rows(RowWalk &walk) {
+// Walks the odometer from the first vector until the search ends, reading the clock now
+// and then: a dead block, a plane or a row at a time.
+void walk_all_blocks(RowWalk &walk) {
   SearchContext &context = walk.context;
   int64_t next_clock_check = 0;
   int64_t rows_since_check = 0;
+  int step_slot = 1;
   do {
     if (context.tested >= next_clock_check || ++rows_since_check >= kRowsPerClockCheck) {
       next_clock_check = context.tested + kClockCheckInterval;
@@ -313,8 +400,19 @@ void walk_all_rows(RowWalk &walk) {
         return;
       }
     }
-    if (walk_row(walk)) return;
-  } while (advance_outer(walk));
+    step_slot = dead_block_slot(walk);
+    if (step_slot > 0) {
+      context.tested += walk.block_size[step_slot];
+      walk.leftover_known = false;
+    } else if (walk.plane_size > 0 && walk.exponents[1] == 0 &&
+               (walk.outer.gate_openers > 0 || context.params.every_vector)) {
+      if (walk_plane(walk)) return;
+      step_slot = 2;
+    } else {
+      if (walk_row(walk)) return;
+      step_slot = 1;
+    }
+  } while (advance_outer(walk, step_slot));
 }
 
 void set_up_walk(RowWalk &walk) {
@@ -326,9 +424,14 @@ void set_up_walk(RowWalk &walk) {
   walk.inv_ln_last = 1.0 / context.logs[walk.last];
   walk.margin = kPrefilterMargin * (1.0 + log_scale(walk));
   set_range_window(walk);
-  build_circle(walk);
+  build_circle(walk, walk.row_length, walk.circle);
   build_outer(walk);
-  walk.hits.reserve(2 * static_cast<size_t>(walk.row_length));
+  size_block_sizes(walk);
+  if (walk.n >= 3 && walk.outer.top[1] > 0 && walk.block_size[2] > 0 && walk.block_size[2] <= kMaxPlaneSize) {
+    walk.plane_size = walk.block_size[2];
+    build_circle(walk, walk.plane_size, walk.plane);
+  }
+  walk.hits.reserve(2 * static_cast<size_t>(walk.plane_size > 0 ? walk.plane_size : walk.row_length));
 }
 
 }  // namespace
@@ -341,7 +444,7 @@ SearchSummary run_search(const SearchParams &params, ResultSink &sink) {
   } else if (gate_can_open(context)) {  // else nothing is ever counted: what walking every vector shows
     RowWalk walk{context};
     set_up_walk(walk);
-    walk_all_rows(walk);
+    walk_all_blocks(walk);
   }
   return finish_search(context);
 }
