@@ -93,6 +93,72 @@ TEST(DifferentialSearch, SeededRandomCommandLinesWithoutTheGate) {
   EXPECT_GT(tested, 1000000);
 }
 
+// Longer vectors, so that whole blocks and planes are walked at once, with factors 1 and 2
+// in the outer slots: the gate then often hangs on the last slot's leftover value, which
+// a block or plane walked at once must hand on to the rows after it.
+std::vector<std::string> random_wide_command_line(std::mt19937 &random) {
+  std::vector<std::string> args;
+  if (random() % 3 == 0) {
+    args = {"1", "1"};
+  } else {
+    args = {std::to_string(1 + random() % 40), std::to_string(1 + random() % 40)};
+  }
+  int factor_count = 4 + static_cast<int>(random() % 4);
+  std::vector<std::string> max_quotients{"0.5", "3", "30", "300", "3000"};
+  if (factor_count >= 6) max_quotients.resize(4);
+  args.push_back(pick(random, max_quotients));
+  args.push_back("5");
+  args.push_back("1000");
+  if (random() % 2 == 0) {
+    args.push_back("-1");
+  } else {
+    double low = pick(random, std::vector<double>{0, 0, 1, 10, 40});
+    args.push_back("-2");
+    args.push_back(std::to_string(low));
+    args.push_back(std::to_string(low + pick(random, std::vector<double>{1, 20, 300, 5000})));
+  }
+  const std::vector<int> outer_factors{1, 2, 2, 2, 3, 5, 7, 11};
+  const std::vector<int> last_factors{2, 3, 5, 7, 13};
+  for (int i = 0; i < factor_count - 1; ++i) args.push_back(std::to_string(pick(random, outer_factors)));
+  args.push_back(std::to_string(pick(random, last_factors)));
+  return args;
+}
+
+// The same command line with the gate off: every vector is counted and examined.
+std::vector<std::string> without_gate(std::vector<std::string> args) {
+  args.push_back("--every-vector");
+  return args;
+}
+
+void expect_same_loops(const std::vector<std::string> &args, SearchLoop expected_loop, SearchLoop loop,
+                       const std::string &what) {
+  SearchOutcome expected = search_with(args, expected_loop);
+  SearchOutcome outcome = search_with(args, loop);
+  std::string line = joined(args) + what;
+  EXPECT_EQ(without_elapsed_time(outcome.text), without_elapsed_time(expected.text)) << line;
+  EXPECT_EQ(outcome.summary.tested, expected.summary.tested) << line;
+  EXPECT_EQ(outcome.summary.accepted, expected.summary.accepted) << line;
+  EXPECT_EQ(outcome.summary.end, expected.summary.end) << line;
+  EXPECT_EQ(outcome.summary.best_error, expected.summary.best_error) << line;
+}
+
+TEST(DifferentialSearch, SeededWideCommandLinesWithSmallOuterFactors) {
+  std::mt19937 random(20261209);
+  for (int run = 0; run < 600 && !HasFailure(); ++run) {
+    std::vector<std::string> args = random_wide_command_line(random);
+    expect_same_loops(args, run_reference_search, run_search, "");
+    if (run % 4 == 0) expect_same(without_gate(args));
+  }
+}
+
+TEST(DifferentialSearch, BlocksAndPlanesHandOnTheLeftover) {
+  // Dead blocks whose last vector's leftover opens the gate of the rows after them.
+  expect_same({"7", "6", "1e3", "5", "1000", "-1", "3", "2", "5", "2", "7"});
+  expect_same({"1", "1", "1e3", "5", "1000", "-2", "0", "50", "2", "1", "5", "2", "2", "3"});
+  expect_same({"11", "8", "1e3", "5", "1000", "-1", "2", "3", "5", "7", "13", "17"});  // planes and blocks
+  expect_same(without_gate({"11", "8", "1e3", "5", "1000", "-1", "2", "3", "5", "7", "13", "17"}));
+}
+
 TEST(DifferentialSearch, HandPickedOrders) {
   // The gate depends on the last slot when no outer factor above 2 has an exponent.
   expect_same({"7", "6", "1e5", "5", "1000", "-1", "2", "2", "3"});
