@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "search/row_walk.h"
 #include "search/search.h"
 
 namespace {
@@ -149,6 +150,46 @@ TEST(DifferentialSearch, SeededWideCommandLinesWithSmallOuterFactors) {
     expect_same_loops(args, run_reference_search, run_search, "");
     if (run % 4 == 0) expect_same(without_gate(args));
   }
+}
+
+// The search split into blocks for threads at any size, so that small searches go through
+// the pool of threads and its merge.
+template <int kThreads>
+SearchSummary search_in_blocks(const SearchParams &params, ResultSink &sink) {
+  SearchParams split = params;
+  split.threads = kThreads;
+  return run_search_in_blocks(split, sink, 0);
+}
+
+TEST(DifferentialSearch, ThreadsHandOverWhatOneWalkHandsOver) {
+  const std::vector<std::pair<int, SearchLoop>> loops{
+      {1, search_in_blocks<1>}, {2, search_in_blocks<2>}, {3, search_in_blocks<3>}, {7, search_in_blocks<7>}};
+  std::mt19937 random(20261210);
+  for (int run = 0; run < 300 && !HasFailure(); ++run) {
+    std::vector<std::string> args = random_wide_command_line(random);
+    for (const auto &loop : loops) {
+      expect_same_loops(args, run_reference_search, loop.second, " with threads: " + std::to_string(loop.first));
+    }
+    if (run % 4 == 0) {
+      expect_same_loops(without_gate(args), run_reference_search, search_in_blocks<2>, " with threads: 2");
+    }
+  }
+  // Exact hits in both modes, and a time out that has already passed.
+  for (const auto &loop : loops) {
+    std::string what = " with threads: " + std::to_string(loop.first);
+    expect_same_loops({"7", "6", "1e6", "5", "1000", "-1", "2", "3", "7", "11", "13"}, run_reference_search,
+                      loop.second, what);
+    expect_same_loops({"1", "1", "1e6", "5", "1000", "-2", "-1", "1e-9", "2", "3", "2", "5", "7"}, run_reference_search,
+                      loop.second, what);
+    expect_same_loops({"7", "6", "1e6", "5", "-0.5", "-1", "2", "3", "5", "7"}, run_reference_search, loop.second,
+                      what);
+  }
+}
+
+TEST(DifferentialSearch, MergeWalksBlocksWithTooManyRecordsItself) {
+  // A window that takes every candidate fills blocks with more records than a worker keeps.
+  expect_same_loops({"7", "6", "1e12", "5", "1000", "-2", "-1e9", "1e9", "2", "3", "5", "7"}, run_reference_search,
+                    search_in_blocks<2>, " with threads: 2");
 }
 
 TEST(DifferentialSearch, BlocksAndPlanesHandOnTheLeftover) {

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <vector>
 
-#include "search/search_steps.h"
+#include "search/row_walk.h"
 
 namespace {
 
@@ -27,53 +27,6 @@ constexpr int kMaxBuckets = 1 << 16;
 constexpr int64_t kMaxPlaneSize = 1 << 16;
 // Blocks larger than this are walked in smaller ones, so no count can overflow.
 constexpr int64_t kMaxBlockSize = int64_t{1} << 60;
-
-// Where each inner vector (slot 0, or slots 0 and 1) puts a candidate, as a position on
-// the circle of the last factor's logarithm: frac(inner log sum / ln m_last). A row or a
-// plane asks which inner vectors land in an arc of that circle; sorted positions and a
-// bucket index answer quickly.
-struct InnerCircle {
-  std::vector<double> position;  // sorted, each in [0, 1)
-  std::vector<int> value;        // the inner vector at each position, as its odometer index
-  std::vector<int> bucket_start;
-  int buckets = 1;
-};
-
-// The outer slots (1 .. n-2): per-value tables of their log and denominator terms, and
-// running suffix sums and counts kept up to date as the odometer moves.
-struct OuterSlots {
-  std::vector<int> offset;         // start of slot k's values in the term tables
-  std::vector<double> log_term;    // decode(v) * ln m_k
-  std::vector<double> den_term;    // |e| * ln m_k for negative exponents, else 0
-  std::vector<int> top;            // the largest folded value slot k takes
-  std::vector<double> log_suffix;  // approximate sum of log terms of slots k .. n-2
-  std::vector<double> den_suffix;
-  int negative_zeros = 0;  // outer slots holding a negative zero
-  int gate_openers = 0;    // outer slots with a factor above 2 and a non-zero exponent
-};
-
-struct RowWalk {
-  SearchContext &context;
-  int *exponents = nullptr;  // the context's exponent vector
-  int n = 0;
-  int last = 0;
-  int row_length = 0;
-  double inv_ln_last = 0.0;
-  double margin = 0.0;
-  double range_low = 0.0;  // range mode: the window on a candidate's distance, widened
-  double range_high = 0.0;
-  InnerCircle circle{};
-  InnerCircle plane{};
-  int64_t plane_size = 0;             // 0 when the search walks rows only
-  std::vector<int64_t> block_size{};  // vectors below slot k, 0 when past kMaxBlockSize
-  OuterSlots outer{};
-  std::vector<int> hits{};
-  std::vector<int> scratch{};
-  // The last slot as the previous evaluation left it, which the gate reads. After a row
-  // walked at once it is the row's last vector's, computed only when a gate needs it.
-  int leftover = 0;
-  bool leftover_known = true;
-};
 
 int top_value(int limit) { return limit > 0 ? limit : 0; }
 
@@ -149,18 +102,18 @@ void build_outer(RowWalk &walk) {
 }
 
 // Moves the outer odometer on by one step of slot start (1 steps a row, 2 a plane, k a
-// block below slot k, whose lower slots are all 0 again afterwards); false when it is
-// exhausted.
-bool advance_outer(RowWalk &walk, int start) {
+// block below slot k, whose lower slots are all 0 again afterwards); false when the
+// carry reaches end_slot.
+bool advance_outer(RowWalk &walk, int start, int end_slot) {
   int k = start;
-  for (; k < walk.last; ++k) {
+  for (; k < end_slot; ++k) {
     count_outer_slot(walk, k, -1);
     bool carry = walk.exponents[k] >= walk.outer.top[k];
     walk.exponents[k] = carry ? 0 : walk.exponents[k] + 1;
     count_outer_slot(walk, k, +1);
     if (!carry) break;
   }
-  if (k >= walk.last) return false;
+  if (k >= end_slot) return false;
   refresh_suffixes(walk, k);
   return true;
 }
@@ -244,6 +197,22 @@ void collect_hits(RowWalk &walk, const InnerCircle &circle, double outer_log, in
   walk.hits.erase(walk.hits.begin(), std::lower_bound(walk.hits.begin(), walk.hits.end(), first));
 }
 
+// Examines a counted vector; true when an exact hit ends the search (never for a worker,
+// whose hits only the merge can confirm).
+bool examine(RowWalk &walk) {
+  bool exact_hit = examine_vector(walk.context);
+  return exact_hit && walk.records == nullptr;
+}
+
+// One vector through the gate, the count and, for the single walk only, the stop checks.
+bool process(RowWalk &walk) {
+  if (walk.records == nullptr) return process_vector(walk.context);
+  if (!passes_gate(walk.context, walk.exponents)) return false;
+  ++walk.context.tested;
+  examine(walk);
+  return false;
+}
+
 // The gate's view of the last slot. After a row walked at once, it is what examining the
 // row's last vector left there: the previous position of the outer odometer, slot 0 at top.
 int current_leftover(RowWalk &walk) {
@@ -267,7 +236,7 @@ bool walk_vectors_singly(RowWalk &walk, int first, int end) {
   walk.exponents[walk.last] = current_leftover(walk);
   for (int v = first; v < end; ++v) {
     walk.exponents[0] = v;
-    if (process_vector(walk.context)) return true;
+    if (process(walk)) return true;
   }
   walk.leftover = walk.exponents[walk.last];
   return false;
@@ -284,7 +253,7 @@ bool walk_gated_run(RowWalk &walk, int first) {
     for (int v : walk.hits) {
       walk.exponents[0] = v;
       walk.context.tested = before + (v - first + 1);
-      if (examine_vector(walk.context)) return true;
+      if (examine(walk)) return true;
     }
   }
   walk.context.tested = before + (walk.row_length - first);
@@ -321,7 +290,7 @@ bool walk_plane(RowWalk &walk) {
       walk.exponents[0] = index % walk.row_length;
       walk.exponents[1] = index / walk.row_length;
       walk.context.tested = before + index + 1;
-      if (examine_vector(walk.context)) return true;
+      if (examine(walk)) return true;
     }
     walk.exponents[1] = 0;
   }
@@ -333,8 +302,8 @@ bool walk_plane(RowWalk &walk) {
 // The highest slot k whose block (every vector below it, slots 1 .. k-1 at 0 now) can
 // hold no candidate, as slots k and up already exceed the denominator bound or hold a
 // negative zero, and whose every vector passes the gate, as slots k and up open it.
-// 0 when the walk stands at no such block.
-int dead_block_slot(const RowWalk &walk) {
+// Blocks end at end_slot at most; 0 when the walk stands at no such block.
+int dead_block_slot(const RowWalk &walk, int end_slot) {
   const int *exponents = walk.exponents;
   int lowest_set = 1;  // slots 1 .. lowest_set-1 are 0
   while (lowest_set < walk.last && exponents[lowest_set] == 0) ++lowest_set;
@@ -345,7 +314,7 @@ int dead_block_slot(const RowWalk &walk) {
     if (highest_opener == 0 && opens_gate(walk.context.values[k], exponents[k])) highest_opener = k;
     if (highest_negative_zero == 0 && is_negative_zero(exponents[k])) highest_negative_zero = k;
   }
-  int limit = std::min(lowest_set, highest_opener);
+  int limit = std::min(std::min(lowest_set, highest_opener), end_slot);
   int slot = std::min(limit, highest_negative_zero);
   double bound = walk.context.params.ln_max_quotient + walk.margin;
   for (int k = limit; k > slot; --k) {
@@ -384,36 +353,10 @@ bool gate_can_open(const SearchContext &context) {
   return false;
 }
 
-// Walks the odometer from the first vector until the search ends, reading the clock now
-// and then: a dead block, a plane or a row at a time.
-void walk_all_blocks(RowWalk &walk) {
-  SearchContext &context = walk.context;
-  int64_t next_clock_check = 0;
-  int64_t rows_since_check = 0;
-  int step_slot = 1;
-  do {
-    if (context.tested >= next_clock_check || ++rows_since_check >= kRowsPerClockCheck) {
-      next_clock_check = context.tested + kClockCheckInterval;
-      rows_since_check = 0;
-      if (poll_should_stop(context)) {
-        finish_singly(walk);
-        return;
-      }
-    }
-    step_slot = dead_block_slot(walk);
-    if (step_slot > 0) {
-      context.tested += walk.block_size[step_slot];
-      walk.leftover_known = false;
-    } else if (walk.plane_size > 0 && walk.exponents[1] == 0 &&
-               (walk.outer.gate_openers > 0 || context.params.every_vector)) {
-      if (walk_plane(walk)) return;
-      step_slot = 2;
-    } else {
-      if (walk_row(walk)) return;
-      step_slot = 1;
-    }
-  } while (advance_outer(walk, step_slot));
-}
+// Whether a worker's walk should end: told to stop, or holding too many records.
+bool worker_done(const RowWalk &walk) { return walk.records->dense || walk.stop->load(std::memory_order_relaxed); }
+
+}  // namespace
 
 void set_up_walk(RowWalk &walk) {
   SearchContext &context = walk.context;
@@ -434,9 +377,61 @@ void set_up_walk(RowWalk &walk) {
   walk.hits.reserve(2 * static_cast<size_t>(walk.plane_size > 0 ? walk.plane_size : walk.row_length));
 }
 
-}  // namespace
+void place_at_block(RowWalk &walk, int block_slot, int64_t block) {
+  bool at_start = true;
+  for (int k = 1; k < walk.last; ++k) {
+    count_outer_slot(walk, k, -1);
+    int value = 0;
+    if (k >= block_slot) {
+      int64_t size = walk.outer.top[k] + 1;
+      value = static_cast<int>(block % size);
+      block /= size;
+    }
+    walk.exponents[k] = value;
+    at_start = at_start && value == 0;
+    count_outer_slot(walk, k, +1);
+  }
+  walk.exponents[0] = 0;
+  refresh_suffixes(walk, walk.last - 1);
+  // Before the first vector the last slot holds 0; any other block starts after a vector
+  // that was examined, as the pool splits only searches where that is so.
+  walk.leftover = 0;
+  walk.leftover_known = at_start;
+}
 
-SearchSummary run_search(const SearchParams &params, ResultSink &sink) {
+bool walk_block(RowWalk &walk, int end_slot) {
+  SearchContext &context = walk.context;
+  int64_t next_clock_check = 0;
+  int64_t rows_since_check = 0;
+  int step_slot = 1;
+  do {
+    if (walk.records != nullptr) {
+      if (worker_done(walk)) return true;
+    } else if (context.tested >= next_clock_check || ++rows_since_check >= kRowsPerClockCheck) {
+      next_clock_check = context.tested + kClockCheckInterval;
+      rows_since_check = 0;
+      if (poll_should_stop(context)) {
+        finish_singly(walk);
+        return true;
+      }
+    }
+    step_slot = dead_block_slot(walk, end_slot);
+    if (step_slot > 0) {
+      context.tested += walk.block_size[step_slot];
+      walk.leftover_known = false;
+    } else if (walk.plane_size > 0 && walk.exponents[1] == 0 &&
+               (walk.outer.gate_openers > 0 || context.params.every_vector)) {
+      if (walk_plane(walk)) return true;
+      step_slot = 2;
+    } else {
+      if (walk_row(walk)) return true;
+      step_slot = 1;
+    }
+  } while (advance_outer(walk, step_slot, end_slot));
+  return false;
+}
+
+SearchSummary run_search_in_blocks(const SearchParams &params, ResultSink &sink, int64_t min_vectors) {
   SearchContext context{params, sink};
   start_search(context);
   if (context.n == 1) {
@@ -444,7 +439,11 @@ SearchSummary run_search(const SearchParams &params, ResultSink &sink) {
   } else if (gate_can_open(context)) {  // else nothing is ever counted: what walking every vector shows
     RowWalk walk{context};
     set_up_walk(walk);
-    walk_all_blocks(walk);
+    if (params.threads <= 1 || !run_block_pool(walk, params.threads, min_vectors)) walk_block(walk, walk.last);
   }
   return finish_search(context);
+}
+
+SearchSummary run_search(const SearchParams &params, ResultSink &sink) {
+  return run_search_in_blocks(params, sink, kMinVectorsForThreads);
 }

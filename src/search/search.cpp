@@ -105,6 +105,7 @@ bool candidate_accepted(const SearchContext &context, double distance) {
     double cents = distance * kCentsPerOctave / context.ln2;
     return params.range_low_cents < cents && cents < params.range_high_cents;
   }
+  if (context.records_running_minima) return distance < context.best_error;
   return distance + kExactHit < context.best_error;
 }
 

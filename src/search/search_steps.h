@@ -49,6 +49,9 @@ struct SearchContext {
   SearchEnd end = SearchEnd::kExhausted;
   double end_seconds = 0.0;
   int64_t last_progress_ms = 0;
+  // A worker of the block pool, in successive mode: it accepts every candidate closer than
+  // all before it, without the slack, and the merge replays the true rule on them.
+  bool records_running_minima = false;
 };
 
 // Fills the factor table and the starting state, and starts the search clock.

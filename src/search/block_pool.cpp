@@ -1,0 +1,238 @@
+// The block pool: the odometer split into blocks below one outer slot, walked by worker
+// threads that record what they find, and merged in odometer order by the calling thread,
+// which applies the acceptance rule, the exact-hit stop and the time out as one walk would.
+#include "search/row_walk.h"
+
+#ifndef RATIOHUNT_NO_THREADS
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+namespace {
+
+// A worker gives a block back to the merge when it holds more records than this, so that
+// a wide window cannot fill the memory with records waiting for their turn.
+constexpr size_t kMaxRecordsPerBlock = 4096;
+// Enough blocks per thread that the slow ones even out between the threads.
+constexpr int64_t kBlocksPerThread = 64;
+// How many blocks the workers may run ahead of the merge: it bounds the records held.
+constexpr int64_t kLookAheadPerThread = 8;
+// While it waits for a block, the merge reads the clock this often for the time out.
+constexpr auto kMergeClockPoll = std::chrono::milliseconds(1);
+
+struct BlockPlan {
+  int slot = 0;  // blocks are the positions of slots slot .. n-2
+  int64_t count = 0;
+};
+
+struct Pool {
+  explicit Pool(RowWalk &calling_walk) : walk(calling_walk) {}
+  RowWalk &walk;  // the calling thread's: it merges, and walks what no worker can
+  BlockPlan plan;
+  int64_t window = 0;
+  std::vector<BlockRecords> results;  // block b's in results[b % window]
+  std::vector<char> done;             // likewise
+  std::mutex mutex;
+  std::condition_variable block_done;
+  std::condition_variable block_merged;
+  int64_t next_block = 0;
+  int64_t merged = 0;  // blocks merged so far
+  std::atomic<bool> stop{false};
+  std::atomic<double> merged_best_error{0.0};  // the best error after the merged blocks
+};
+
+// The number of vectors of the whole odometer, or 0 when it is past the block sizes.
+int64_t total_vectors(const RowWalk &walk) {
+  int64_t below = walk.block_size[walk.last - 1];
+  int64_t top = walk.outer.top[walk.last - 1] + 1;
+  return below > 0 && below <= INT64_MAX / top ? below * top : 0;
+}
+
+// Each block's first vector follows the previous block's last, whose slots below the
+// block slot are all at their tops; when one of them opens the gate, that vector was
+// examined and a worker knows what it left in the last slot without walking it.
+bool block_ends_open_the_gate(const RowWalk &walk, int slot) {
+  if (walk.context.params.every_vector || opens_gate(walk.context.values[0], walk.row_length - 1)) return true;
+  for (int k = 1; k < slot; ++k) {
+    if (opens_gate(walk.context.values[k], walk.outer.top[k])) return true;
+  }
+  return false;
+}
+
+// Blocks below the highest slot that gives kBlocksPerThread per thread (slot 2 at the
+// lowest, so that a block holds whole planes); count 0 when threads would not pay.
+BlockPlan plan_blocks(const RowWalk &walk, int threads, int64_t min_vectors) {
+  BlockPlan plan;
+  int64_t total = total_vectors(walk);
+  if (walk.last < 3 || (total > 0 && total < min_vectors)) return plan;
+  int64_t count = 1;
+  int slot = walk.last;
+  while (slot > 2 && count < kBlocksPerThread * threads) {
+    --slot;
+    count *= walk.outer.top[slot] + 1;
+  }
+  if (count < 2 * static_cast<int64_t>(threads) || walk.block_size[slot] == 0) return plan;
+  if (!block_ends_open_the_gate(walk, slot)) return plan;
+  plan.slot = slot;
+  plan.count = count;
+  return plan;
+}
+
+// A worker's sink: what its context accepts becomes a record of the block in hand.
+struct BlockRecorder : ResultSink {
+  const SearchContext *context = nullptr;
+  BlockRecords *block = nullptr;
+  void approximant(const Approximant &found) override {
+    block->records.push_back({context->tested, found.distance, found.log_size});
+    block->exponents.insert(block->exponents.end(), context->exponents.begin(), context->exponents.end());
+    if (block->records.size() > kMaxRecordsPerBlock) block->dense = true;
+  }
+  void finished(const SearchSummary & /*summary*/) override {}
+};
+
+// Takes the next block within the look-ahead; -1 when there is none left or the pool stops.
+int64_t claim_block(Pool &pool) {
+  std::unique_lock<std::mutex> lock(pool.mutex);
+  pool.block_merged.wait(lock, [&] {
+    return pool.stop.load() || pool.next_block >= pool.plan.count || pool.next_block < pool.merged + pool.window;
+  });
+  if (pool.stop.load() || pool.next_block >= pool.plan.count) return -1;
+  return pool.next_block++;
+}
+
+void run_worker(Pool &pool) {
+  BlockRecorder recorder;
+  SearchContext context{pool.walk.context.params, recorder};
+  start_search(context);
+  context.records_running_minima = true;
+  recorder.context = &context;
+  RowWalk walk{context};
+  set_up_walk(walk);
+  walk.stop = &pool.stop;
+  for (int64_t block = claim_block(pool); block >= 0; block = claim_block(pool)) {
+    size_t slot = static_cast<size_t>(block % pool.window);
+    BlockRecords &records = pool.results[slot];
+    records.records.clear();
+    records.exponents.clear();
+    records.dense = false;
+    walk.records = &records;
+    recorder.block = &records;
+    context.tested = 0;
+    // Pruning may use only a best error the merge has confirmed: it is never below the
+    // true one at this block's start.
+    context.best_error = pool.merged_best_error.load();
+    place_at_block(walk, pool.plan.slot, block);
+    walk_block(walk, pool.plan.slot);
+    records.tested = context.tested;
+    {
+      std::lock_guard<std::mutex> lock(pool.mutex);
+      pool.done[slot] = 1;
+    }
+    pool.block_done.notify_one();
+  }
+}
+
+// Replays a worker's records with the true best error, as the single walk would have met
+// them. Returns true on an exact hit, with the count standing at its vector.
+bool replay_block(RowWalk &walk, const BlockRecords &block) {
+  SearchContext &context = walk.context;
+  const int64_t base = context.tested;
+  const size_t count = block.records.size();
+  const size_t n = static_cast<size_t>(walk.n);
+  for (size_t i = 0; i < count; ++i) {
+    const BlockRecord &record = block.records[i];
+    context.tested = base + record.tested;
+    std::copy_n(block.exponents.begin() + static_cast<std::ptrdiff_t>(i * n), n, context.exponents.begin());
+    if (candidate_accepted(context, record.distance)) accept_candidate(context, record.distance, record.candidate_log);
+    bool vector_ends = i + 1 == count || block.records[i + 1].tested != record.tested;
+    if (vector_ends && context.best_error <= kExactHit) {
+      context.end = SearchEnd::kExactHit;
+      return true;
+    }
+  }
+  context.tested = base + block.tested;
+  return false;
+}
+
+// Waits for block b, polling the clock (and so the time out, an interruption and the
+// progress reports) now and then; false when the search should stop first.
+bool wait_for_block(Pool &pool, size_t slot) {
+  for (;;) {
+    {
+      std::unique_lock<std::mutex> lock(pool.mutex);
+      if (pool.block_done.wait_for(lock, kMergeClockPoll, [&] { return pool.done[slot] != 0; })) return true;
+    }
+    if (poll_should_stop(pool.walk.context)) return false;
+  }
+}
+
+void stop_workers(Pool &pool) {
+  {
+    std::lock_guard<std::mutex> lock(pool.mutex);
+    pool.stop.store(true);
+  }
+  pool.block_merged.notify_all();
+}
+
+// Merges the blocks in order. A block with too many records, or the time out, hands the
+// rest of the search to the calling thread's own walk from that block's first vector.
+void merge_blocks(Pool &pool) {
+  RowWalk &walk = pool.walk;
+  for (int64_t block = 0; block < pool.plan.count; ++block) {
+    size_t slot = static_cast<size_t>(block % pool.window);
+    place_at_block(walk, pool.plan.slot, block);  // where the merge stands, for progress reports
+    bool ready = wait_for_block(pool, slot) && !poll_should_stop(walk.context);
+    if (!ready || pool.results[slot].dense) {
+      stop_workers(pool);
+      place_at_block(walk, pool.plan.slot, block);
+      walk_block(walk, walk.last);
+      return;
+    }
+    if (replay_block(walk, pool.results[slot])) return;
+    {
+      std::lock_guard<std::mutex> lock(pool.mutex);
+      pool.done[slot] = 0;
+      pool.merged = block + 1;
+    }
+    pool.merged_best_error.store(walk.context.best_error);
+    pool.block_merged.notify_all();
+  }
+}
+
+}  // namespace
+
+bool run_block_pool(RowWalk &walk, int threads, int64_t min_vectors) {
+  BlockPlan plan = plan_blocks(walk, threads, min_vectors);
+  if (plan.count == 0) return false;
+  Pool pool{walk};
+  pool.plan = plan;
+  pool.window = kLookAheadPerThread * threads;
+  pool.results.resize(static_cast<size_t>(pool.window));
+  pool.done.assign(static_cast<size_t>(pool.window), 0);
+  pool.merged_best_error.store(walk.context.best_error);
+  std::vector<std::thread> workers;
+  for (int i = 0; i < threads; ++i) {
+    try {
+      workers.emplace_back(run_worker, std::ref(pool));
+    } catch (const std::system_error &) {
+      break;  // fewer threads, or none: the merge walks what is left
+    }
+  }
+  if (workers.empty()) return false;
+  merge_blocks(pool);
+  stop_workers(pool);
+  for (std::thread &worker : workers) worker.join();
+  return true;
+}
+
+#else
+
+bool run_block_pool(RowWalk &, int, int64_t) { return false; }
+
+#endif

@@ -1,0 +1,98 @@
+// The row walk's state, shared by the single walk and the workers of the block pool:
+// the odometer walked a row, a plane or a dead block at a time, over the whole search or
+// over one block of it.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "search/search_steps.h"
+
+// What a worker finds in one block of the odometer, for the merge to replay in order.
+struct BlockRecord {
+  int64_t tested;  // the vector's count within the block, from 1
+  double distance;
+  double candidate_log;
+};
+struct BlockRecords {
+  std::vector<BlockRecord> records;
+  std::vector<int> exponents;  // the folded exponent vector of each record, one after another
+  int64_t tested = 0;
+  bool dense = false;  // too many records to keep: the merge walks the block itself
+};
+
+// Where each inner vector (slot 0, or slots 0 and 1) puts a candidate, as a position on
+// the circle of the last factor's logarithm: frac(inner log sum / ln m_last). A row or a
+// plane asks which inner vectors land in an arc of that circle; sorted positions and a
+// bucket index answer quickly.
+struct InnerCircle {
+  std::vector<double> position;  // sorted, each in [0, 1)
+  std::vector<int> value;        // the inner vector at each position, as its odometer index
+  std::vector<int> bucket_start;
+  int buckets = 1;
+};
+
+// The outer slots (1 .. n-2): per-value tables of their log and denominator terms, and
+// running suffix sums and counts kept up to date as the odometer moves.
+struct OuterSlots {
+  std::vector<int> offset;         // start of slot k's values in the term tables
+  std::vector<double> log_term;    // decode(v) * ln m_k
+  std::vector<double> den_term;    // |e| * ln m_k for negative exponents, else 0
+  std::vector<int> top;            // the largest folded value slot k takes
+  std::vector<double> log_suffix;  // approximate sum of log terms of slots k .. n-2
+  std::vector<double> den_suffix;
+  int negative_zeros = 0;  // outer slots holding a negative zero
+  int gate_openers = 0;    // outer slots with a factor above 2 and a non-zero exponent
+};
+
+struct RowWalk {
+  SearchContext &context;
+  int *exponents = nullptr;  // the context's exponent vector
+  int n = 0;
+  int last = 0;
+  int row_length = 0;
+  double inv_ln_last = 0.0;
+  double margin = 0.0;
+  double range_low = 0.0;  // range mode: the window on a candidate's distance, widened
+  double range_high = 0.0;
+  InnerCircle circle{};
+  InnerCircle plane{};
+  int64_t plane_size = 0;             // 0 when the search walks rows only
+  std::vector<int64_t> block_size{};  // vectors below slot k, 0 when past kMaxBlockSize
+  OuterSlots outer{};
+  std::vector<int> hits{};
+  std::vector<int> scratch{};
+  // The last slot as the previous evaluation left it, which the gate reads. After a row
+  // walked at once it is the row's last vector's, computed only when a gate needs it.
+  int leftover = 0;
+  bool leftover_known = true;
+  // Set when the walk is a worker's, whose context records candidates for the merge.
+  BlockRecords *records = nullptr;
+  const std::atomic<bool> *stop = nullptr;  // a worker's walk ends early when it is set
+};
+
+// Builds the tables of a walk over the context's exponent vector, which stands at zeros.
+void set_up_walk(RowWalk &walk);
+
+// Places the odometer at the first vector of block number `block` below slot block_slot:
+// slots block_slot .. n-2 counted like an odometer of their own, the slots below at 0.
+void place_at_block(RowWalk &walk, int block_slot, int64_t block);
+
+// Walks from where the odometer stands to the end of the block below end_slot (the whole
+// search for slot n-1). Returns true when the walk ended early: an exact hit, the time
+// out or an interruption for the single walk, which has then said so; a stop or too many
+// records for a worker.
+bool walk_block(RowWalk &walk, int end_slot);
+
+// The search over blocks of the odometer walked by `threads` workers and merged in order.
+// Returns false, having done nothing, for a search of fewer than min_vectors vectors or
+// one that cannot be split.
+bool run_block_pool(RowWalk &walk, int threads, int64_t min_vectors);
+
+// Searches with fewer vectors end before starting threads pays off.
+constexpr int64_t kMinVectorsForThreads = int64_t{1} << 28;
+
+// run_search with the size from which threads are used; the tests lower it to split small
+// searches.
+SearchSummary run_search_in_blocks(const SearchParams &params, ResultSink &sink, int64_t min_vectors);
