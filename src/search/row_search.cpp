@@ -25,6 +25,9 @@ constexpr int64_t kUncountedStretch = 1 << 20;
 constexpr int kMaxBuckets = 1 << 16;
 // A plane holds at most this many vectors: its circle stays small enough to build at once.
 constexpr int64_t kMaxPlaneSize = 1 << 16;
+// Short searches walk rows only: the plane's circle is built once the walk has gone
+// through this many planes' worth of rows, so that building it costs little beside them.
+constexpr int64_t kPlanesOfRowsBeforePlane = 128;
 // Blocks larger than this are walked in smaller ones, so no count can overflow.
 constexpr int64_t kMaxBlockSize = int64_t{1} << 60;
 
@@ -58,10 +61,13 @@ void build_circle(const RowWalk &walk, int64_t size, InnerCircle &circle) {
     circle.value.push_back(point.second);
   }
   while (circle.buckets < 2 * size && circle.buckets < kMaxBuckets) circle.buckets *= 2;
-  circle.bucket_start.assign(static_cast<size_t>(circle.buckets) + 1, static_cast<int>(points.size()));
-  for (int i = static_cast<int>(points.size()) - 1; i >= 0; --i) {
-    int bucket = std::min(static_cast<int>(circle.position[i] * circle.buckets), circle.buckets - 1);
-    for (int b = bucket; b >= 0 && circle.bucket_start[b] > i; --b) circle.bucket_start[b] = i;
+  // Bucket b starts at the first position at or past b / buckets; the last one is the end.
+  int placed = static_cast<int>(points.size());
+  circle.bucket_start.assign(static_cast<size_t>(circle.buckets) + 1, placed);
+  int i = 0;
+  for (int b = 0; b < circle.buckets; ++b) {
+    while (i < placed && std::min(static_cast<int>(circle.position[i] * circle.buckets), circle.buckets - 1) < b) ++i;
+    circle.bucket_start[b] = i;
   }
 }
 
@@ -353,6 +359,20 @@ bool gate_can_open(const SearchContext &context) {
   return false;
 }
 
+// Whether to walk from here a plane at once: slot 1 at 0, every vector passing the gate,
+// and enough rows walked already that building the plane's circle pays off.
+bool plane_walk_ready(RowWalk &walk) {
+  if (walk.plane_size == 0 || walk.exponents[1] != 0) return false;
+  if (walk.outer.gate_openers == 0 && !walk.context.params.every_vector) return false;
+  if (!walk.plane_built) {
+    if (walk.rows_walked < kPlanesOfRowsBeforePlane * (walk.outer.top[1] + 1)) return false;
+    build_circle(walk, walk.plane_size, walk.plane);
+    walk.hits.reserve(2 * static_cast<size_t>(walk.plane_size));
+    walk.plane_built = true;
+  }
+  return true;
+}
+
 // Whether a worker's walk should end: told to stop, or holding too many records.
 bool worker_done(const RowWalk &walk) { return walk.records->dense || walk.stop->load(std::memory_order_relaxed); }
 
@@ -372,9 +392,8 @@ void set_up_walk(RowWalk &walk) {
   size_block_sizes(walk);
   if (walk.n >= 3 && walk.outer.top[1] > 0 && walk.block_size[2] > 0 && walk.block_size[2] <= kMaxPlaneSize) {
     walk.plane_size = walk.block_size[2];
-    build_circle(walk, walk.plane_size, walk.plane);
   }
-  walk.hits.reserve(2 * static_cast<size_t>(walk.plane_size > 0 ? walk.plane_size : walk.row_length));
+  walk.hits.reserve(2 * static_cast<size_t>(walk.row_length));
 }
 
 void place_at_block(RowWalk &walk, int block_slot, int64_t block) {
@@ -419,11 +438,11 @@ bool walk_block(RowWalk &walk, int end_slot) {
     if (step_slot > 0) {
       context.tested += walk.block_size[step_slot];
       walk.leftover_known = false;
-    } else if (walk.plane_size > 0 && walk.exponents[1] == 0 &&
-               (walk.outer.gate_openers > 0 || context.params.every_vector)) {
+    } else if (plane_walk_ready(walk)) {
       if (walk_plane(walk)) return true;
       step_slot = 2;
     } else {
+      ++walk.rows_walked;
       if (walk_row(walk)) return true;
       step_slot = 1;
     }

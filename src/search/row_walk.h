@@ -58,7 +58,9 @@ struct RowWalk {
   double range_high = 0.0;
   InnerCircle circle{};
   InnerCircle plane{};
-  int64_t plane_size = 0;             // 0 when the search walks rows only
+  int64_t plane_size = 0;  // 0 when the search walks rows only
+  bool plane_built = false;
+  int64_t rows_walked = 0;
   std::vector<int64_t> block_size{};  // vectors below slot k, 0 when past kMaxBlockSize
   OuterSlots outer{};
   std::vector<int> hits{};
