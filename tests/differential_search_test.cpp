@@ -131,6 +131,15 @@ std::vector<std::string> without_gate(std::vector<std::string> args) {
   return args;
 }
 
+// The search split into blocks for threads at any size, with planes from the start, so
+// that small searches go through the pool of threads and its merge.
+template <int kThreads>
+SearchSummary search_in_blocks(const SearchParams &params, ResultSink &sink) {
+  SearchParams split = params;
+  split.threads = kThreads;
+  return run_search_with_thresholds(split, sink, WalkThresholds{0, 0});
+}
+
 void expect_same_loops(const std::vector<std::string> &args, SearchLoop expected_loop, SearchLoop loop,
                        const std::string &what) {
   SearchOutcome expected = search_with(args, expected_loop);
@@ -145,20 +154,12 @@ void expect_same_loops(const std::vector<std::string> &args, SearchLoop expected
 
 TEST(DifferentialSearch, SeededWideCommandLinesWithSmallOuterFactors) {
   std::mt19937 random(20261209);
-  for (int run = 0; run < 600 && !HasFailure(); ++run) {
+  for (int run = 0; run < 400 && !HasFailure(); ++run) {
     std::vector<std::string> args = random_wide_command_line(random);
     expect_same_loops(args, run_reference_search, run_search, "");
+    expect_same_loops(args, run_reference_search, search_in_blocks<1>, " with planes from the start");
     if (run % 4 == 0) expect_same(without_gate(args));
   }
-}
-
-// The search split into blocks for threads at any size, so that small searches go through
-// the pool of threads and its merge.
-template <int kThreads>
-SearchSummary search_in_blocks(const SearchParams &params, ResultSink &sink) {
-  SearchParams split = params;
-  split.threads = kThreads;
-  return run_search_in_blocks(split, sink, 0);
 }
 
 TEST(DifferentialSearch, ThreadsHandOverWhatOneWalkHandsOver) {
@@ -196,8 +197,14 @@ TEST(DifferentialSearch, BlocksAndPlanesHandOnTheLeftover) {
   // Dead blocks whose last vector's leftover opens the gate of the rows after them.
   expect_same({"7", "6", "1e3", "5", "1000", "-1", "3", "2", "5", "2", "7"});
   expect_same({"1", "1", "1e3", "5", "1000", "-2", "0", "50", "2", "1", "5", "2", "2", "3"});
-  expect_same({"11", "8", "1e3", "5", "1000", "-1", "2", "3", "5", "7", "13", "17"});  // planes and blocks
-  expect_same(without_gate({"11", "8", "1e3", "5", "1000", "-1", "2", "3", "5", "7", "13", "17"}));
+  // Slots 0 and 1 walked as planes, with the gate on and off.
+  const std::vector<std::vector<std::string>> plane_lines{
+      {"11", "8", "1e3", "5", "1000", "-1", "2", "3", "5", "7", "13", "17"},
+      {"1", "1", "1e4", "5", "1000", "-2", "0", "20", "2", "3", "5", "7", "11", "13"}};
+  for (const auto &args : plane_lines) {
+    expect_same_loops(args, run_reference_search, search_in_blocks<1>, " with planes from the start");
+    expect_same_loops(without_gate(args), run_reference_search, search_in_blocks<1>, " with planes from the start");
+  }
 }
 
 TEST(DifferentialSearch, HandPickedOrders) {

@@ -35,6 +35,7 @@ struct Pool {
   explicit Pool(RowWalk &calling_walk) : walk(calling_walk) {}
   RowWalk &walk;  // the calling thread's: it merges, and walks what no worker can
   BlockPlan plan;
+  WalkThresholds thresholds;
   int64_t window = 0;
   std::vector<BlockRecords> results;  // block b's in results[b % window]
   std::vector<char> done;             // likewise
@@ -113,7 +114,7 @@ void run_worker(Pool &pool) {
   context.records_running_minima = true;
   recorder.context = &context;
   RowWalk walk{context};
-  set_up_walk(walk);
+  set_up_walk(walk, pool.thresholds);
   walk.stop = &pool.stop;
   for (int64_t block = claim_block(pool); block >= 0; block = claim_block(pool)) {
     size_t slot = static_cast<size_t>(block % pool.window);
@@ -207,11 +208,12 @@ void merge_blocks(Pool &pool) {
 
 }  // namespace
 
-bool run_block_pool(RowWalk &walk, int threads, int64_t min_vectors) {
-  BlockPlan plan = plan_blocks(walk, threads, min_vectors);
+bool run_block_pool(RowWalk &walk, int threads, const WalkThresholds &thresholds) {
+  BlockPlan plan = plan_blocks(walk, threads, thresholds.vectors_for_threads);
   if (plan.count == 0) return false;
   Pool pool{walk};
   pool.plan = plan;
+  pool.thresholds = thresholds;
   pool.window = kLookAheadPerThread * threads;
   pool.results.resize(static_cast<size_t>(pool.window));
   pool.done.assign(static_cast<size_t>(pool.window), 0);
@@ -233,6 +235,6 @@ bool run_block_pool(RowWalk &walk, int threads, int64_t min_vectors) {
 
 #else
 
-bool run_block_pool(RowWalk &, int, int64_t) { return false; }
+bool run_block_pool(RowWalk &, int, const WalkThresholds &) { return false; }
 
 #endif

@@ -25,9 +25,6 @@ constexpr int64_t kUncountedStretch = 1 << 20;
 constexpr int kMaxBuckets = 1 << 16;
 // A plane holds at most this many vectors: its circle stays small enough to build at once.
 constexpr int64_t kMaxPlaneSize = 1 << 16;
-// Short searches walk rows only: the plane's circle is built once the walk has gone
-// through this many planes' worth of rows, so that building it costs little beside them.
-constexpr int64_t kPlanesOfRowsBeforePlane = 128;
 // Blocks larger than this are walked in smaller ones, so no count can overflow.
 constexpr int64_t kMaxBlockSize = int64_t{1} << 60;
 
@@ -365,7 +362,7 @@ bool plane_walk_ready(RowWalk &walk) {
   if (walk.plane_size == 0 || walk.exponents[1] != 0) return false;
   if (walk.outer.gate_openers == 0 && !walk.context.params.every_vector) return false;
   if (!walk.plane_built) {
-    if (walk.rows_walked < kPlanesOfRowsBeforePlane * (walk.outer.top[1] + 1)) return false;
+    if (walk.rows_walked < walk.rows_before_plane) return false;
     build_circle(walk, walk.plane_size, walk.plane);
     walk.hits.reserve(2 * static_cast<size_t>(walk.plane_size));
     walk.plane_built = true;
@@ -378,7 +375,7 @@ bool worker_done(const RowWalk &walk) { return walk.records->dense || walk.stop-
 
 }  // namespace
 
-void set_up_walk(RowWalk &walk) {
+void set_up_walk(RowWalk &walk, const WalkThresholds &thresholds) {
   SearchContext &context = walk.context;
   walk.exponents = context.exponents.data();
   walk.n = context.n;
@@ -392,6 +389,7 @@ void set_up_walk(RowWalk &walk) {
   size_block_sizes(walk);
   if (walk.n >= 3 && walk.outer.top[1] > 0 && walk.block_size[2] > 0 && walk.block_size[2] <= kMaxPlaneSize) {
     walk.plane_size = walk.block_size[2];
+    walk.rows_before_plane = thresholds.planes_of_rows_before_plane * (walk.outer.top[1] + 1);
   }
   walk.hits.reserve(2 * static_cast<size_t>(walk.row_length));
 }
@@ -450,19 +448,20 @@ bool walk_block(RowWalk &walk, int end_slot) {
   return false;
 }
 
-SearchSummary run_search_in_blocks(const SearchParams &params, ResultSink &sink, int64_t min_vectors) {
+SearchSummary run_search_with_thresholds(const SearchParams &params, ResultSink &sink,
+                                         const WalkThresholds &thresholds) {
   SearchContext context{params, sink};
   start_search(context);
   if (context.n == 1) {
     run_single_factor_search(context);
   } else if (gate_can_open(context)) {  // else nothing is ever counted: what walking every vector shows
     RowWalk walk{context};
-    set_up_walk(walk);
-    if (params.threads <= 1 || !run_block_pool(walk, params.threads, min_vectors)) walk_block(walk, walk.last);
+    set_up_walk(walk, thresholds);
+    if (params.threads <= 1 || !run_block_pool(walk, params.threads, thresholds)) walk_block(walk, walk.last);
   }
   return finish_search(context);
 }
 
 SearchSummary run_search(const SearchParams &params, ResultSink &sink) {
-  return run_search_in_blocks(params, sink, kMinVectorsForThreads);
+  return run_search_with_thresholds(params, sink, WalkThresholds{});
 }

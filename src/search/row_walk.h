@@ -61,6 +61,7 @@ struct RowWalk {
   int64_t plane_size = 0;  // 0 when the search walks rows only
   bool plane_built = false;
   int64_t rows_walked = 0;
+  int64_t rows_before_plane = 0;
   std::vector<int64_t> block_size{};  // vectors below slot k, 0 when past kMaxBlockSize
   OuterSlots outer{};
   std::vector<int> hits{};
@@ -74,8 +75,18 @@ struct RowWalk {
   const std::atomic<bool> *stop = nullptr;  // a worker's walk ends early when it is set
 };
 
+// When the walk's shortcuts start to pay off. The tests set both to 0, so that small
+// searches go through planes and through the pool of threads too.
+struct WalkThresholds {
+  // Searches with fewer vectors end before starting threads pays off.
+  int64_t vectors_for_threads = int64_t{1} << 28;
+  // The plane's circle is built once the walk has gone through this many planes' worth
+  // of rows, so that building it costs little beside them.
+  int64_t planes_of_rows_before_plane = 128;
+};
+
 // Builds the tables of a walk over the context's exponent vector, which stands at zeros.
-void set_up_walk(RowWalk &walk);
+void set_up_walk(RowWalk &walk, const WalkThresholds &thresholds);
 
 // Places the odometer at the first vector of block number `block` below slot block_slot:
 // slots block_slot .. n-2 counted like an odometer of their own, the slots below at 0.
@@ -88,13 +99,10 @@ void place_at_block(RowWalk &walk, int block_slot, int64_t block);
 bool walk_block(RowWalk &walk, int end_slot);
 
 // The search over blocks of the odometer walked by `threads` workers and merged in order.
-// Returns false, having done nothing, for a search of fewer than min_vectors vectors or
-// one that cannot be split.
-bool run_block_pool(RowWalk &walk, int threads, int64_t min_vectors);
+// Returns false, having done nothing, for a search too small for threads or one that
+// cannot be split.
+bool run_block_pool(RowWalk &walk, int threads, const WalkThresholds &thresholds);
 
-// Searches with fewer vectors end before starting threads pays off.
-constexpr int64_t kMinVectorsForThreads = int64_t{1} << 28;
-
-// run_search with the size from which threads are used; the tests lower it to split small
-// searches.
-SearchSummary run_search_in_blocks(const SearchParams &params, ResultSink &sink, int64_t min_vectors);
+// run_search with the given thresholds.
+SearchSummary run_search_with_thresholds(const SearchParams &params, ResultSink &sink,
+                                         const WalkThresholds &thresholds);
