@@ -223,11 +223,17 @@ bool run_block_pool(RowWalk &walk, int threads, const WalkThresholds &thresholds
     try {
       workers.emplace_back(run_worker, std::ref(pool));
     } catch (const std::system_error &) {
-      break;  // fewer threads, or none: the merge walks what is left
+      break;  // fewer threads; with none, the single walk does it all
     }
   }
   if (workers.empty()) return false;
-  merge_blocks(pool);
+  try {
+    merge_blocks(pool);
+  } catch (...) {  // a sink that throws: the workers still end before the pool goes
+    stop_workers(pool);
+    for (std::thread &worker : workers) worker.join();
+    throw;
+  }
   stop_workers(pool);
   for (std::thread &worker : workers) worker.join();
   return true;

@@ -200,20 +200,22 @@ void collect_hits(RowWalk &walk, const InnerCircle &circle, double outer_log, in
   walk.hits.erase(walk.hits.begin(), std::lower_bound(walk.hits.begin(), walk.hits.end(), first));
 }
 
-// Examines a counted vector; true when an exact hit ends the search (never for a worker,
-// whose hits only the merge can confirm).
+// Examines a counted vector; true when the walk ends: on an exact hit for the single walk,
+// and for a worker, whose hits only the merge can confirm, once its block holds too many
+// records to keep.
 bool examine(RowWalk &walk) {
   bool exact_hit = examine_vector(walk.context);
-  return exact_hit && walk.records == nullptr;
+  return walk.records == nullptr ? exact_hit : walk.records->dense;
 }
 
 // One vector through the gate, the count and, for the single walk only, the stop checks.
+// A worker's walk ends once its block holds too many records to keep.
 bool process(RowWalk &walk) {
   if (walk.records == nullptr) return process_vector(walk.context);
   if (!passes_gate(walk.context, walk.exponents)) return false;
   ++walk.context.tested;
   examine(walk);
-  return false;
+  return walk.records->dense;
 }
 
 // The gate's view of the last slot. After a row walked at once, it is what examining the
@@ -246,7 +248,7 @@ bool walk_vectors_singly(RowWalk &walk, int first, int end) {
 }
 
 // Vectors that pass the gate whatever the last slot holds: counted at once, and only
-// those the pre-filter keeps are examined. Returns true on an exact hit.
+// those the pre-filter keeps are examined. Returns true when the walk ends there.
 bool walk_gated_run(RowWalk &walk, int first) {
   int64_t before = walk.context.tested;
   bool may_accept =
@@ -282,7 +284,7 @@ bool walk_row(RowWalk &walk) {
 
 // A plane (slots 0 and 1 running, slot 1 at 0 on entry) whose every vector passes the
 // gate, as an outer factor above 2 has an exponent: counted at once, and only those the
-// pre-filter keeps are examined. Returns true on an exact hit.
+// pre-filter keeps are examined. Returns true when the walk ends there.
 bool walk_plane(RowWalk &walk) {
   int64_t before = walk.context.tested;
   bool may_accept =
