@@ -140,57 +140,61 @@ SearchSummary search_in_blocks(const SearchParams &params, ResultSink &sink) {
   return run_search_with_thresholds(split, sink, WalkThresholds{0, 0});
 }
 
-void expect_same_loops(const std::vector<std::string> &args, SearchLoop expected_loop, SearchLoop loop,
-                       const std::string &what) {
-  SearchOutcome expected = search_with(args, expected_loop);
-  SearchOutcome outcome = search_with(args, loop);
-  std::string line = joined(args) + what;
-  EXPECT_EQ(without_elapsed_time(outcome.text), without_elapsed_time(expected.text)) << line;
-  EXPECT_EQ(outcome.summary.tested, expected.summary.tested) << line;
-  EXPECT_EQ(outcome.summary.accepted, expected.summary.accepted) << line;
-  EXPECT_EQ(outcome.summary.end, expected.summary.end) << line;
-  EXPECT_EQ(outcome.summary.best_error, expected.summary.best_error) << line;
+struct NamedLoop {
+  const char *name;
+  SearchLoop loop;
+};
+
+// Runs the reference once and each loop after it on the same command line.
+void expect_loops_match_reference(const std::vector<std::string> &args, const std::vector<NamedLoop> &loops) {
+  SearchOutcome reference = search_with(args, run_reference_search);
+  for (const NamedLoop &named : loops) {
+    SearchOutcome outcome = search_with(args, named.loop);
+    std::string line = joined(args) + " " + named.name;
+    EXPECT_EQ(without_elapsed_time(outcome.text), without_elapsed_time(reference.text)) << line;
+    EXPECT_EQ(outcome.summary.tested, reference.summary.tested) << line;
+    EXPECT_EQ(outcome.summary.accepted, reference.summary.accepted) << line;
+    EXPECT_EQ(outcome.summary.end, reference.summary.end) << line;
+    EXPECT_EQ(outcome.summary.best_error, reference.summary.best_error) << line;
+  }
 }
+
+const std::vector<NamedLoop> kRowsAndPlanes{{"rows first", run_search}, {"planes from the start", search_in_blocks<1>}};
+const std::vector<NamedLoop> kThreadCounts{{"1 thread", search_in_blocks<1>},
+                                           {"2 threads", search_in_blocks<2>},
+                                           {"3 threads", search_in_blocks<3>},
+                                           {"7 threads", search_in_blocks<7>}};
 
 TEST(DifferentialSearch, SeededWideCommandLinesWithSmallOuterFactors) {
   std::mt19937 random(20261209);
-  for (int run = 0; run < 400 && !HasFailure(); ++run) {
+  for (int run = 0; run < 300 && !HasFailure(); ++run) {
     std::vector<std::string> args = random_wide_command_line(random);
-    expect_same_loops(args, run_reference_search, run_search, "");
-    expect_same_loops(args, run_reference_search, search_in_blocks<1>, " with planes from the start");
-    if (run % 4 == 0) expect_same(without_gate(args));
+    expect_loops_match_reference(args, kRowsAndPlanes);
+    if (run % 4 == 0) expect_loops_match_reference(without_gate(args), kRowsAndPlanes);
   }
 }
 
 TEST(DifferentialSearch, ThreadsHandOverWhatOneWalkHandsOver) {
-  const std::vector<std::pair<int, SearchLoop>> loops{
-      {1, search_in_blocks<1>}, {2, search_in_blocks<2>}, {3, search_in_blocks<3>}, {7, search_in_blocks<7>}};
   std::mt19937 random(20261210);
-  for (int run = 0; run < 300 && !HasFailure(); ++run) {
+  for (int run = 0; run < 200 && !HasFailure(); ++run) {
     std::vector<std::string> args = random_wide_command_line(random);
-    for (const auto &loop : loops) {
-      expect_same_loops(args, run_reference_search, loop.second, " with threads: " + std::to_string(loop.first));
-    }
-    if (run % 4 == 0) {
-      expect_same_loops(without_gate(args), run_reference_search, search_in_blocks<2>, " with threads: 2");
-    }
+    expect_loops_match_reference(args, kThreadCounts);
+    if (run % 4 == 0) expect_loops_match_reference(without_gate(args), {{"2 threads", search_in_blocks<2>}});
   }
-  // Exact hits in both modes, and a time out that has already passed.
-  for (const auto &loop : loops) {
-    std::string what = " with threads: " + std::to_string(loop.first);
-    expect_same_loops({"7", "6", "1e6", "5", "1000", "-1", "2", "3", "7", "11", "13"}, run_reference_search,
-                      loop.second, what);
-    expect_same_loops({"1", "1", "1e6", "5", "1000", "-2", "-1", "1e-9", "2", "3", "2", "5", "7"}, run_reference_search,
-                      loop.second, what);
-    expect_same_loops({"7", "6", "1e6", "5", "-0.5", "-1", "2", "3", "5", "7"}, run_reference_search, loop.second,
-                      what);
-  }
+  // Exact hits in both modes (the last with both candidates of its vector in the window),
+  // and a time out that has already passed.
+  expect_loops_match_reference({"7", "6", "1e6", "5", "1000", "-1", "2", "3", "7", "11", "13"}, kThreadCounts);
+  expect_loops_match_reference({"1", "1", "1e6", "5", "1000", "-2", "-1", "1e-9", "2", "3", "2", "5", "7"},
+                               kThreadCounts);
+  expect_loops_match_reference({"1", "1", "1e6", "5", "1000", "-2", "-1e9", "1e9", "2", "3", "2", "5", "7"},
+                               kThreadCounts);
+  expect_loops_match_reference({"7", "6", "1e6", "5", "-0.5", "-1", "2", "3", "5", "7"}, kThreadCounts);
 }
 
 TEST(DifferentialSearch, MergeWalksBlocksWithTooManyRecordsItself) {
   // A window that takes every candidate fills blocks with more records than a worker keeps.
-  expect_same_loops({"7", "6", "1e12", "5", "1000", "-2", "-1e9", "1e9", "2", "3", "5", "7"}, run_reference_search,
-                    search_in_blocks<2>, " with threads: 2");
+  expect_loops_match_reference({"7", "6", "1e12", "5", "1000", "-2", "-1e9", "1e9", "2", "3", "5", "7"},
+                               {{"2 threads", search_in_blocks<2>}});
 }
 
 TEST(DifferentialSearch, BlocksAndPlanesHandOnTheLeftover) {
@@ -202,8 +206,8 @@ TEST(DifferentialSearch, BlocksAndPlanesHandOnTheLeftover) {
       {"11", "8", "1e3", "5", "1000", "-1", "2", "3", "5", "7", "13", "17"},
       {"1", "1", "1e4", "5", "1000", "-2", "0", "20", "2", "3", "5", "7", "11", "13"}};
   for (const auto &args : plane_lines) {
-    expect_same_loops(args, run_reference_search, search_in_blocks<1>, " with planes from the start");
-    expect_same_loops(without_gate(args), run_reference_search, search_in_blocks<1>, " with planes from the start");
+    expect_loops_match_reference(args, kRowsAndPlanes);
+    expect_loops_match_reference(without_gate(args), kRowsAndPlanes);
   }
 }
 
