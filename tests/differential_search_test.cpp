@@ -137,7 +137,14 @@ template <int kThreads>
 SearchSummary search_in_blocks(const SearchParams &params, ResultSink &sink) {
   SearchParams split = params;
   split.threads = kThreads;
-  return run_search_with_thresholds(split, sink, WalkThresholds{0, 0});
+  return run_search_with_thresholds(split, sink, WalkThresholds{0, 0, 4096});
+}
+// Workers that give back every block with more than two records, which the merge then
+// walks itself, after blocks it has merged from records.
+SearchSummary search_handing_blocks_back(const SearchParams &params, ResultSink &sink) {
+  SearchParams split = params;
+  split.threads = 2;
+  return run_search_with_thresholds(split, sink, WalkThresholds{0, 0, 2});
 }
 
 struct NamedLoop {
@@ -195,6 +202,10 @@ TEST(DifferentialSearch, MergeWalksBlocksWithTooManyRecordsItself) {
   // A window that takes every candidate fills blocks with more records than a worker keeps.
   expect_loops_match_reference({"7", "6", "1e12", "5", "1000", "-2", "-1e9", "1e9", "2", "3", "5", "7"},
                                {{"2 threads", search_in_blocks<2>}});
+  std::mt19937 random(20261211);
+  for (int run = 0; run < 100 && !HasFailure(); ++run) {
+    expect_loops_match_reference(random_wide_command_line(random), {{"2 threads", search_handing_blocks_back}});
+  }
 }
 
 TEST(DifferentialSearch, BlocksAndPlanesHandOnTheLeftover) {

@@ -16,9 +16,6 @@
 
 namespace {
 
-// A worker gives a block back to the merge when it holds more records than this, so that
-// a wide window cannot fill the memory with records waiting for their turn.
-constexpr size_t kMaxRecordsPerBlock = 4096;
 // Enough blocks per thread that the slow ones even out between the threads.
 constexpr int64_t kBlocksPerThread = 64;
 // How many blocks the workers may run ahead of the merge: it bounds the records held.
@@ -89,10 +86,11 @@ BlockPlan plan_blocks(const RowWalk &walk, int threads, int64_t min_vectors) {
 struct BlockRecorder : ResultSink {
   const SearchContext *context = nullptr;
   BlockRecords *block = nullptr;
+  size_t records_per_block = 0;
   void approximant(const Approximant &found) override {
     block->records.push_back({context->tested, found.distance, found.log_size});
     block->exponents.insert(block->exponents.end(), context->exponents.begin(), context->exponents.end());
-    if (block->records.size() > kMaxRecordsPerBlock) block->dense = true;
+    if (block->records.size() > records_per_block) block->dense = true;
   }
   void finished(const SearchSummary & /*summary*/) override {}
 };
@@ -113,6 +111,7 @@ void run_worker(Pool &pool) {
   start_search(context);
   context.records_running_minima = true;
   recorder.context = &context;
+  recorder.records_per_block = pool.thresholds.records_per_block;
   RowWalk walk{context};
   set_up_walk(walk, pool.thresholds);
   walk.stop = &pool.stop;

@@ -397,9 +397,11 @@ void set_up_walk(RowWalk &walk, const WalkThresholds &thresholds) {
 }
 
 void place_at_block(RowWalk &walk, int block_slot, int64_t block) {
+  // Counted afresh: the merge writes records' vectors into the exponents in between.
+  walk.outer.negative_zeros = 0;
+  walk.outer.gate_openers = 0;
   bool at_start = true;
   for (int k = 1; k < walk.last; ++k) {
-    count_outer_slot(walk, k, -1);
     int value = 0;
     if (k >= block_slot) {
       int64_t size = walk.outer.top[k] + 1;

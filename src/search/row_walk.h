@@ -75,14 +75,18 @@ struct RowWalk {
   const std::atomic<bool> *stop = nullptr;  // a worker's walk ends early when it is set
 };
 
-// When the walk's shortcuts start to pay off. The tests set both to 0, so that small
-// searches go through planes and through the pool of threads too.
+// When the walk's shortcuts start to pay off, and how much a worker keeps. The tests
+// lower them, so that small searches go through planes, the pool of threads and its
+// merge's own walk too.
 struct WalkThresholds {
   // Searches with fewer vectors end before starting threads pays off.
   int64_t vectors_for_threads = int64_t{1} << 28;
   // The plane's circle is built once the walk has gone through this many planes' worth
   // of rows, so that building it costs little beside them.
   int64_t planes_of_rows_before_plane = 128;
+  // A worker gives a block back to the merge when it holds more records than this, so
+  // that a wide window cannot fill the memory with records waiting for their turn.
+  size_t records_per_block = 4096;
 };
 
 // Builds the tables of a walk over the context's exponent vector, which stands at zeros.
