@@ -158,6 +158,7 @@ TEST(Options, ValuesAfterEqualsOrAsTheNextArgument) {
   EXPECT_EQ(read({"--format=csv", "7", "6"}).config.options.format, OutputFormat::kCsv);
   EXPECT_EQ(read({"--format", "json", "7", "6"}).config.options.format, OutputFormat::kJson);
   EXPECT_EQ(read({"7", "6", "--threads", "3"}).config.search.threads, 3);
+  EXPECT_GE(read({"7", "6"}).config.search.threads, 1);  // every core by default
   // The option wins over the positional time out, wherever it stands.
   EXPECT_EQ(read({"--time-out=0.25", "7", "6", "1e6", "5", "9"}).config.search.time_out_seconds, 0.25);
   EXPECT_TRUE(read({"7", "-h"}).config.options.show_help);  // no usage pages: the help asks first

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "driver/platform.h"
+
 int read_int_argument(const char *text) {
   long value = std::strtol(text, nullptr, 10);  // strtol clamps to the long range itself
   if (value > INT_MAX) return INT_MAX;
@@ -262,7 +264,7 @@ ParsedArguments read_positional(const std::vector<const char *> &args, RunConfig
 // Options that set what the positional arguments also set win over them.
 void apply_search_options(const RunOptions &options, SearchParams &search) {
   search.every_vector = options.every_vector;
-  if (options.threads > 0) search.threads = options.threads;
+  search.threads = options.threads > 0 ? options.threads : hardware_threads();
   if (options.has_time_out) search.time_out_seconds = options.time_out_seconds;
 }
 

@@ -29,7 +29,7 @@ constexpr const char *kHelpPage =
     "  --format=FMT   text (default), csv or json (JSON Lines) on stdout\n"
     "  --every-vector also try vectors whose only exponents are of factors 1 and 2\n"
     "  --time-out=S   seconds before the search gives up (over TIMEOUT)\n"
-    "  --threads=N    threads to search with\n"
+    "  --threads=N    threads to search with (default: every core)\n"
     "  --no-wait      no key wait before exit     --quiet  no progress line\n"
     "  -h, --help     this page                   -V, --version  the version\n"
     "Examples:\n"

@@ -4,6 +4,10 @@
 
 #include <ctime>
 
+#ifndef RATIOHUNT_NO_THREADS
+#include <thread>
+#endif
+
 #ifdef _WIN32
 #include <conio.h>
 #include <fcntl.h>
@@ -38,6 +42,15 @@ bool format_local_date(char *buffer, size_t size) {
   if (std::strftime(rest, sizeof rest, kDateAfterHourFormat, local) == 0) return false;
   std::snprintf(buffer, size, "%d %s", hour, rest);
   return true;
+}
+
+int hardware_threads() {
+#ifdef RATIOHUNT_NO_THREADS
+  return 1;
+#else
+  unsigned count = std::thread::hardware_concurrency();  // 0 when it cannot be told
+  return count > 0 ? static_cast<int>(count) : 1;
+#endif
 }
 
 bool stream_is_terminal(FILE *stream) {

@@ -14,7 +14,7 @@ struct RunOptions {
   bool no_wait = false;  // no key wait before exit
   bool quiet = false;    // no progress line on a terminal
   bool every_vector = false;
-  int threads = 0;  // 0: the search's default
+  int threads = 0;  // 0: as many as the machine runs at once
   bool has_time_out = false;
   double time_out_seconds = 0.0;
 };
