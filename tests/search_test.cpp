@@ -133,6 +133,15 @@ TEST(Search, PositiveTimeOutEndsNearItsDeadline) {
   EXPECT_LT(seconds, 5.0);
 }
 
+TEST(Search, ThreadedTimeOutKeepsTheWorkDone) {
+  // A search far too big to finish: when its time out strikes, the threads' merge must
+  // stand close behind them, not at the start of a block minutes long.
+  SearchOutcome timed = search({"1", "1", "1e14", "6", "0.5", "-1", "2", "3", "5", "7", "11", "13", "17", "19", "23",
+                                "29", "31", "--threads=2"});
+  EXPECT_EQ(timed.summary.end, SearchEnd::kTimeOut);
+  EXPECT_GT(timed.summary.tested, int64_t{1000000000});
+}
+
 TEST(Search, SingleFactorExaminesOneVector) {
   SearchOutcome run = search({"3", "1", "-1", "2"});
   EXPECT_EQ(run.summary.tested, 1);

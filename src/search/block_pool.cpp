@@ -3,6 +3,10 @@
 // which applies the acceptance rule, the exact-hit stop and the time out as one walk would.
 #include "search/row_walk.h"
 
+#ifndef RATIOHUNT_BLOCK_BITS
+#define RATIOHUNT_BLOCK_BITS 24
+#endif
+
 #ifndef RATIOHUNT_NO_THREADS
 
 #include <algorithm>
@@ -16,8 +20,10 @@
 
 namespace {
 
-// Enough blocks per thread that the slow ones even out between the threads.
-constexpr int64_t kBlocksPerThread = 64;
+// The smallest block worth handing to a worker: a millisecond or so of walking planes.
+constexpr int64_t kMinBlockVectors = int64_t{1} << RATIOHUNT_BLOCK_BITS;
+// Blocks are numbered in 64 bits, with room to spare.
+constexpr int64_t kMaxBlocks = int64_t{1} << 52;
 // How many blocks the workers may run ahead of the merge: it bounds the records held.
 constexpr int64_t kLookAheadPerThread = 8;
 // While it waits for a block, the merge reads the clock this often for the time out.
@@ -52,6 +58,17 @@ int64_t total_vectors(const RowWalk &walk) {
   return below > 0 && below <= INT64_MAX / top ? below * top : 0;
 }
 
+// The number of blocks below slot: the positions of slots slot .. n-2; 0 past kMaxBlocks.
+int64_t block_count(const RowWalk &walk, int slot) {
+  int64_t count = 1;
+  for (int k = slot; k < walk.last; ++k) {
+    int64_t size = walk.outer.top[k] + 1;
+    if (count > kMaxBlocks / size) return 0;
+    count *= size;
+  }
+  return count;
+}
+
 // Each block's first vector follows the previous block's last, whose slots below the
 // block slot are all at their tops; when one of them opens the gate, that vector was
 // examined and a worker knows what it left in the last slot without walking it.
@@ -63,18 +80,18 @@ bool block_ends_open_the_gate(const RowWalk &walk, int slot) {
   return false;
 }
 
-// Blocks below the highest slot that gives kBlocksPerThread per thread (slot 2 at the
-// lowest, so that a block holds whole planes); count 0 when threads would not pay.
+// Blocks below the lowest slot (2 at the lowest, so that a block holds whole planes) whose
+// blocks hold at least kMinBlockVectors. Blocks stay short: when the time out strikes, the
+// merge stops where it stands, and it must never stand far behind the workers. Count 0
+// when threads would not pay.
 BlockPlan plan_blocks(const RowWalk &walk, int threads, int64_t min_vectors) {
   BlockPlan plan;
   int64_t total = total_vectors(walk);
   if (walk.last < 3 || (total > 0 && total < min_vectors)) return plan;
-  int64_t count = 1;
-  int slot = walk.last;
-  while (slot > 2 && count < kBlocksPerThread * threads) {
-    --slot;
-    count *= walk.outer.top[slot] + 1;
-  }
+  int slot = 2;
+  while (slot < walk.last - 1 && walk.block_size[slot] > 0 && walk.block_size[slot] < kMinBlockVectors) ++slot;
+  int64_t count = block_count(walk, slot);
+  while (count == 0 && slot < walk.last - 1) count = block_count(walk, ++slot);
   if (count < 2 * static_cast<int64_t>(threads) || walk.block_size[slot] == 0) return plan;
   if (!block_ends_open_the_gate(walk, slot)) return plan;
   plan.slot = slot;
