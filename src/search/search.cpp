@@ -134,6 +134,14 @@ bool stop_requested(SearchContext &context) {
 
 namespace {
 
+// Whether every enumerated slot holds 0: with a last exponent of 0 the candidate is 1/1.
+bool enumerated_all_zero(const SearchContext &context) {
+  for (int i = 0; i < context.n - 1; ++i) {
+    if (context.exponents[i] != 0) return false;
+  }
+  return true;
+}
+
 // The last slot as the candidate with this exponent; examined when its denominator is
 // within the max quotient. Returns false when the denominator is too large.
 bool try_candidate(SearchContext &context, int exponent, double partial) {
@@ -143,6 +151,9 @@ bool try_candidate(SearchContext &context, int exponent, double partial) {
                                        context.n)) {
     return false;
   }
+  // 1/1 is where every search starts from, never an approximant. The gate keeps the
+  // vector of zeros away; without the gate it would end a comma search at once.
+  if (exponent == 0 && enumerated_all_zero(context)) return true;
   double candidate_log = exponent * context.logs[last] + partial;
   double distance = std::fabs(context.ln_target - candidate_log);
   if (candidate_accepted(context, distance)) accept_candidate(context, distance, candidate_log);
@@ -170,12 +181,9 @@ bool skipped_vector(const SearchContext &context, const int *exponents) {
 
 void run_single_factor_search(SearchContext &context) {
   // With nothing to enumerate there is one vector: the solved exponent's two candidates.
-  // 1/1 (exponent 0) is no candidate here, as it never is in the enumerated search.
   context.tested = 1;
   int a = solve_last_exponent(context, 0.0);
-  for (int exponent = a; exponent <= a + 1; ++exponent) {
-    if (exponent != 0) try_candidate(context, exponent, 0.0);
-  }
+  for (int exponent = a; exponent <= a + 1; ++exponent) try_candidate(context, exponent, 0.0);
   if (context.best_error <= kExactHit) context.end = SearchEnd::kExactHit;
 }
 
