@@ -88,6 +88,39 @@ TEST(Faults, FullDeviceAsStandardOutputFailsTheRun) {
   EXPECT_EQ(read_text(err), "ratiohunt: cannot write standard output: No space left on device\n");
 }
 
+TEST(Faults, LostStandardOutputIsSaidInTheResultsFile) {
+  std::string err = testing::TempDir() + "faults_lost_err.txt";
+  std::vector<std::string> args = kLongSearch;
+  args.insert(args.begin(), "(out.txt)");
+  Child child = start(args, "/dev/null", "/dev/full", err);
+  EXPECT_EQ(finish(child), 1);
+  std::string file = read_text(child.folder + "/out.txt");
+  EXPECT_NE(file.find("stopped at "), std::string::npos);  // not "interrupted": no one pressed Ctrl-C
+  EXPECT_NE(file.find("values tested, "), std::string::npos);
+}
+
+// Standard output a pipe whose reader has gone: the program ends as such a program always
+// has, by the broken pipe's signal, or quietly with status 0 when that signal is ignored.
+int status_with_a_reader_gone(bool ignore_broken_pipe, const std::string &err) {
+  int pipe_fds[2];
+  if (pipe(pipe_fds) != 0) return -1;
+  close(pipe_fds[0]);
+  std::string pipe_path = "/dev/fd/" + std::to_string(pipe_fds[1]);
+  if (ignore_broken_pipe) signal(SIGPIPE, SIG_IGN);  // inherited across exec
+  Child child = start(kLongSearch, "/dev/null", pipe_path, err);
+  signal(SIGPIPE, SIG_DFL);
+  close(pipe_fds[1]);
+  return finish(child);
+}
+
+TEST(Faults, AReaderThatWentAwayEndsTheRunQuietly) {
+  std::string err = testing::TempDir() + "faults_pipe_err.txt";
+  EXPECT_EQ(status_with_a_reader_gone(false, err), 128 + SIGPIPE);
+  EXPECT_EQ(read_text(err), "");
+  EXPECT_EQ(status_with_a_reader_gone(true, err), 0);
+  EXPECT_EQ(read_text(err), "");
+}
+
 TEST(Faults, ClosedStandardOutputIsNeverTakenByTheResultsFile) {
   std::string err = testing::TempDir() + "faults_closed_err.txt";
   Child child = start({"(out.txt)", "7", "6"}, "/dev/null", kClosed, err);

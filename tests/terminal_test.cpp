@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,19 @@ TEST(Terminal, KeyWaitTakesOneKeyWithoutEnterAndRestoresTheTerminal) {
   EXPECT_EQ(after.c_lflag & (ICANON | ECHO), static_cast<tcflag_t>(ICANON | ECHO));  // restored
   EXPECT_EQ(wait_for_exit(terminal), 0);
   EXPECT_EQ(terminal.screen.find('#'), std::string::npos);  // not echoed
+}
+
+TEST(Terminal, CtrlCAtTheKeyWaitEndsByTheSignalWithTheTerminalRestored) {
+  Terminal terminal = start({"7", "6"});
+  if (terminal.child < 0) GTEST_SKIP() << kNoPseudoTerminal;
+  ASSERT_TRUE(read_until(terminal, "Press any key to exit")) << terminal.screen;
+  usleep(200000);
+  ASSERT_EQ(write(terminal.master, "\x03", 1), 1);                 // the terminal turns it into SIGINT
+  ASSERT_TRUE(read_until(terminal, "Press any key to exit\r\n"));  // the line ends once the wait gives up
+  termios after{};
+  ASSERT_EQ(tcgetattr(terminal.master, &after), 0);
+  EXPECT_EQ(after.c_lflag & (ICANON | ECHO), static_cast<tcflag_t>(ICANON | ECHO));
+  EXPECT_EQ(wait_for_exit(terminal), 128 + SIGINT);
 }
 
 TEST(Terminal, UsagePagesWaitTwice) {

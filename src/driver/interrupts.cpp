@@ -10,16 +10,17 @@
 
 namespace {
 
-volatile std::sig_atomic_t stop_request = 0;
+std::atomic<int> stop_request{0};
+static_assert(std::atomic<int>::is_always_lock_free, "a signal handler may only touch a lock-free flag");
 
 // A first signal asks for a stop; a second, of either kind, ends the program at once.
 extern "C" void on_interrupt(int signal_number) {
-  if (stop_request > 0) {
+  if (stop_request.load() > 0) {
     std::signal(signal_number, SIG_DFL);
     std::raise(signal_number);
     return;
   }
-  stop_request = signal_number;
+  stop_request.store(signal_number);
 #ifdef _WIN32
   std::signal(signal_number, on_interrupt);  // the C runtime resets it before each call
 #endif
@@ -40,15 +41,32 @@ void install_interrupt_handlers() {
   ExitProcess(kControlCExit);
 }
 
+void set_reads_interruptible(bool /*interruptible*/) {}
+
 #else
 
-void install_interrupt_handlers() {
+namespace {
+
+bool handlers_installed = false;
+
+void install_handlers(bool restart_reads) {
   struct sigaction action {};
   action.sa_handler = on_interrupt;
   sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;  // output is not cut short; the key wait polls the flag
+  action.sa_flags = restart_reads ? SA_RESTART : 0;
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+}
+
+}  // namespace
+
+void install_interrupt_handlers() {
+  install_handlers(true);  // output is never cut short by a signal
+  handlers_installed = true;
+}
+
+void set_reads_interruptible(bool interruptible) {
+  if (handlers_installed) install_handlers(!interruptible);
 }
 
 [[noreturn]] void exit_by_signal(int signal_number) {
@@ -59,12 +77,16 @@ void install_interrupt_handlers() {
 
 #endif
 
-const volatile std::sig_atomic_t *stop_flag() { return &stop_request; }
+const std::atomic<int> *stop_flag() { return &stop_request; }
 
-void clear_stop_flag() { stop_request = 0; }
+void clear_stop_flag() { stop_request.store(0); }
 
 void request_stop_for_lost_output() {
-  if (stop_request == 0) stop_request = kStopForLostOutput;
+  int none = 0;
+  stop_request.compare_exchange_strong(none, kStopForLostOutput);
 }
 
-int interrupting_signal() { return stop_request > 0 ? static_cast<int>(stop_request) : 0; }
+int interrupting_signal() {
+  int request = stop_request.load();
+  return request > 0 ? request : 0;
+}

@@ -71,16 +71,15 @@ void check_results_file(bool ok) {
   channel.output_lost = true;
 }
 
-// Standard output that fails ends the run's output. A reader that went away (a closed
-// pipe) ends the program quietly, as the broken pipe's own signal does.
+// Standard output that fails ends the run's output. A reader that went away (a pipe
+// closed while SIGPIPE is ignored; by default its signal ends the program first) ends it
+// quietly, as it always did.
 void check_console(bool ok) {
   if (ok || channel.console_failed) return;
   int error = errno;
   channel.console_failed = true;
+  if (error == EPIPE) return;
   channel.output_lost = true;
-#ifdef SIGPIPE
-  if (error == EPIPE) exit_by_signal(SIGPIPE);
-#endif
   std::fprintf(stderr, "ratiohunt: cannot write standard output: %s\n", std::strerror(error));
 }
 
@@ -138,7 +137,9 @@ void wait_for_key(KeyPrompt prompt) {
   if (!channel.key_waits || channel.console_in == nullptr || channel.console_failed) return;
   bool show_prompt = stream_is_terminal(channel.console_in) && stream_is_terminal(stderr);
   if (show_prompt) std::fputs(prompt == KeyPrompt::kExit ? kExitPrompt : kContinuePrompt, stderr);
+  set_reads_interruptible(true);
   read_key(channel.console_in, stop_flag());
+  set_reads_interruptible(false);
   if (show_prompt) std::fputs("\n", stderr);
 }
 

@@ -70,7 +70,7 @@ int terminal_columns(FILE *stream) {
   return info.srWindow.Right - info.srWindow.Left + 1;
 }
 
-int read_key(FILE *input, const volatile std::sig_atomic_t * /*stop*/) {
+int read_key(FILE *input, const std::atomic<int> * /*stop*/) {
   return stream_is_terminal(input) ? _getch() : std::fgetc(input);
 }
 
@@ -94,8 +94,8 @@ namespace {
 constexpr int kStopPollMs = 100;
 
 // Waits until fd can be read; false when *stop was set first.
-bool wait_readable(int fd, const volatile std::sig_atomic_t *stop) {
-  while (stop == nullptr || *stop == 0) {
+bool wait_readable(int fd, const std::atomic<int> *stop) {
+  while (stop == nullptr || stop->load() == 0) {
     pollfd ready{fd, POLLIN, 0};
     int got = poll(&ready, 1, stop == nullptr ? -1 : kStopPollMs);
     if (got > 0) return true;
@@ -112,12 +112,12 @@ int terminal_columns(FILE *stream) {
   return size.ws_col;
 }
 
-int read_key(FILE *input, const volatile std::sig_atomic_t *stop) {
+int read_key(FILE *input, const std::atomic<int> *stop) {
   int fd = fileno(input);
   termios saved{};
-  if (!stream_is_terminal(input) || tcgetattr(fd, &saved) != 0) {
-    return wait_readable(fd, stop) ? std::fgetc(input) : EOF;
-  }
+  // Not a terminal: what the stream holds already counts, so read it as a stream (the
+  // caller makes a signal cut the read short).
+  if (!stream_is_terminal(input) || tcgetattr(fd, &saved) != 0) return std::fgetc(input);
   termios raw = saved;
   raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);  // ISIG stays: Ctrl-C still interrupts
   raw.c_cc[VMIN] = 1;

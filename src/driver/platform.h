@@ -1,7 +1,7 @@
 // The few things that differ between operating systems, one small function each.
 #pragma once
 
-#include <csignal>
+#include <atomic>
 #include <cstddef>
 #include <cstdio>
 
@@ -15,8 +15,8 @@ int hardware_threads();
 int terminal_columns(FILE *stream);
 // Reads one key: from a terminal without waiting for Enter and without echo (Ctrl-C
 // still interrupts, and the terminal's settings are restored before it returns), from
-// anything else one character. Gives up with EOF once *stop is set.
-int read_key(FILE *input, const volatile std::sig_atomic_t *stop);
+// anything else one character. Gives up at a terminal with EOF once *stop is set.
+int read_key(FILE *input, const std::atomic<int> *stop);
 // Opens the null device onto standard descriptors 0, 1 and 2 that are closed, so no file
 // the run opens can take their place; returns whether standard output was closed.
 bool guard_standard_descriptors();

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "driver/interrupts.h"
 #include "present/records.h"
 
 RunView run_view(const RunConfig &config) {
@@ -24,7 +25,10 @@ void TextSink::approximant(const Approximant &found) { renderer_.write_approxima
 
 void TextSink::finished(const SearchSummary &summary) {
   if (summary.end == SearchEnd::kTimeOut) renderer_.write_time_out(summary.seconds);
-  if (summary.end == SearchEnd::kInterrupted) renderer_.write_interrupted(summary.seconds);
+  if (summary.end == SearchEnd::kInterrupted && interrupting_signal() != 0)
+    renderer_.write_interrupted(summary.seconds);
+  if (summary.end == SearchEnd::kInterrupted && interrupting_signal() == 0)
+    renderer_.write_output_lost(summary.seconds);
   renderer_.write_report(summary.tested);
 }
 
@@ -36,8 +40,8 @@ const char *search_end_name(SearchEnd end) {
       return "exact_hit";
     case SearchEnd::kTimeOut:
       return "time_out";
-    case SearchEnd::kInterrupted:
-      return "interrupted";
+    case SearchEnd::kInterrupted:  // by a signal, or because standard output failed
+      return interrupting_signal() != 0 ? "interrupted" : "output_lost";
   }
   return "exhausted";
 }

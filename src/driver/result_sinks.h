@@ -9,7 +9,8 @@
 #include "present/text_renderer.h"
 #include "search/search.h"
 
-// The records' name for how a search ended.
+// The records' name for how a search ended: exhausted, exact_hit, time_out, interrupted
+// (by a signal) or output_lost (standard output could not be written).
 const char *search_end_name(SearchEnd end);
 
 // The renderers' view of a run.

@@ -73,6 +73,7 @@ bool waits_for_keys(const RunConfig &config, FILE *console_out, FILE *console_in
 
 // The structured output: no headers, no key waits; every problem goes to stderr.
 int run_structured(const RunConfig &config, const ParsedArguments &parsed, FILE *console_out) {
+  set_key_waits(false);
   set_binary_mode(console_out);  // LF line ends on every platform
   set_binary_mode(stderr);
   if (parsed.verdict == ArgumentVerdict::kShowUsage) {

@@ -18,7 +18,7 @@ std::string json_approximant_record(const RunView &run, const int *exponents, do
 struct RunTotals {
   int64_t tested = 0;
   int64_t records = 0;   // every approximant record written
-  const char *end = "";  // exhausted, exact_hit, time_out or interrupted
+  const char *end = "";  // exhausted, exact_hit, time_out, interrupted or output_lost
   double seconds = 0.0;
 };
 // The summary as a JSON object on one line (no newline).

@@ -30,6 +30,10 @@ constexpr const char *kInterruptedFormat =
     "\n************************************************************************\n"
     "interrupted at %g secs; the report covers the values tested until then\n"
     "************************************************************************";
+constexpr const char *kOutputLostFormat =
+    "\n************************************************************************\n"
+    "stopped at %g secs: standard output could not be written\n"
+    "************************************************************************";
 
 constexpr const char *kReportCountsFormat = "\n(%lld values tested, %d values found)\n";
 constexpr const char *kReportValuesTitle = "\n\nValues in cents\n0.0 ";
@@ -75,6 +79,8 @@ void TextRenderer::write_approximant(const int *exponents, double cents) {
 void TextRenderer::write_time_out(double seconds) const { write_(format_text(kTimeOutFormat, seconds, 0)); }
 
 void TextRenderer::write_interrupted(double seconds) const { write_(format_text(kInterruptedFormat, seconds)); }
+
+void TextRenderer::write_output_lost(double seconds) const { write_(format_text(kOutputLostFormat, seconds)); }
 
 void TextRenderer::write_report(int64_t tested) const {
   write_(format_text(kReportCountsFormat, static_cast<long long>(tested), static_cast<int>(result_log_.size())));

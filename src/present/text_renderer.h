@@ -25,9 +25,11 @@ class TextRenderer {
   void write_search_header() const;
   // One accepted approximant: its signed exponents in factor order and its size in cents.
   void write_approximant(const int *exponents, double cents);
-  // The time-out message, and the one of a search the user interrupted, in the same frame.
+  // The time-out message, and in the same frame those of a search the user interrupted
+  // and of one stopped because standard output could no longer be written.
   void write_time_out(double seconds) const;
   void write_interrupted(double seconds) const;
+  void write_output_lost(double seconds) const;
   // The counts, in successive mode the sizes and their differences from the target, and
   // the closing line.
   void write_report(int64_t tested) const;

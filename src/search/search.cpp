@@ -38,7 +38,7 @@ void report_progress(SearchContext &context, int64_t now_ms) {
 }
 
 bool interrupt_asked(const SearchContext &context) {
-  return context.params.interrupt != nullptr && *context.params.interrupt != 0;
+  return context.params.interrupt != nullptr && context.params.interrupt->load(std::memory_order_relaxed) != 0;
 }
 
 }  // namespace

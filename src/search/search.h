@@ -3,7 +3,7 @@
 // It prints nothing; renderers turn what it hands over into text or records.
 #pragma once
 
-#include <csignal>
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -18,9 +18,9 @@ struct SearchParams {
   double range_high_cents = 60.0;
   bool every_vector = false;  // examine every vector, not only those the gate lets through
   int threads = 1;
-  // Set (by a signal handler) when the user asks the search to stop; read where the
+  // Set (by a signal handler, so lock-free) when the search should stop; read where the
   // search reads its clock.
-  const volatile std::sig_atomic_t *interrupt = nullptr;
+  const std::atomic<int> *interrupt = nullptr;
 };
 
 // One accepted approximant, valid for the duration of the sink call.
