@@ -189,9 +189,9 @@ std::string take_options(int argc, const char *const *argv, RunOptions &options,
 
 // ---- Positional arguments ----------------------------------------------------------
 
-// Replaces a target written N/D (the first argument after the results file) by N and D.
-// Returns an error message for a malformed one, or "".
-std::string split_ratio_target(std::vector<std::string> &positional) {
+// Replaces a target written N/D (the first argument after the results file) by N and D,
+// keeping it as typed in target_text. Returns an error message for a malformed one, or "".
+std::string split_ratio_target(std::vector<std::string> &positional, std::string &target_text) {
   size_t index = !positional.empty() && positional[0][0] == '(' ? 1 : 0;
   if (index >= positional.size()) return "";
   const std::string target = positional[index];
@@ -203,6 +203,7 @@ std::string split_ratio_target(std::vector<std::string> &positional) {
   if (!reads_wholly_as_number(numerator, ignored) || !reads_wholly_as_number(denominator, ignored)) {
     return "'" + target + "' is not a target N/D: both sides must be numbers, as in 7/6";
   }
+  target_text = target;
   positional[index] = numerator;
   positional.insert(positional.begin() + static_cast<std::ptrdiff_t>(index) + 1, denominator);
   return "";
@@ -229,6 +230,7 @@ ParsedArguments read_positional(const std::vector<const char *> &args, RunConfig
       return parsed;
     }
   }
+  if (config.target_text.empty()) config.target_text = std::string(argv[index]) + " " + argv[index + 1];
   search.x = read_number_argument(argv[index]);
   search.y = read_number_argument(argv[index + 1]);
   index += 2;
@@ -274,7 +276,7 @@ ParsedArguments read_command_line(int argc, const char *const *argv, RunConfig &
   config = default_run_config();
   std::vector<std::string> positional;
   std::string error = take_options(argc, argv, config.options, positional);
-  if (error.empty()) error = split_ratio_target(positional);
+  if (error.empty()) error = split_ratio_target(positional, config.target_text);
   if (!error.empty()) {
     ParsedArguments parsed;
     parsed.verdict = ArgumentVerdict::kBadOption;

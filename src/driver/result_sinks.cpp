@@ -9,9 +9,11 @@
 RunView run_view(const RunConfig &config) {
   const SearchParams &search = config.search;
   RunView view;
+  view.target_text = config.target_text;
   view.x = search.x;
   view.y = search.y;
   view.target_cents = cents_of_log(std::log(search.x / search.y));
+  view.unison_target = is_unison_target(search.x, search.y);
   view.factors = search.factors;
   view.range_mode = search.range_mode;
   view.range_low_cents = search.range_low_cents;
@@ -48,19 +50,38 @@ const char *search_end_name(SearchEnd end) {
 
 RecordSink::RecordSink(const RunConfig &config, TextWriter write_records, TextWriter write_summary)
     : run_(run_view(config)),
+      factor_primes_(factorise_factors(config.search.factors)),
       format_(config.options.format),
       write_records_(std::move(write_records)),
       write_summary_(std::move(write_summary)) {
   if (format_ == OutputFormat::kCsv) write_records_(csv_header_row() + "\n");
 }
 
-void RecordSink::approximant(const Approximant &found) {
-  write_records_((format_ == OutputFormat::kCsv ? csv_approximant_row(run_, found.exponents, found.cents)
-                                                : json_approximant_record(run_, found.exponents, found.cents)) +
+void RecordSink::write_approximant(const int *exponents, double cents) {
+  write_records_((format_ == OutputFormat::kCsv ? csv_approximant_row(run_, factor_primes_, exponents, cents)
+                                                : json_approximant_record(run_, factor_primes_, exponents, cents)) +
                  "\n");
 }
 
+void RecordSink::write_waiting(bool exact_hit) {
+  if (!has_waiting_) return;
+  has_waiting_ = false;
+  write_approximant(waiting_exponents_.data(), exact_hit ? run_.target_cents : waiting_cents_);
+}
+
+void RecordSink::approximant(const Approximant &found) {
+  write_waiting(false);
+  if (found.distance <= exact_hit_distance()) {
+    has_waiting_ = true;
+    waiting_exponents_.assign(found.exponents, found.exponents + found.count);
+    waiting_cents_ = found.cents;
+    return;
+  }
+  write_approximant(found.exponents, found.cents);
+}
+
 void RecordSink::finished(const SearchSummary &summary) {
+  write_waiting(summary.end == SearchEnd::kExactHit);
   RunTotals totals;
   totals.tested = summary.tested;
   totals.records = summary.accepted;

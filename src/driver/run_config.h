@@ -2,6 +2,8 @@
 // The command line fills it; the run reads it.
 #pragma once
 
+#include <string>
+
 #include "search/search.h"
 
 enum class OutputFormat { kText, kCsv, kJson };
@@ -21,6 +23,7 @@ struct RunOptions {
 
 struct RunConfig {
   SearchParams search;
+  std::string target_text;    // the target as typed: "7/6", "700c", or "7 6" for two numbers
   double max_quotient = 0.0;  // as given; the search takes its logarithm
   int precision = 0;          // significant digits of the sizes in cents
   RunOptions options;
