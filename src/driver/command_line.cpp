@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "driver/platform.h"
+#include "driver/target_notation.h"
 
 int read_int_argument(const char *text) {
   long value = std::strtol(text, nullptr, 10);  // strtol clamps to the long range itself
@@ -189,12 +190,15 @@ std::string take_options(int argc, const char *const *argv, RunOptions &options,
 
 // ---- Positional arguments ----------------------------------------------------------
 
-// Replaces a target written N/D (the first argument after the results file) by N and D,
-// keeping it as typed in target_text. Returns an error message for a malformed one, or "".
+// Replaces a target written N/D or in a target notation (the first argument after the
+// results file) by its x and y, keeping it as typed in target_text. Returns an error
+// message for a malformed one, or "".
 std::string split_ratio_target(std::vector<std::string> &positional, std::string &target_text) {
   size_t index = !positional.empty() && positional[0][0] == '(' ? 1 : 0;
   if (index >= positional.size()) return "";
   const std::string target = positional[index];
+  std::string notation_error;
+  if (expand_target_notation(positional, index, target_text, notation_error)) return notation_error;
   size_t slash = target.find('/');
   if (slash == std::string::npos) return "";
   std::string numerator = target.substr(0, slash);

@@ -93,6 +93,7 @@ std::vector<int> tempering_divisions(const std::vector<int> &primes, const std::
 FactorPrimes factorise_factors(const std::vector<int> &factors) {
   FactorPrimes result;
   std::vector<std::vector<std::pair<int, int>>> by_prime;
+  by_prime.reserve(factors.size());
   for (int factor : factors) by_prime.push_back(prime_powers_of(factor));
   for (const auto &powers : by_prime) {
     for (const auto &power : powers) {
@@ -102,6 +103,7 @@ FactorPrimes factorise_factors(const std::vector<int> &factors) {
   std::sort(result.primes.begin(), result.primes.end());
   for (const auto &powers : by_prime) {
     std::vector<std::pair<int, int>> indexed;
+    indexed.reserve(powers.size());
     for (const auto &power : powers) indexed.emplace_back(prime_index(result.primes, power.first), power.second);
     result.powers.push_back(indexed);
   }

@@ -100,7 +100,8 @@ std::string json_summary_record(const RunView &run, const RunTotals &totals) {
   record["records"] = totals.records;
   record["end"] = totals.end;
   record["seconds"] = number_or_null(totals.seconds);
-  return record.dump();
+  // The target as typed may be any bytes: what is not UTF-8 becomes U+FFFD.
+  return record.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
 std::string csv_header_row() { return kCsvHeader; }
