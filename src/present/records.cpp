@@ -9,13 +9,13 @@
 
 #include "present/approximant_text.h"
 #include "present/comma_names.h"
+#include "present/number_formats.h"
 
 namespace {
 
 using Json = nlohmann::ordered_json;  // fields in the order a reader expects them
 
 constexpr const char *kCsvHeader = "exponents,numerator,denominator,cents,distance_cents,name";
-constexpr const char *kRoundTripFormats[] = {"%.15g", "%.16g", "%.17g"};
 
 Json number_or_null(double value) { return std::isfinite(value) ? Json(value) : Json(nullptr); }
 
