@@ -61,6 +61,10 @@ TEST(TextFormat, EveryNumberFormatIsImplemented) {
   EXPECT_EQ(format_text(kRangeMaxQuotientFormat, 1e6), "1000000");
   EXPECT_EQ(format_text(kSuccessiveMaxQuotientFormat, 1e6), "1e+006");
   EXPECT_EQ(format_text(kEndSecondsFormat, 4.0004), "4.0004");
+  EXPECT_EQ(format_text(kProgressCountFormat, 93.332923298), "93.3");
+  EXPECT_EQ(format_text(kProgressTimeFormat, 4.25), "4.2");
+  EXPECT_EQ(format_text(kProgressShareFormat, 0.0123456), "0.0123");
+  EXPECT_EQ(format_text(kProgressCentsFormat, 0.0123456), "0.01235");
 }
 
 // What the formatter does not implement throws before anything is written, naming the

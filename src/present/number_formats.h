@@ -15,6 +15,17 @@ constexpr const char *kSuccessiveMaxQuotientFormat = "%g";
 // The seconds a search ran, in the message of a search that ends early.
 constexpr const char *kEndSecondsFormat = "%g";
 
+// For format_text, on the progress line: numbers as people read them. Counts and times
+// are scaled first (to k, M, G ... and to min, h, days) so that no exponent appears.
+
+// A scaled count: three significant digits (93.3 G); a scaled time: two (4.2 min, 42 s).
+constexpr const char *kProgressCountFormat = "%.3g";
+constexpr const char *kProgressTimeFormat = "%.2g";
+// The share done in percent, three digits (2.54, 0.0123).
+constexpr const char *kProgressShareFormat = "%.3g";
+// The best distance in cents; the progress line writes a tiny one's exponent unpadded.
+constexpr const char *kProgressCentsFormat = "%.4g";
+
 // For snprintf.
 
 // A record's number: the first of these that reads back as the same double.
