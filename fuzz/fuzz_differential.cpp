@@ -55,7 +55,7 @@ void expect(bool same, const char *what, const std::vector<std::string> &args) {
 SearchSummary search_with_group_table(const SearchParams &params, ResultSink &sink) {
   SearchParams split = params;
   split.threads = 2;
-  return run_search_with_thresholds(split, sink, WalkThresholds{0, 0, 4096, 0, 64, 1e18});
+  return run_search_with_thresholds(split, sink, WalkThresholds{0, 0, 4096, 0, 64, 1e18, 0});
 }
 
 void expect_same(const Outcome &fast, const Outcome &reference, const std::vector<std::string> &args) {

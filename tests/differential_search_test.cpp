@@ -153,7 +153,13 @@ template <int kThreads, int64_t kGroupVectors>
 SearchSummary search_with_group_table(const SearchParams &params, ResultSink &sink) {
   SearchParams split = params;
   split.threads = kThreads;
-  return run_search_with_thresholds(split, sink, WalkThresholds{0, 0, 4096, 0, kGroupVectors, 1e18});
+  return run_search_with_thresholds(split, sink, WalkThresholds{0, 0, 4096, 0, kGroupVectors, 1e18, 0});
+}
+// Workers with a group table that give back every block with more than two records.
+SearchSummary search_with_group_table_handing_blocks_back(const SearchParams &params, ResultSink &sink) {
+  SearchParams split = params;
+  split.threads = 2;
+  return run_search_with_thresholds(split, sink, WalkThresholds{0, 0, 2, 0, 256, 1e18, 0});
 }
 
 struct NamedLoop {
@@ -207,11 +213,13 @@ TEST(DifferentialSearch, ThreadsHandOverWhatOneWalkHandsOver) {
   expect_loops_match_reference({"7", "6", "1e6", "5", "-0.5", "-1", "2", "3", "5", "7"}, kThreadCounts);
 }
 
-const std::vector<NamedLoop> kGroupTables{{"group table of 2+ slots", search_with_group_table<1, 16>},
-                                          {"group table of 3+ slots", search_with_group_table<1, 4096>},
-                                          {"group table, 2 threads", search_with_group_table<2, 256>},
-                                          {"group table, 3 threads", search_with_group_table<3, 64>},
-                                          {"group table, 7 threads", search_with_group_table<7, 1024>}};
+const std::vector<NamedLoop> kGroupTables{
+    {"group table of 2+ slots", search_with_group_table<1, 16>},
+    {"group table of 3+ slots", search_with_group_table<1, 4096>},
+    {"group table, 2 threads", search_with_group_table<2, 256>},
+    {"group table, 3 threads", search_with_group_table<3, 64>},
+    {"group table, 7 threads", search_with_group_table<7, 1024>},
+    {"group table, blocks handed back", search_with_group_table_handing_blocks_back}};
 
 TEST(DifferentialSearch, GroupTableHandsOverWhatOneWalkHandsOver) {
   std::mt19937 random(20261212);

@@ -40,6 +40,7 @@ struct Pool {
   BlockPlan plan;
   WalkThresholds thresholds;
   int64_t window = 0;
+  size_t records_per_block = 0;       // a worker gives a block back past this many records
   std::vector<BlockRecords> results;  // block b's in results[b % window]
   std::vector<char> done;             // likewise
   std::mutex mutex;
@@ -134,7 +135,7 @@ void run_worker(Pool &pool) {
   start_search(context);
   context.records_running_minima = true;
   recorder.context = &context;
-  recorder.records_per_block = pool.thresholds.records_per_block;
+  recorder.records_per_block = pool.records_per_block;
   RowWalk walk{context};
   set_up_walk(walk, pool.thresholds);
   walk.stop = &pool.stop;
@@ -239,6 +240,11 @@ bool run_block_pool(RowWalk &walk, int threads, const WalkThresholds &thresholds
   pool.plan = plan;
   pool.thresholds = thresholds;
   pool.window = kLookAheadPerThread * threads;
+  pool.records_per_block = thresholds.records_per_block;
+  if (walk.group_slots > 0) {
+    pool.records_per_block =
+        std::max(pool.records_per_block, thresholds.records_in_flight_with_table / static_cast<size_t>(pool.window));
+  }
   pool.results.resize(static_cast<size_t>(pool.window));
   pool.done.assign(static_cast<size_t>(pool.window), 0);
   pool.merged_best_error.store(walk.context.best_error);

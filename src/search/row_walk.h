@@ -115,6 +115,10 @@ struct WalkThresholds {
   // prefixes that look it up cost.
   int64_t max_group_vectors = int64_t{1} << 22;
   double group_vectors_per_root = 1.0;
+  // With a group table, blocks are a few milliseconds of work however many records they
+  // find: the blocks of the look-ahead may hold this many records between them, so that
+  // a search that finds millions keeps its threads.
+  size_t records_in_flight_with_table = size_t{1} << 20;
 };
 
 // Builds the tables of a walk over the context's exponent vector, which stands at zeros.
