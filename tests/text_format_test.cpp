@@ -72,8 +72,8 @@ TEST(TextFormat, EveryNumberFormatIsImplemented) {
 // no length modifier but %lld's, and no lone '%' at the end. The formats come from a
 // string, so the compiler's own check does not stop them first.
 TEST(TextFormat, UnimplementedConversionsAreRefused) {
-  for (const char *refused : {"[%x|%d]", "%5d", "%05d", "%-d",  "%+d", "% d",    "%f", "%e", "%.3d", "%.3s",
-                              "%ld",     "%lg", "%Lg",  "%llg", "%hd", "%lllld", "%n", "%p", "%u",   "cut %"}) {
+  for (const char *refused : {"[%x|%d]", "%5d", "%05d", "%-d", "%+d",    "% d", "%f", "%e", "%.3d",  "%.3s", "%ld",
+                              "%lg",     "%Lg", "%llg", "%hd", "%lllld", "%n",  "%p", "%u", "%.*5g", "cut %"}) {
     std::string format = refused;
     EXPECT_THROW(format_text(format.c_str(), 255, 7), std::invalid_argument) << refused;
   }

@@ -43,5 +43,6 @@ class ProgressLine : public ResultSink {
 std::string progress_text(const SearchProgress &now, bool successive, double time_out_seconds);
 // A count as people read it: exact below 1000, else three digits and k, M, G, T, P or E.
 std::string count_for_people(int64_t count);
-// A time in s, min, h or days, two digits at most before the point (9.8 s, 42 s, 5 min).
+// A time as people read it: in s, min, h, days or years, two digits at most before the
+// point (9.8 s, 42 s, 5 min), and counted like count_for_people from 100 years on.
 std::string duration_for_people(double seconds);

@@ -74,7 +74,7 @@ Conversion parse_conversion(const char *percent) {
       conv.precision_from_argument = true;
       ++cursor;
     }
-    while (*cursor >= '0' && *cursor <= '9') {
+    while (!conv.precision_from_argument && *cursor >= '0' && *cursor <= '9') {
       if (conv.precision < kMaxFloatPrecision) conv.precision = conv.precision * 10 + (*cursor - '0');
       ++cursor;
     }
