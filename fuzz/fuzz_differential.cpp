@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "driver/command_line.h"
-#include "driver/result_sinks.h"
 #include "fuzz_input.h"
+#include "present/result_sinks.h"
 #include "search/search_steps.h"
 
 namespace {
@@ -37,7 +37,7 @@ struct Outcome {
 
 Outcome run_with(const RunConfig &config, SearchSummary (*search)(const SearchParams &, ResultSink &)) {
   Outcome outcome;
-  TextSink sink(config, [&outcome](const std::string &text) { outcome.text += text; });
+  TextSink sink(run_view(config), [&outcome](const std::string &text) { outcome.text += text; });
   outcome.summary = search(config.search, sink);
   return outcome;
 }

@@ -6,8 +6,8 @@
 
 #include "driver/command_line.h"
 #include "driver/output_channel.h"
-#include "driver/result_sinks.h"
 #include "driver/run.h"
+#include "present/result_sinks.h"
 
 namespace {
 
@@ -74,7 +74,7 @@ SearchOutcome search_with(const std::vector<std::string> &args, SearchLoop loop,
   ParsedArguments parsed = read_command_line(static_cast<int>(argv.size()), argv.data(), config);
   outcome.arguments_ok = parsed.verdict == ArgumentVerdict::kArgumentsOk;
   if (!outcome.arguments_ok) return outcome;
-  TextSink renderer(config, [&outcome](const std::string &text) { outcome.text += text; });
+  TextSink renderer(run_view(config), [&outcome](const std::string &text) { outcome.text += text; });
   RecordingSink sink(outcome, render_text ? &renderer : nullptr);
   outcome.summary = loop(config.search, sink);
   return outcome;

@@ -21,7 +21,7 @@ TEST(OutputChannel, ResultsFileGetsTheSameBytes) {
   std::string path = testing::TempDir() + "ratiohunt_tee_test.txt";
   std::string console = capture_output([&] {
     write_console_only("usage text\n");
-    open_results_file(path.c_str(), false);
+    open_results_file(path.c_str(), FileMode::kText);
     tee_printf("%g and %s\n", 1e6, "100%");
   });
   EXPECT_EQ(console, "usage text\n1e+006 and 100%\n");
@@ -51,7 +51,7 @@ TEST(OutputChannel, RunsInOneProcessShareNothing) {
 
 TEST(OutputChannel, UnopenableResultsFileLeavesTheConsoleAlone) {
   std::string console = capture_output([] {
-    open_results_file("/nonexistent-folder/out.txt", false);
+    open_results_file("/nonexistent-folder/out.txt", FileMode::kText);
     tee_printf("still here");
   });
   EXPECT_EQ(console, "still here");

@@ -5,9 +5,9 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 
-#include "driver/result_sinks.h"
-#include "driver/run_config.h"
+#include "present/result_sinks.h"
 #include "search/search.h"
 
 // Call the JavaScript handlers the worker installed on the module.
@@ -20,7 +20,7 @@ namespace {
 // The records of the structured output, and the progress the text output would show.
 class PageSink : public RecordSink {
  public:
-  explicit PageSink(const RunConfig &config) : RecordSink(config, emit_line, emit_line) {}
+  explicit PageSink(RunView run) : RecordSink(std::move(run), RecordFormat::kJson, emit_line, emit_line) {}
   void progress(const SearchProgress &now) override {
     ratiohunt_emit_progress(now.done_share, static_cast<double>(now.tested), now.seconds);
   }
@@ -39,21 +39,19 @@ EMSCRIPTEN_KEEPALIVE int ratiohunt_web_search(double x, double y, const int *fac
                                               double time_out_seconds, int range_mode, double low_cents,
                                               double high_cents, int every_vector) {
   if (count < 1 || !(x > 0) || !(y > 0) || factors[count - 1] < 2) return 1;
-  RunConfig config;
-  config.search.x = x;
-  config.search.y = y;
-  config.search.factors.assign(factors, factors + count);
-  config.search.ln_max_quotient = std::log(max_quotient);
-  config.search.time_out_seconds = time_out_seconds;
-  config.search.range_mode = range_mode != 0;
-  config.search.range_low_cents = low_cents;
-  config.search.range_high_cents = high_cents;
-  config.search.every_vector = every_vector != 0;
-  config.search.threads = 1;  // a page opened from a file cannot have threads
-  config.max_quotient = max_quotient;
-  config.options.format = OutputFormat::kJson;
-  PageSink sink(config);
-  run_search(config.search, sink);
+  SearchParams search;
+  search.x = x;
+  search.y = y;
+  search.factors.assign(factors, factors + count);
+  search.ln_max_quotient = std::log(max_quotient);
+  search.time_out_seconds = time_out_seconds;
+  search.range_mode = range_mode != 0;
+  search.range_low_cents = low_cents;
+  search.range_high_cents = high_cents;
+  search.every_vector = every_vector != 0;
+  search.threads = 1;  // a page opened from a file cannot have threads
+  PageSink sink(view_of_search(search, max_quotient, 0));
+  run_search(search, sink);
   return 0;
 }
 }

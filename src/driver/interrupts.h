@@ -6,15 +6,16 @@
 #include <atomic>
 #include <csignal>
 
+#include "search/search.h"
+
 // Installs the handlers; the command does this once, before the run (tests never do).
 void install_interrupt_handlers();
 
 // The flag the search polls: non-zero once the run should stop (a signal's number, or
-// kStopForLostOutput). Cleared at the start of each run. Lock-free, so a handler may set it
-// whichever thread it runs on.
+// the search's kStopForLostOutput). Cleared at the start of each run. Lock-free, so a
+// handler may set it whichever thread it runs on.
 const std::atomic<int> *stop_flag();
 void clear_stop_flag();
-constexpr int kStopForLostOutput = -1;
 // The run asks the search to stop: its output can no longer be written.
 void request_stop_for_lost_output();
 

@@ -49,9 +49,9 @@ void open_output_channel(FILE *console_out, FILE *console_in) {
   channel.console_is_terminal = console_out != nullptr && stream_is_terminal(console_out);
 }
 
-void open_results_file(const char *name, bool binary) {
+void open_results_file(const char *name, FileMode mode) {
   channel.results_name = name;
-  channel.results_file = std::fopen(name, binary ? "wb" : "w");
+  channel.results_file = std::fopen(name, mode == FileMode::kBinary ? "wb" : "w");
   if (channel.results_file == nullptr) {
     std::fprintf(stderr, "ratiohunt: cannot open results file '%s': %s; writing to the console only\n", name,
                  std::strerror(errno));

@@ -8,9 +8,11 @@
 
 // Binds the channel to this run's console streams; no results file is open after it.
 void open_output_channel(FILE *console_out, FILE *console_in);
-// Opens the results file (binary: no line-end translation); on failure says so on
-// stderr and goes on console-only.
-void open_results_file(const char *name, bool binary);
+// How the results file takes line ends: the platform's text lines, or bytes as written
+// (records: LF on every platform).
+enum class FileMode { kText, kBinary };
+// Opens the results file; on failure says so on stderr and goes on console-only.
+void open_results_file(const char *name, FileMode mode);
 // Writes text to the console and the results file. Failures are said once on stderr; a
 // failed results file is dropped, a failed console takes no more output.
 void write_output(const std::string &text);

@@ -1,6 +1,7 @@
 // One run of the program from its command line to its exit status: the options, the
-// argument checks, the headers, the search with its results rendered as text or as
-// records, the report and the key wait before exit.
+// argument checks, the results file, the search with its results rendered as text or as
+// records, the report and the key wait before exit. Text and records share this one path;
+// where they differ (where problems are said, key waits, line ends) an OutputStyle says.
 #include "driver/run.h"
 
 #include <new>
@@ -11,7 +12,7 @@
 #include "driver/output_channel.h"
 #include "driver/platform.h"
 #include "driver/progress_line.h"
-#include "driver/result_sinks.h"
+#include "present/result_sinks.h"
 
 namespace {
 
@@ -19,12 +20,27 @@ constexpr int kExitOk = 0;
 constexpr int kExitOutputLost = 1;  // the results file or standard output failed
 constexpr int kExitUsage = 2;       // a bad option, or a bad command line under --format
 constexpr int kExitBySignal = 128;  // plus the signal's number
-constexpr const char *kOutOfMemoryFormat = "Out of memory, %g Kb extra needed";
+
+// How a run shows what is not a result. Text is for a person at a console: usage pages
+// and argument errors go to the console (and the results file, after its run header) and
+// the run waits for a key. Records are for scripts: everything but the records goes to
+// standard error, a bad command line exits 2 and writes no file, and nothing waits.
+struct OutputStyle {
+  bool records = false;
+  FileMode file_mode = FileMode::kText;
+};
+
+OutputStyle output_style(const RunConfig &config) {
+  OutputStyle style;
+  style.records = config.options.format != OutputFormat::kText;
+  style.file_mode = style.records ? FileMode::kBinary : FileMode::kText;
+  return style;
+}
 
 void report_out_of_memory(int argc) {
   // About what a run needs besides its search: the factor arrays and the result log.
   double bytes = 20.0 * (argc > 4 ? argc : 4) + sizeof(double) * kResultLogCapacity;
-  tee_printf(kOutOfMemoryFormat, bytes / 1024);
+  tee_printf("Out of memory, %g Kb extra needed", bytes / 1024);
   wait_for_key(KeyPrompt::kExit);
 }
 
@@ -51,43 +67,60 @@ void search_into(const RunConfig &config, ResultSink &sink) {
   run_search(config.search, progress);
 }
 
-void run_text(const RunConfig &config) {
-  TextSink sink(config, write_results);
-  sink.renderer().write_search_header();
-  search_into(config, sink);
-}
-
-void run_records(const RunConfig &config) {
+// Searches and renders: the search header and text, or records (CSV's summary on stderr).
+void search_and_render(const RunConfig &config, const OutputStyle &style) {
+  if (!style.records) {
+    TextSink sink(run_view(config), write_results);
+    sink.renderer().write_search_header();
+    search_into(config, sink);
+    return;
+  }
   bool csv = config.options.format == OutputFormat::kCsv;
-  RecordSink sink(config, write_results, csv ? TextWriter(write_to_stderr) : TextWriter(write_results));
+  RecordSink sink(run_view(config), csv ? RecordFormat::kCsv : RecordFormat::kJson, write_results,
+                  csv ? TextWriter(write_to_stderr) : TextWriter(write_results));
   search_into(config, sink);
 }
 
 // The key waits are for a person at a console: not for scripts, pipes or the help.
-bool waits_for_keys(const RunConfig &config, FILE *console_out, FILE *console_in) {
-  if (config.options.no_wait || config.options.format != OutputFormat::kText) return false;
+bool waits_for_keys(const RunConfig &config, const OutputStyle &style, FILE *console_out, FILE *console_in) {
+  if (config.options.no_wait || style.records) return false;
   bool piped_from_a_person = console_in != nullptr && stream_is_terminal(console_in) && console_out != nullptr &&
                              !stream_is_terminal(console_out);
   return !piped_from_a_person;
 }
 
-// The structured output: no headers, no key waits; every problem goes to stderr.
-int run_structured(const RunConfig &config, const ParsedArguments &parsed, FILE *console_out) {
-  set_key_waits(false);
+void prepare_console(const RunConfig &config, const OutputStyle &style, FILE *console_out, FILE *console_in) {
+  set_key_waits(waits_for_keys(config, style, console_out, console_in));
+  if (!style.records) return;
   set_binary_mode(console_out);  // LF line ends on every platform
   set_binary_mode(stderr);
-  if (parsed.verdict == ArgumentVerdict::kShowUsage) {
+  set_flush_each_message(true);  // records for a pipe are read as they come
+}
+
+int show_usage(const OutputStyle &style) {
+  if (style.records) {
     print_usage_pages_to_stderr();
     return kExitUsage;
   }
-  if (parsed.verdict != ArgumentVerdict::kArgumentsOk) {
+  print_usage_pages();
+  return kExitOk;
+}
+
+int report_argument_error(const ParsedArguments &parsed, const RunConfig &config, const OutputStyle &style) {
+  if (style.records) {
     write_to_stderr(argument_error_text(parsed, config));
     return kExitUsage;
   }
-  set_flush_each_message(true);
-  if (parsed.has_results_file && !parsed.results_name.empty()) open_results_file(parsed.results_name.c_str(), true);
-  run_records(config);
+  write_output(argument_error_text(parsed, config));
+  wait_for_key(KeyPrompt::kExit);
   return kExitOk;
+}
+
+// Text opens its results file whatever the arguments, with the run's date and command
+// line, so that a mistyped run is on file too; records open it only for a search.
+void open_results(const ParsedArguments &parsed, const OutputStyle &style, int argc, const char *const *argv) {
+  if (!parsed.results_name.empty()) open_results_file(parsed.results_name.c_str(), style.file_mode);
+  if (!style.records) print_run_header(argc, argv);
 }
 
 int run_program(int argc, const char *const *argv, FILE *console_out, FILE *console_in) {
@@ -106,23 +139,14 @@ int run_program(int argc, const char *const *argv, FILE *console_out, FILE *cons
     print_version();
     return kExitOk;
   }
-  if (config.options.format != OutputFormat::kText) return run_structured(config, parsed, console_out);
-  set_key_waits(waits_for_keys(config, console_out, console_in));
-  if (parsed.verdict == ArgumentVerdict::kShowUsage) {
-    print_usage_pages();
-    return kExitOk;
-  }
-  if (parsed.has_results_file) {
-    if (!parsed.results_name.empty()) open_results_file(parsed.results_name.c_str(), false);
-    print_run_header(argc, argv);
-  }
-  if (parsed.verdict != ArgumentVerdict::kArgumentsOk) {
-    write_output(argument_error_text(parsed, config));
-    wait_for_key(KeyPrompt::kExit);
-    return kExitOk;
-  }
-  run_text(config);
-  if (interrupting_signal() == 0) wait_for_key(KeyPrompt::kExit);
+  OutputStyle style = output_style(config);
+  prepare_console(config, style, console_out, console_in);
+  if (parsed.verdict == ArgumentVerdict::kShowUsage) return show_usage(style);
+  bool arguments_ok = parsed.verdict == ArgumentVerdict::kArgumentsOk;
+  if (parsed.has_results_file && (arguments_ok || !style.records)) open_results(parsed, style, argc, argv);
+  if (!arguments_ok) return report_argument_error(parsed, config, style);
+  search_and_render(config, style);
+  if (!style.records && interrupting_signal() == 0) wait_for_key(KeyPrompt::kExit);
   return kExitOk;
 }
 

@@ -2,6 +2,7 @@
 // The command line fills it; the run reads it.
 #pragma once
 
+#include "present/run_view.h"
 #include "search/search.h"
 
 enum class OutputFormat { kText, kCsv, kJson };
@@ -25,3 +26,6 @@ struct RunConfig {
   int precision = 0;          // significant digits of the sizes in cents
   RunOptions options;
 };
+
+// What the renderers need to know of the run: the target, factors, mode and number style.
+RunView run_view(const RunConfig &config);

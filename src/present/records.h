@@ -8,6 +8,9 @@
 
 #include "present/run_view.h"
 
+// Records as JSON Lines or as CSV rows.
+enum class RecordFormat { kJson, kCsv };
+
 // The version of the record layout; it changes only when a field changes meaning or goes.
 constexpr int kRecordFormatVersion = 1;
 

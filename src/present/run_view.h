@@ -1,8 +1,10 @@
 // What every renderer needs to know of a run besides its results: the target, the
-// factors, the mode and window, and how numbers are shown. The driver fills it.
+// factors, the mode and window, and how numbers are shown.
 #pragma once
 
 #include <vector>
+
+#include "search/search.h"
 
 struct RunView {
   double x = 1.0;
@@ -15,3 +17,7 @@ struct RunView {
   double max_quotient = 0.0;  // as the user gave it
   int precision = 0;          // significant digits of sizes in cents in the text output
 };
+
+// The view of a search: its target, factors, mode and window, with the max quotient as
+// the user gave it and the significant digits of the text output's sizes in cents.
+RunView view_of_search(const SearchParams &search, double max_quotient, int precision);

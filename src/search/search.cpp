@@ -37,8 +37,8 @@ void report_progress(SearchContext &context, int64_t now_ms) {
   context.sink.progress(progress);
 }
 
-bool interrupt_asked(const SearchContext &context) {
-  return context.params.interrupt != nullptr && context.params.interrupt->load(std::memory_order_relaxed) != 0;
+int stop_request(const SearchContext &context) {
+  return context.params.interrupt != nullptr ? context.params.interrupt->load(std::memory_order_relaxed) : 0;
 }
 
 }  // namespace
@@ -119,7 +119,7 @@ void accept_candidate(SearchContext &context, double distance, double candidate_
 }
 
 bool poll_should_stop(SearchContext &context) {
-  if (interrupt_asked(context)) return true;
+  if (stop_request(context) != 0) return true;
   int64_t now_ms = steady_clock_ms();
   report_progress(context, now_ms);
   return context.params.time_out_seconds * 1000.0 < static_cast<double>(now_ms - context.start_ms);
@@ -127,7 +127,10 @@ bool poll_should_stop(SearchContext &context) {
 
 bool stop_requested(SearchContext &context) {
   if (!poll_should_stop(context)) return false;
-  context.end = interrupt_asked(context) ? SearchEnd::kInterrupted : SearchEnd::kTimeOut;
+  int request = stop_request(context);
+  context.end = request == kStopForLostOutput ? SearchEnd::kOutputLost
+                : request != 0                ? SearchEnd::kInterrupted
+                                              : SearchEnd::kTimeOut;
   context.end_seconds = static_cast<double>(steady_clock_ms() - context.start_ms) * 0.001;
   return true;
 }

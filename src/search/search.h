@@ -19,7 +19,8 @@ struct SearchParams {
   bool every_vector = false;  // examine every vector, not only those the gate lets through
   int threads = 1;
   // Set (by a signal handler, so lock-free) when the search should stop; read where the
-  // search reads its clock.
+  // search reads its clock. Its value says why: kStopForLostOutput, or anything else
+  // non-zero for an interruption (a signal's number).
   const std::atomic<int> *interrupt = nullptr;
 };
 
@@ -32,7 +33,12 @@ struct Approximant {
   double distance;  // |ln(x/y) - log_size|
 };
 
-enum class SearchEnd { kExhausted, kExactHit, kTimeOut, kInterrupted };
+// The stop request that means the results can no longer be written anywhere.
+constexpr int kStopForLostOutput = -1;
+
+// How a search ended: it walked everything, hit the target exactly, ran out of time, was
+// interrupted, or was stopped because its output was lost.
+enum class SearchEnd { kExhausted, kExactHit, kTimeOut, kInterrupted, kOutputLost };
 
 struct SearchSummary {
   int64_t tested = 0;    // vectors counted: those the gate let through

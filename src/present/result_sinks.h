@@ -1,10 +1,11 @@
-// Where the search's results go: sinks that hand each accepted approximant and the
-// closing summary to a renderer. This is where the search meets the presentation.
+// The sinks that render a search's results: each accepted approximant and the closing
+// summary go to the text renderer or to records, written through the writers they are
+// given. They implement the search's ResultSink and know nothing of processes or files.
 #pragma once
 
 #include <utility>
 
-#include "driver/run_config.h"
+#include "present/records.h"
 #include "present/run_view.h"
 #include "present/text_renderer.h"
 #include "search/search.h"
@@ -13,13 +14,10 @@
 // (by a signal) or output_lost (standard output could not be written).
 const char *search_end_name(SearchEnd end);
 
-// The renderers' view of a run.
-RunView run_view(const RunConfig &config);
-
-// The text output: approximants as they come, then the time-out message and the report.
+// The text output: approximants as they come, then the message of an early end and the report.
 class TextSink : public ResultSink {
  public:
-  TextSink(const RunConfig &config, TextWriter write) : renderer_(run_view(config), std::move(write)) {}
+  TextSink(RunView run, TextWriter write) : renderer_(std::move(run), std::move(write)) {}
   const TextRenderer &renderer() const { return renderer_; }
   void approximant(const Approximant &found) override;
   void finished(const SearchSummary &summary) override;
@@ -30,16 +28,16 @@ class TextSink : public ResultSink {
 
 // The structured output: a CSV header row or nothing first, then a record for each
 // approximant as it comes, then the summary: the last JSON line, or for CSV one JSON
-// line on its own writer (standard error).
+// line on its own writer (standard error, for the program).
 class RecordSink : public ResultSink {
  public:
-  RecordSink(const RunConfig &config, TextWriter write_records, TextWriter write_summary);
+  RecordSink(RunView run, RecordFormat format, TextWriter write_records, TextWriter write_summary);
   void approximant(const Approximant &found) override;
   void finished(const SearchSummary &summary) override;
 
  private:
   RunView run_;
-  OutputFormat format_;
+  RecordFormat format_;
   TextWriter write_records_;
   TextWriter write_summary_;
 };

@@ -1,13 +1,9 @@
-// The sinks that connect the search to the renderers.
-#include "driver/result_sinks.h"
+// The sinks that connect the search to the renderers: text for people, records for scripts.
+#include "present/result_sinks.h"
 
 #include <cmath>
 
-#include "driver/interrupts.h"
-#include "present/records.h"
-
-RunView run_view(const RunConfig &config) {
-  const SearchParams &search = config.search;
+RunView view_of_search(const SearchParams &search, double max_quotient, int precision) {
   RunView view;
   view.x = search.x;
   view.y = search.y;
@@ -16,8 +12,8 @@ RunView run_view(const RunConfig &config) {
   view.range_mode = search.range_mode;
   view.range_low_cents = search.range_low_cents;
   view.range_high_cents = search.range_high_cents;
-  view.max_quotient = config.max_quotient;
-  view.precision = config.precision;
+  view.max_quotient = max_quotient;
+  view.precision = precision;
   return view;
 }
 
@@ -25,10 +21,8 @@ void TextSink::approximant(const Approximant &found) { renderer_.write_approxima
 
 void TextSink::finished(const SearchSummary &summary) {
   if (summary.end == SearchEnd::kTimeOut) renderer_.write_time_out(summary.seconds);
-  if (summary.end == SearchEnd::kInterrupted && interrupting_signal() != 0)
-    renderer_.write_interrupted(summary.seconds);
-  if (summary.end == SearchEnd::kInterrupted && interrupting_signal() == 0)
-    renderer_.write_output_lost(summary.seconds);
+  if (summary.end == SearchEnd::kInterrupted) renderer_.write_interrupted(summary.seconds);
+  if (summary.end == SearchEnd::kOutputLost) renderer_.write_output_lost(summary.seconds);
   renderer_.write_report(summary.tested);
 }
 
@@ -40,22 +34,24 @@ const char *search_end_name(SearchEnd end) {
       return "exact_hit";
     case SearchEnd::kTimeOut:
       return "time_out";
-    case SearchEnd::kInterrupted:  // by a signal, or because standard output failed
-      return interrupting_signal() != 0 ? "interrupted" : "output_lost";
+    case SearchEnd::kInterrupted:
+      return "interrupted";
+    case SearchEnd::kOutputLost:
+      return "output_lost";
   }
   return "exhausted";
 }
 
-RecordSink::RecordSink(const RunConfig &config, TextWriter write_records, TextWriter write_summary)
-    : run_(run_view(config)),
-      format_(config.options.format),
+RecordSink::RecordSink(RunView run, RecordFormat format, TextWriter write_records, TextWriter write_summary)
+    : run_(std::move(run)),
+      format_(format),
       write_records_(std::move(write_records)),
       write_summary_(std::move(write_summary)) {
-  if (format_ == OutputFormat::kCsv) write_records_(csv_header_row() + "\n");
+  if (format_ == RecordFormat::kCsv) write_records_(csv_header_row() + "\n");
 }
 
 void RecordSink::approximant(const Approximant &found) {
-  write_records_((format_ == OutputFormat::kCsv ? csv_approximant_row(run_, found.exponents, found.cents)
+  write_records_((format_ == RecordFormat::kCsv ? csv_approximant_row(run_, found.exponents, found.cents)
                                                 : json_approximant_record(run_, found.exponents, found.cents)) +
                  "\n");
 }

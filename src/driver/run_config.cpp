@@ -1,0 +1,6 @@
+// The renderers' view of a run, taken from its configuration.
+#include "driver/run_config.h"
+
+RunView run_view(const RunConfig &config) {
+  return view_of_search(config.search, config.max_quotient, config.precision);
+}
