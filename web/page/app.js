@@ -36,7 +36,10 @@ const page = {
   renderPending: false,
   viewCoversUpTo: 0,  // the store's row count when the view was last brought up to date
   viewMadeAt: 0,
+  viewCost: 0,  // ms the last view took to make
   plotDrawnAt: 0,
+  plotCost: 0,
+  plotCoversUpTo: -1,  // the store's row count when the plot was last drawn
   viewTimer: 0,
   plotTimer: 0,
   sortKey: 'order',
@@ -375,17 +378,23 @@ function updateView(force) {
     view.set(added, page.view.length);
     page.view = view;
   } else {
-    const wait = page.viewMadeAt + STREAMING_REDRAW_MS - performance.now();
+    const wait = page.viewMadeAt + streamingPause(page.viewCost) - performance.now();
     if (!force && wait > 0) {
       later('viewTimer', wait, scheduleRender);
       return false;
     }
+    const started = performance.now();
     page.view = computeView(store, page.sortKey, page.sortAscending, page.filter);
     page.viewMadeAt = performance.now();
+    page.viewCost = page.viewMadeAt - started;
   }
   page.viewCoversUpTo = store.count;
   return true;
 }
+
+// The pause between redoing a view or the plot while rows stream in: a few hundred ms, or
+// more once each takes long, so that the page keeps most of its time for the person.
+function streamingPause(cost) { return Math.max(STREAMING_REDRAW_MS, 4 * cost); }
 
 // Runs what once after wait ms, however often it is asked for meanwhile.
 function later(timer, wait, what) {
@@ -397,17 +406,29 @@ function later(timer, wait, what) {
 }
 
 function drawPlot() {
-  page.plotDrawnAt = performance.now();
+  const started = performance.now();
   page.plot.setData(page.store, page.view, page.query ? page.query.mode : 'range');
   page.plot.draw();
+  page.plotCoversUpTo = page.store.count;
+  page.plotDrawnAt = performance.now();
+  page.plotCost = page.plotDrawnAt - started;
 }
 
-function refresh(force) {
-  if (updateView(force)) {
-    const wait = page.plotDrawnAt + STREAMING_REDRAW_MS - performance.now();
-    if (force || wait <= 0) drawPlot();
-    else later('plotTimer', wait, drawPlot);
+// The plot of a view made anew: drawn now (force), or once the streaming pause is over; a
+// view that only orders the rows drawn anew (reordered) leaves the drawing as it is.
+function updatePlot(force, reordered) {
+  if (reordered && page.plotCoversUpTo === page.store.count) {
+    page.plot.setData(page.store, page.view, page.query ? page.query.mode : 'range');
+    return;
   }
+  const wait = page.plotDrawnAt + streamingPause(page.plotCost) - performance.now();
+  if (force || wait <= 0) drawPlot();
+  else later('plotTimer', wait, drawPlot);
+}
+
+// Brings the view, the plot and the rows in sight up to date; force makes the view afresh at once.
+function refresh(force, reordered) {
+  if (updateView(force)) updatePlot(force, reordered);
   renderRows();
   const total = page.store.count;
   $('shown-note').textContent = page.view.length < total ?
@@ -455,7 +476,7 @@ function setSort(key, ascending) {
 
 function sortBy(key) {
   setSort(key, page.sortKey === key ? !page.sortAscending : true);
-  refresh(true);
+  refresh(true, true);
   keepInUrl();
 }
 

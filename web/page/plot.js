@@ -96,7 +96,7 @@
       context.font = '11px system-ui, sans-serif';
       context.textAlign = 'center';
       context.textBaseline = 'top';
-      for (const tick of niceTicks(r.xLow, r.xHigh, Math.max(2, Math.floor(area.width / 90)))) {
+      for (const tick of niceTicks(r.xLow, r.xHigh, Math.max(3, Math.floor(area.width / 90)))) {
         const x = area.left + (tick - r.xLow) / (r.xHigh - r.xLow) * area.width;
         context.beginPath();
         context.moveTo(x, area.top);
@@ -128,37 +128,34 @@
       context.restore();
     }
 
-    // Every point's place on the screen, then the points a colour at a time.
+    // Every point's place on the screen (by record index; NaN for a record not drawn), then
+    // the points a colour at a time.
     function drawPoints(area, r) {
-      const n = plot.view.length;
+      const n = plot.store.count;
       if (plot.screenX.length < n) {
         plot.screenX = new Float32Array(n);
         plot.screenY = new Float32Array(n);
       }
+      plot.screenX.fill(NaN);
       const xScale = area.width / (r.xHigh - r.xLow);
       const yScale = area.height / (r.yHigh - r.yLow);
       const byColour = new Map();
       let count = 0;
-      for (let p = 0; p < n; ++p) {
-        const i = plot.view[p];
+      for (const i of plot.view) {
         const x = valueX(i);
-        if (x < r.xLow || x > r.xHigh) {
-          plot.screenX[p] = NaN;
-          continue;
-        }
-        plot.screenX[p] = area.left + (x - r.xLow) * xScale;
-        plot.screenY[p] = area.top + area.height - (valueY(i) - r.yLow) * yScale;
+        if (x < r.xLow || x > r.xHigh) continue;
+        plot.screenX[i] = area.left + (x - r.xLow) * xScale;
+        plot.screenY[i] = area.top + area.height - (valueY(i) - r.yLow) * yScale;
         const colour = plot.mode === 'range' ? colourOf(plot.store.primeLimit[i]) : LIMIT_COLOURS[0];
         if (!byColour.has(colour)) byColour.set(colour, []);
-        byColour.get(colour).push(p);
+        byColour.get(colour).push(i);
         ++count;
       }
       for (const [colour, points] of byColour) {
         context.fillStyle = colour;
-        for (const p of points) context.fillRect(plot.screenX[p] - POINT / 2, plot.screenY[p] - POINT / 2, POINT, POINT);
+        for (const i of points) context.fillRect(plot.screenX[i] - POINT / 2, plot.screenY[i] - POINT / 2, POINT, POINT);
       }
       plot.pointCount = count;
-      return byColour;
     }
 
     function drawLegend(area) {
@@ -178,18 +175,14 @@
       });
     }
 
-    function positionOf(index) {
-      for (let p = 0; p < plot.view.length; ++p) if (plot.view[p] === index) return p;
-      return -1;
-    }
+    const drawn = (index) => index >= 0 && index < plot.store.count && !Number.isNaN(plot.screenX[index]);
 
     function drawMark(index, colour) {
-      const p = positionOf(index);
-      if (p < 0 || Number.isNaN(plot.screenX[p])) return;
+      if (!drawn(index)) return;
       context.strokeStyle = colour;
       context.lineWidth = 2;
       context.beginPath();
-      context.arc(plot.screenX[p], plot.screenY[p], 7, 0, 2 * Math.PI);
+      context.arc(plot.screenX[index], plot.screenY[index], 7, 0, 2 * Math.PI);
       context.stroke();
     }
 
@@ -223,29 +216,28 @@
     function pointAt(x, y) {
       let best = -1;
       let bestDistance = HIT_PIXELS * HIT_PIXELS;
-      for (let p = 0; p < plot.view.length; ++p) {
-        const dx = plot.screenX[p] - x;
-        const dy = plot.screenY[p] - y;
+      for (const i of plot.view) {
+        const dx = plot.screenX[i] - x;
+        const dy = plot.screenY[i] - y;
         const distance = dx * dx + dy * dy;
         if (distance <= bestDistance) {
           bestDistance = distance;
-          best = plot.view[p];
+          best = i;
         }
       }
       return best;
     }
 
     function showTooltip(index) {
-      const p = index >= 0 ? positionOf(index) : -1;
-      if (p < 0 || Number.isNaN(plot.screenX[p])) {
+      if (!drawn(index)) {
         tooltip.hidden = true;
         return;
       }
       tooltip.textContent = handlers.describe(index);
       tooltip.hidden = false;
-      const left = Math.min(plot.screenX[p] + 12, canvas.clientWidth - tooltip.offsetWidth - 4);
+      const left = Math.min(plot.screenX[index] + 12, canvas.clientWidth - tooltip.offsetWidth - 4);
       tooltip.style.left = `${Math.max(0, left)}px`;
-      tooltip.style.top = `${Math.max(0, plot.screenY[p] - tooltip.offsetHeight - 10)}px`;
+      tooltip.style.top = `${Math.max(0, plot.screenY[index] - tooltip.offsetHeight - 10)}px`;
     }
 
     function canvasPlace(event) {
@@ -313,6 +305,7 @@
     canvas.addEventListener('focus', () => showTooltip(plot.selected));
     canvas.addEventListener('blur', () => { tooltip.hidden = true; });
 
+    // The rows to plot; a view that only orders the same rows anew needs no new drawing.
     function setData(store, view, mode) {
       plot.store = store;
       plot.view = view;

@@ -1,7 +1,8 @@
 // The page opened from a file as an instrument: the plot and the table show the same rows,
 // a point and its row select each other, every row of a 44,899-row search is reachable,
 // every-vector is the default for new queries but not for old links, the command line
-// shown gives the same records, and the sound plays the interval's two frequencies.
+// shown gives the same records, a sort and a filter survive the link, the target field
+// reads the tuning notations, and the sound plays the interval's two frequencies.
 import assert from 'node:assert/strict';
 import {spawnSync} from 'node:child_process';
 import {after, before, describe, it} from 'node:test';
@@ -142,6 +143,101 @@ describe('the page as an instrument', () => {
     assert.deepEqual((await readRows(page)).map((row) => row.exponents),
                      nativeRecords(other).approximants.map((record) => record.exponents));
     assert.equal(await page.evaluate(() => window.ratiohuntPlot().pointCount), nativeRecords(other).approximants.length);
+    await page.close();
+  });
+
+  it('keeps a sort and a filter in the link', async () => {
+    const page = await openPage(browser, pageFileUrl() + queryHash(SEVEN_LIMIT_COMMAS));
+    await waitForSearchEnd(page);
+    const all = await page.evaluate(() => window.ratiohuntRows());
+    await page.click('th button[data-sort="cents"]');
+    await page.click('th button[data-sort="cents"]');
+    await page.type('#filter-name', 'comma');
+    await page.type('#filter-limit', '5');
+    await page.waitForFunction(() => /sort=cents-/.test(location.hash) && /name=comma/.test(location.hash));
+    const shown = await page.evaluate(() => window.ratiohuntRows());
+    // Records without a prime limit pass the limit filter.
+    const expected = all.filter((row) => row.name.includes('comma') && (row.primeLimit === '' || Number(row.primeLimit) <= 5))
+                         .sort((a, b) => b.cents - a.cents);
+    assert.deepEqual(shown, expected);
+    assert.ok(shown.length > 0 && shown.length < all.length);
+    assert.match(await page.$eval('#shown-note', (note) => note.textContent), new RegExp(`^${shown.length} of ${all.length} rows`));
+    const second = await openPage(browser, page.url());
+    await waitForSearchEnd(second);
+    assert.deepEqual(await second.evaluate(() => window.ratiohuntRows()), shown);
+    assert.deepEqual(await second.evaluate(() => ['filter-name', 'filter-limit'].map((id) => document.getElementById(id).value)),
+                     ['comma', '5']);
+    assert.equal(await second.$eval('th button[data-sort="cents"]', (button) => button.parentElement.ariaSort), 'descending');
+    await page.close();
+    await second.close();
+  });
+
+  it('reads cents, EDO steps and monzos as targets, and a subgroup as factors', async () => {
+    const page = await openPage(browser, pageFileUrl());
+    const rowsOf = async (target) => {
+      await page.$eval('#target', (input, text) => { input.value = text; }, target);
+      await page.click('#run');
+      await waitForSearchEnd(page);
+      return {rows: await readRows(page), summary: await page.evaluate('page.summary'),
+              command: await page.$eval('#command-line', (code) => code.textContent)};
+    };
+    await page.$eval('#subgroup', (input) => { input.value = ''; });
+    await page.type('#subgroup', '2.3.7');
+    assert.equal(await page.$eval('#factors', (input) => input.value), '2 3 7');
+    assert.equal(await page.$eval('#limit', (select) => select.value), 'custom');
+    const cents = await rowsOf('700c');
+    const steps = await rowsOf('7\\12');
+    assert.deepEqual(steps.rows, cents.rows);
+    assert.match(steps.command, / '7\\12' /);
+    const base = {factors: '2 3 7', mode: 'successive', maxq: 1000000, timeout: 4, every: true};
+    const native = nativeRecords({...base, target: `${steps.summary.x}/${steps.summary.y}`});
+    assert.deepEqual(steps.rows.map((row) => row.exponents), native.approximants.map((record) => record.exponents));
+    const monzo = await rowsOf('[-1 1>');
+    assert.deepEqual([monzo.summary.x, monzo.summary.y], [3, 2]);
+    assert.match(monzo.command, / '\[-1 1>' /);
+    await page.$eval('#target', (input) => { input.value = '7\\0'; });
+    await page.click('#run');
+    assert.equal(await page.$eval('#target-error', (error) => error.textContent),
+                 'Not a target: division count 0. Try 7/6, 1.5, 700c, 7\\12 or [-4 4 -1>.');
+    assert.deepEqual(page.problems, []);
+    await page.close();
+  });
+
+  it('sounds 5/4 on 261.63 Hz as 261.63 Hz, then 327.04 Hz, then both', async () => {
+    const page = await openPage(browser, pageFileUrl());
+    const measured = await page.evaluate(async () => {
+      const rate = 44100;
+      const context = new OfflineAudioContext(1, rate * 5, rate);
+      const sound = RatiohuntSound.scheduleInterval(context, [1, 5 / 4], {baseHz: 261.63, volume: 0.8, start: 0});
+      const samples = (await context.startRendering()).getChannelData(0);
+      // Upward zero crossings placed between samples by linear interpolation: their count
+      // over the time between the first and the last is the frequency.
+      const frequency = (from, to) => {
+        let first = -1;
+        let last = -1;
+        let cycles = 0;
+        for (let i = Math.floor(from * rate) + 1; i < to * rate; ++i) {
+          if (samples[i - 1] < 0 && samples[i] >= 0) {
+            const crossing = i - 1 + samples[i - 1] / (samples[i - 1] - samples[i]);
+            if (first < 0) first = crossing;
+            else ++cycles;
+            last = crossing;
+          }
+        }
+        return cycles * rate / (last - first);
+      };
+      const peak = (from, to) => Math.max(...samples.slice(from * rate, to * rate).map(Math.abs));
+      return {first: frequency(0.1, 0.9), second: frequency(1.1, 1.9), seconds: sound.seconds,
+              alone: peak(0.2, 0.8), together: peak(2.2, 4.2), after: peak(sound.seconds + 0.01, 5),
+              shifted: RatiohuntSound.scheduleInterval(context, [1, 8], {baseHz: 261.63, volume: 0}).frequencies};
+    });
+    assert.ok(Math.abs(measured.first - 261.63) < 0.5, `first note ${measured.first} Hz`);
+    assert.ok(Math.abs(measured.second - 327.0375) < 0.5, `second note ${measured.second} Hz`);
+    assert.ok(measured.together > 1.5 * measured.alone, 'both notes sound together at the end');
+    assert.equal(measured.after, 0);
+    assert.ok(measured.seconds >= 2 && measured.seconds <= 6);
+    // Both notes an octave lower, so that the higher lies below 2 kHz.
+    assert.deepEqual(measured.shifted, [261.63 / 2, 261.63 * 4]);
     await page.close();
   });
 });
