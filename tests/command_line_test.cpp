@@ -6,8 +6,12 @@
 
 #include <climits>
 #include <cmath>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include "driver/platform.h"
+#include "harness.h"
 
 namespace {
 
@@ -158,7 +162,7 @@ TEST(Options, ValuesAfterEqualsOrAsTheNextArgument) {
   EXPECT_EQ(read({"--format=csv", "7", "6"}).config.options.format, OutputFormat::kCsv);
   EXPECT_EQ(read({"--format", "json", "7", "6"}).config.options.format, OutputFormat::kJson);
   EXPECT_EQ(read({"7", "6", "--threads", "3"}).config.search.threads, 3);
-  EXPECT_GE(read({"7", "6"}).config.search.threads, 1);  // every core by default
+  EXPECT_EQ(read({"7", "6"}).config.search.threads, hardware_threads());  // every core by default
   // The option wins over the positional time out, wherever it stands.
   EXPECT_EQ(read({"--time-out=0.25", "7", "6", "1e6", "5", "9"}).config.search.time_out_seconds, 0.25);
   EXPECT_TRUE(read({"7", "-h"}).config.options.show_help);  // no usage pages: the help asks first
@@ -168,7 +172,7 @@ TEST(Options, ValuesAfterEqualsOrAsTheNextArgument) {
 TEST(Options, DoubleDashEndsThemAndSingleDashNumbersStayPositional) {
   Reading ended = read({"--", "7", "6", "--quiet"});
   EXPECT_FALSE(ended.config.options.quiet);
-  EXPECT_EQ(ended.config.max_quotient, 0.0);  // "--quiet" read as a number, as it always was
+  EXPECT_EQ(ended.config.max_quotient, 0.0);  // "--quiet" read as a number: none, so 0
   Reading negative = read({"7", "6", "-0.5", "-2", "-1", "-inf", "3"});
   EXPECT_EQ(negative.parsed.verdict, ArgumentVerdict::kArgumentsOk);
   EXPECT_TRUE(negative.config.search.range_mode);
@@ -182,7 +186,29 @@ TEST(Options, ErrorsNameTheArgument) {
   EXPECT_EQ(read({"--time-out=soon", "7", "6"}).parsed.verdict, ArgumentVerdict::kBadOption);
 }
 
-TEST(RatioTarget, SplitsIntoTwoNumbersReadAsBefore) {
+TEST(Options, FactorsByName) {
+  EXPECT_EQ(read({"--limit=13", "1/1"}).factors, (std::vector<int>{2, 3, 5, 7, 11, 13}));
+  EXPECT_EQ(read({"--limit", "2", "1/1"}).factors, (std::vector<int>{2}));
+  EXPECT_EQ(read({"--limit=1000", "1/1"}).factors.back(), 997);
+  EXPECT_EQ(read({"--subgroup=9.2.1.5", "1/1"}).factors, (std::vector<int>{9, 2, 1, 5}));
+  // The factors take their place after the mode and its bounds.
+  Reading range = read({"1/1", "-2", "0", "2", "--subgroup", "2.3.7"});
+  EXPECT_EQ(range.parsed.verdict, ArgumentVerdict::kArgumentsOk);
+  EXPECT_EQ(range.config.search.range_high_cents, 2.0);
+  EXPECT_EQ(range.factors, (std::vector<int>{2, 3, 7}));
+  for (const char *bad : {"2.3.", ".2", "2.0", "2.-3", "2.3x", "", "2.1e3"}) {
+    EXPECT_EQ(read({std::string("--subgroup=") + bad, "7/6"}).parsed.verdict, ArgumentVerdict::kBadOption) << bad;
+  }
+}
+
+TEST(Help, FitsOneScreen) {
+  std::istringstream help(capture_output(print_help));
+  int lines = 0;
+  for (std::string line; std::getline(help, line); ++lines) EXPECT_LE(line.size(), 79u) << line;
+  EXPECT_LE(lines, 24);
+}
+
+TEST(RatioTarget, SplitsIntoNumeratorAndDenominator) {
   Reading r = read({"(r.txt)", "7/6", "-1", "2", "3", "5"});
   EXPECT_EQ(r.config.search.x, 7.0);
   EXPECT_EQ(r.config.search.y, 6.0);

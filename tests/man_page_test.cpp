@@ -1,11 +1,14 @@
 // The manual page's examples are real: each names an end-to-end case whose command line
-// and expected output the page shows, line for line.
+// and expected output the page shows, line for line; its OPTIONS are the option table's.
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "driver/options.h"
 
 namespace {
 
@@ -84,6 +87,29 @@ TEST(ManPage, EveryExampleIsAnEndToEndCase) {
       EXPECT_TRUE(line_matches(expected[i], example.output[i])) << example.case_name << ": " << example.output[i];
     }
   }
+}
+
+// The long names of the items in the page's OPTIONS section (the line after each .TP).
+std::set<std::string> page_option_names() {
+  std::vector<std::string> page = read_lines(RATIOHUNT_SOURCE_DIR "/docs/ratiohunt.1");
+  std::set<std::string> names;
+  bool in_options = false;
+  for (size_t i = 0; i + 1 < page.size(); ++i) {
+    if (page[i].compare(0, 4, ".SH ") == 0) in_options = page[i] == ".SH OPTIONS";
+    if (!in_options || page[i] != ".TP") continue;
+    std::string item = unescape(page[i + 1]);
+    size_t start = item.find("--");
+    size_t end = item.find_first_not_of("abcdefghijklmnopqrstuvwxyz-", start + 2);
+    if (start != std::string::npos)
+      names.insert(item.substr(start + 2, end == std::string::npos ? end : end - start - 2));
+  }
+  return names;
+}
+
+TEST(ManPage, OptionsAreTheOptionTable) {
+  std::set<std::string> table;
+  for (const OptionEntry &option : option_table()) table.insert(option.name);
+  EXPECT_EQ(page_option_names(), table);
 }
 
 }  // namespace

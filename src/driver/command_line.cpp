@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "driver/defaults.h"
+#include "driver/options.h"
 #include "driver/platform.h"
 
 int read_int_argument(const char *text) {
@@ -34,8 +36,6 @@ int target_as_int(double value) {
 }
 
 namespace {
-
-constexpr int kMaxThreads = 1024;
 
 RunConfig default_run_config() {
   RunConfig config;
@@ -80,111 +80,12 @@ int read_mode(int argc, const char *const *argv, int index, RunConfig &config) {
   return index;
 }
 
-// ---- Options ---------------------------------------------------------------------
-
-enum class OptionKind { kFlag, kValue };
-
-struct KnownOption {
-  const char *name;  // without the leading "--"
-  OptionKind kind;
-};
-
-constexpr KnownOption kOptions[] = {
-    {"help", OptionKind::kFlag},     {"version", OptionKind::kFlag},   {"format", OptionKind::kValue},
-    {"no-wait", OptionKind::kFlag},  {"quiet", OptionKind::kFlag},     {"every-vector", OptionKind::kFlag},
-    {"threads", OptionKind::kValue}, {"time-out", OptionKind::kValue},
-};
-
-const KnownOption *find_option(const std::string &name) {
-  for (const KnownOption &option : kOptions) {
-    if (name == option.name) return &option;
-  }
-  return nullptr;
-}
-
-bool is_option(const char *arg) {
-  return (arg[0] == '-' && arg[1] == '-' && arg[2] != '\0') || std::strcmp(arg, "-h") == 0 ||
-         std::strcmp(arg, "-V") == 0;
-}
-
 // The whole text reads as a number (strtod consumes all of it).
-bool reads_wholly_as_number(const std::string &text, double &value) {
+bool reads_wholly_as_number(const std::string &text) {
   if (text.empty()) return false;
   char *end = nullptr;
-  value = std::strtod(text.c_str(), &end);
+  std::strtod(text.c_str(), &end);
   return *end == '\0';
-}
-
-// Applies one option and its value; returns an error message, or "" when it is fine.
-std::string apply_option(const std::string &name, const std::string &value, RunOptions &options) {
-  if (name == "help") {
-    options.show_help = true;
-  } else if (name == "version") {
-    options.show_version = true;
-  } else if (name == "no-wait") {
-    options.no_wait = true;
-  } else if (name == "quiet") {
-    options.quiet = true;
-  } else if (name == "every-vector") {
-    options.every_vector = true;
-  } else if (name == "format") {
-    if (value == "text") {
-      options.format = OutputFormat::kText;
-    } else if (value == "csv") {
-      options.format = OutputFormat::kCsv;
-    } else if (value == "json") {
-      options.format = OutputFormat::kJson;
-    } else {
-      return "--format: '" + value + "' is not a format; use text, csv or json";
-    }
-  } else if (name == "threads") {
-    double threads = 0;
-    if (!reads_wholly_as_number(value, threads) || threads != std::floor(threads) || threads < 1 ||
-        threads > kMaxThreads) {
-      return "--threads: '" + value + "' is not a whole number from 1 to " + std::to_string(kMaxThreads);
-    }
-    options.threads = static_cast<int>(threads);
-  } else if (name == "time-out") {
-    double seconds = 0;
-    if (!reads_wholly_as_number(value, seconds) || std::isnan(seconds)) {
-      return "--time-out: '" + value + "' is not a number of seconds";
-    }
-    options.time_out_seconds = seconds;
-    options.has_time_out = true;
-  }
-  return "";
-}
-
-// Takes the options out of argv; what is left is positional, in order. Returns an error
-// message, or "" when every option was understood.
-std::string take_options(int argc, const char *const *argv, RunOptions &options, std::vector<std::string> &positional) {
-  bool options_ended = false;
-  for (int i = 1; i < argc; ++i) {
-    const char *arg = argv[i];
-    if (!options_ended && std::strcmp(arg, "--") == 0) {
-      options_ended = true;
-      continue;
-    }
-    if (options_ended || !is_option(arg)) {
-      positional.emplace_back(arg);
-      continue;
-    }
-    std::string text = std::strcmp(arg, "-h") == 0 ? "--help" : std::strcmp(arg, "-V") == 0 ? "--version" : arg;
-    size_t equals = text.find('=');
-    std::string name = text.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
-    const KnownOption *known = find_option(name);
-    if (known == nullptr) return "unknown option '" + std::string(arg) + "'";
-    bool has_value = equals != std::string::npos;
-    std::string value = has_value ? text.substr(equals + 1) : "";
-    if (known->kind == OptionKind::kFlag && has_value) return "option '--" + name + "' takes no value";
-    if (known->kind == OptionKind::kValue && !has_value) {
-      if (i + 1 >= argc) return "option '--" + name + "' needs a value";
-      value = argv[++i];
-    }
-    std::string error = apply_option(name, value, options);
-    if (!error.empty()) return error;
-  }
-  return "";
 }
 
 // ---- Positional arguments ----------------------------------------------------------
@@ -199,8 +100,7 @@ std::string split_ratio_target(std::vector<std::string> &positional) {
   if (slash == std::string::npos) return "";
   std::string numerator = target.substr(0, slash);
   std::string denominator = target.substr(slash + 1);
-  double ignored = 0;
-  if (!reads_wholly_as_number(numerator, ignored) || !reads_wholly_as_number(denominator, ignored)) {
+  if (!reads_wholly_as_number(numerator) || !reads_wholly_as_number(denominator)) {
     return "'" + target + "' is not a target N/D: both sides must be numbers, as in 7/6";
   }
   positional[index] = numerator;
@@ -252,6 +152,14 @@ ParsedArguments read_positional(const std::vector<const char *> &args, RunConfig
     }
     search.factors.push_back(factor);
   }
+  const RunOptions &options = config.options;
+  if (!options.named_factors.empty() && !search.factors.empty()) {
+    parsed.verdict = ArgumentVerdict::kBadOption;
+    parsed.option_error =
+        options.factors_option + " names the factors, and so do the arguments after the target; give one of them";
+    return parsed;
+  }
+  if (!options.named_factors.empty()) search.factors = options.named_factors;
   if (search.factors.empty()) {  // no factors: the 5-limit search the usage page promises
     search.factors.assign(std::begin(kDefaultFactors), std::end(kDefaultFactors));
   }

@@ -7,12 +7,6 @@
 
 #include "driver/run_config.h"
 
-constexpr double kDefaultMaxQuotient = 1000000.0;
-constexpr int kDefaultPrecision = 5;
-constexpr double kDefaultTimeOutSeconds = 4.0;
-constexpr double kDefaultRangeLowCents = 40.0;
-constexpr double kDefaultRangeHighCents = 60.0;
-constexpr int kDefaultFactors[] = {2, 3, 5};
 constexpr int kRangeModeArgument = -2;
 
 // How reading the command line ended; every verdict but kArgumentsOk ends the run.

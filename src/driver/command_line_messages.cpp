@@ -4,8 +4,11 @@
 #include <cstdio>
 
 #include "driver/command_line.h"
+#include "driver/defaults.h"
+#include "driver/options.h"
 #include "driver/output_channel.h"
 #include "driver/platform.h"
+#include "present/records.h"
 #include "present/text_format.h"
 
 #ifndef RATIOHUNT_VERSION
@@ -14,32 +17,33 @@
 
 namespace {
 
-// One screen: at most 24 lines of at most 80 characters.
-constexpr const char *kHelpPage =
-    "Usage: ratiohunt [OPTION]... [\"(FILE)\"] X Y [MAXQ [PREC [TIMEOUT]]]\n"
-    "                 [-1 | -2 LOW HIGH] [M]...\n"
-    "Finds approximations of the ratio X/Y by products of powers M1^a1 * M2^a2 * ...\n"
-    "  (FILE)         also write everything to FILE; quote it for the shell\n"
-    "  X Y, or N/D    the target ratio, decimals allowed (7 6, 7/6, 1.5/1)\n"
-    "  MAXQ PREC TIMEOUT  max quotient 1000000, cents digits 5, seconds 4\n"
-    "  -1             each approximant closer than all before it (the default)\n"
-    "  -2 LOW HIGH    every approximant LOW to HIGH cents from the target\n"
-    "  M...           integer factors, the last 2 or more (default: 2 3 5)\n"
-    "Options, anywhere on the line (-- ends them):\n"
-    "  --format=FMT   text (default), csv or json (JSON Lines) on stdout\n"
-    "  --every-vector also try vectors whose only exponents are of factors 1 and 2\n"
-    "  --time-out=S   seconds before the search gives up (over TIMEOUT)\n"
-    "  --threads=N    threads to search with (default: every core)\n"
-    "  --no-wait      no key wait before exit     --quiet  no progress line\n"
-    "  -h, --help     this page                   -V, --version  the version\n"
-    "Examples:\n"
-    "  ratiohunt 7/6                           5-limit approximations of 7/6\n"
-    "  ratiohunt 11/8 -1 2 3 5 7               7-limit approximations of 11/8\n"
-    "  ratiohunt 1/1 -2 0 30 2 3 5             5-limit commas up to 30 cents\n"
-    "  ratiohunt --format=json 1/1 -2 0 5 2 3 5 7 | jq .name\n"
-    "  ratiohunt --no-wait \"(results.txt)\" 7/6  also write results.txt\n"
-    "Give factors after the mode: 'ratiohunt 7/6 2 3 5' reads 2 as MAXQ;\n"
-    "write 'ratiohunt 7/6 -1 2 3 5'. Run 'man ratiohunt' for the whole story.\n";
+// The help fits one screen: at most 24 lines of at most 79 characters. The defaults it
+// names and its option lines come from where they are defined.
+std::string help_page() {
+  const std::string factors = std::to_string(kDefaultFactors[0]) + " " + std::to_string(kDefaultFactors[1]) + " " +
+                              std::to_string(kDefaultFactors[2]);
+  return "Usage: ratiohunt [OPTION]... [\"(FILE)\"] TARGET [MAXQ [PREC [TIMEOUT]]]\n"
+         "                 [-1 | -2 LOW HIGH] [M]...\n"
+         "Finds approximations of TARGET by products of powers M1^a1 * M2^a2 * ...\n"
+         "  TARGET         7/6 or 7 6; cents '700c'; EDO steps '7\\12'; monzo '[-4 4 -1>'\n"
+         "  MAXQ PREC TIMEOUT  max quotient " +
+         shortest_number_text(kDefaultMaxQuotient) + ", cents digits " + std::to_string(kDefaultPrecision) +
+         ", seconds " + shortest_number_text(kDefaultTimeOutSeconds) +
+         "\n"
+         "  -1 | -2 LOW HIGH   each closer than all before | all LOW to HIGH cents away\n"
+         "  M...           integer factors after the mode, the last 2 or more (" +
+         factors +
+         ")\n"
+         "  (FILE)         also write everything to FILE\n"
+         "Options, anywhere on the line (-- ends them):\n" +
+         option_help_lines() +
+         "Examples:\n"
+         "  ratiohunt 11/8 -1 2 3 5 7          7-limit approximations of 11/8\n"
+         "  ratiohunt --limit=7 '7\\12'         the 12-EDO fifth in the 7-limit\n"
+         "  ratiohunt --limit=13 1/1 -2 0 2    13-limit commas under 2 cents\n"
+         "Quote ( \\ < > [ | for the shell. Run 'man ratiohunt' for the whole story.\n";
+}
+
 constexpr const char *kVersionFormat = "ratiohunt %s\n";
 constexpr const char *kOptionErrorFormat = "ratiohunt: %s\nTry 'ratiohunt --help'.\n";
 
@@ -157,7 +161,7 @@ void print_run_header(int argc, const char *const *argv) {
   tee_printf(kHeaderEnd);
 }
 
-void print_help() { write_console_only(kHelpPage); }
+void print_help() { write_console_only(help_page().c_str()); }
 
 void print_version() { write_console_only(format_text(kVersionFormat, RATIOHUNT_VERSION).c_str()); }
 

@@ -73,7 +73,7 @@ void check_results_file(bool ok) {
 
 // Standard output that fails ends the run's output. A reader that went away (a pipe
 // closed while SIGPIPE is ignored; by default its signal ends the program first) ends it
-// quietly, as it always did.
+// quietly: no one is left to read a message about it.
 void check_console(bool ok) {
   if (ok || channel.console_failed) return;
   int error = errno;

@@ -2,22 +2,28 @@
 // The command line fills it; the run reads it.
 #pragma once
 
+#include <string>
+#include <vector>
+
+#include "driver/defaults.h"
 #include "present/run_view.h"
 #include "search/search.h"
 
 enum class OutputFormat { kText, kCsv, kJson };
 
-// What the options (--name, --name=value, -h, -V) ask for.
+// What the options (--name, --name=value, -h, -V) ask for; see driver/options.h.
 struct RunOptions {
   bool show_help = false;
   bool show_version = false;
   OutputFormat format = OutputFormat::kText;
   bool no_wait = false;  // no key wait before exit
   bool quiet = false;    // no progress line on a terminal
-  bool every_vector = false;
-  int threads = 0;  // 0: as many as the machine runs at once
+  bool every_vector = kDefaultEveryVector;
+  int threads = kDefaultThreads;  // 0: as many as the machine runs at once
   bool has_time_out = false;
   double time_out_seconds = 0.0;
+  std::vector<int> named_factors;  // by --limit or --subgroup
+  std::string factors_option;      // which of them named the factors, or ""
 };
 
 struct RunConfig {

@@ -1,5 +1,5 @@
-// The text renderer: turns a run's results into the lines people read, byte for
-// byte the program's long-standing text output.
+// The text renderer: turns a run's results into the lines people read. Every byte is
+// fixed by the end-to-end cases, for scripts and results files that read these lines.
 #include "present/text_renderer.h"
 
 #include <utility>

@@ -7,15 +7,17 @@
 #include <cstdint>
 #include <vector>
 
+// One search, as whoever starts it sets it up (the command line's defaults are the
+// driver's, in driver/defaults.h).
 struct SearchParams {
   double x = 1.0;  // the target is x / y, a positive finite ratio
   double y = 1.0;
   std::vector<int> factors;      // at least one, each 1 or more, the last 2 or more
   double ln_max_quotient = 0.0;  // bounds every denominator and the enumerated exponents
-  double time_out_seconds = 4.0;
+  double time_out_seconds = 0.0;
   bool range_mode = false;  // every approximant in the cents window, else successive ones
-  double range_low_cents = 40.0;
-  double range_high_cents = 60.0;
+  double range_low_cents = 0.0;
+  double range_high_cents = 0.0;
   bool every_vector = false;  // examine every vector, not only those the gate lets through
   int threads = 1;
   // Set (by a signal handler, so lock-free) when the search should stop; read where the

@@ -1,0 +1,241 @@
+// The option table and the reading it drives: names and values are checked here by the
+// kind each entry gives, and each entry's setter applies what its option asks for.
+#include "driver/options.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "driver/defaults.h"
+
+namespace {
+
+constexpr int kMaxThreads = 1024;
+constexpr int kMaxPrimeLimit = 1000;
+
+std::string set_factors(RunOptions &options, const std::string &option, std::vector<int> factors) {
+  if (!options.factors_option.empty()) {
+    return option + ": the factors are already named by " + options.factors_option + "; give one of them";
+  }
+  options.factors_option = option;
+  options.named_factors = std::move(factors);
+  return "";
+}
+
+std::vector<int> primes_up_to(int limit) {
+  std::vector<int> primes;
+  for (int n = 2; n <= limit; ++n) {
+    bool prime = true;
+    for (int p : primes) prime = prime && n % p != 0;
+    if (prime) primes.push_back(n);
+  }
+  return primes;
+}
+
+// "2.3.7": integers of 1 or more, the last 2 or more, as positional factors must be.
+std::string read_subgroup(const std::string &text, std::vector<int> &factors) {
+  const std::string what = "--subgroup: '" + text + "' ";
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t dot = text.find('.', start);
+    std::string element = text.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
+    if (element.find('/') != std::string::npos) {
+      return what + "has the rational element " + element + "; only integer factors are supported";
+    }
+    bool digits = !element.empty() && element.size() <= 9 && element.find_first_not_of("0123456789") == std::string::npos;
+    if (!digits || std::atoi(element.c_str()) < 1) {
+      return what + "is not a subgroup: write its factors, integers of 1 or more, between dots, as in 2.3.7";
+    }
+    factors.push_back(std::atoi(element.c_str()));
+    if (dot == std::string::npos) break;
+    start = dot + 1;
+  }
+  if (factors.back() < 2) return what + "ends in 1: the last factor must be 2 or more";
+  return "";
+}
+
+const std::vector<OptionEntry> kOptionTable = {
+    {"format", 0, ValueKind::kChoice, "FMT", "a format", "text csv json", 0, 0,
+     "text (default), csv or json (JSON Lines) on stdout",
+     [](const OptionValue &value, RunOptions &options) {
+       const OutputFormat formats[] = {OutputFormat::kText, OutputFormat::kCsv, OutputFormat::kJson};
+       options.format = formats[value.choice];
+       return std::string();
+     }},
+    {"limit", 0, ValueKind::kWholeNumber, "P", "a whole number", nullptr, 2, kMaxPrimeLimit,
+     "the primes up to P as factors (--limit=7: 2 3 5 7)",
+     [](const OptionValue &value, RunOptions &options) {
+       return set_factors(options, "--limit", primes_up_to(static_cast<int>(value.number)));
+     }},
+    {"subgroup", 0, ValueKind::kText, "A.B.C", nullptr, nullptr, 0, 0, "these factors, in this order (2.3.7)",
+     [](const OptionValue &value, RunOptions &options) {
+       std::vector<int> factors;
+       std::string error = read_subgroup(value.text, factors);
+       return error.empty() ? set_factors(options, "--subgroup", factors) : error;
+     }},
+    {"every-vector", 0, ValueKind::kNone, nullptr, nullptr, nullptr, 0, 0,
+     "also try vectors whose only exponents are of factors 1 and 2",
+     [](const OptionValue &, RunOptions &options) {
+       options.every_vector = true;
+       return std::string();
+     }},
+    {"time-out", 0, ValueKind::kNumber, "S", "a number of seconds", nullptr, 0, 0,
+     "seconds before the search gives up (over TIMEOUT)",
+     [](const OptionValue &value, RunOptions &options) {
+       options.time_out_seconds = value.number;
+       options.has_time_out = true;
+       return std::string();
+     }},
+    {"threads", 0, ValueKind::kWholeNumber, "N", "a whole number", nullptr, 1, kMaxThreads,
+     "threads to search with (default: every core)",
+     [](const OptionValue &value, RunOptions &options) {
+       options.threads = static_cast<int>(value.number);
+       return std::string();
+     }},
+    {"no-wait", 0, ValueKind::kNone, nullptr, nullptr, nullptr, 0, 0, "no key wait before exit",
+     [](const OptionValue &, RunOptions &options) {
+       options.no_wait = true;
+       return std::string();
+     }},
+    {"quiet", 0, ValueKind::kNone, nullptr, nullptr, nullptr, 0, 0, "no progress line on the terminal",
+     [](const OptionValue &, RunOptions &options) {
+       options.quiet = true;
+       return std::string();
+     }},
+    {"help", 'h', ValueKind::kNone, nullptr, nullptr, nullptr, 0, 0, "this page",
+     [](const OptionValue &, RunOptions &options) {
+       options.show_help = true;
+       return std::string();
+     }},
+    {"version", 'V', ValueKind::kNone, nullptr, nullptr, nullptr, 0, 0, "the version",
+     [](const OptionValue &, RunOptions &options) {
+       options.show_version = true;
+       return std::string();
+     }},
+};
+
+const OptionEntry *find_option(const std::string &name) {
+  for (const OptionEntry &option : kOptionTable) {
+    if (name == option.name) return &option;
+  }
+  return nullptr;
+}
+
+const OptionEntry *find_short_option(const char *arg) {
+  for (const OptionEntry &option : kOptionTable) {
+    if (option.short_name != 0 && arg[0] == '-' && arg[1] == option.short_name && arg[2] == '\0') return &option;
+  }
+  return nullptr;
+}
+
+bool is_option(const char *arg) {
+  return (arg[0] == '-' && arg[1] == '-' && arg[2] != '\0') || find_short_option(arg) != nullptr;
+}
+
+// The whole text reads as a number (strtod consumes all of it).
+bool reads_wholly_as_number(const std::string &text, double &value) {
+  if (text.empty()) return false;
+  char *end = nullptr;
+  value = std::strtod(text.c_str(), &end);
+  return *end == '\0';
+}
+
+std::vector<std::string> choice_words(const std::string &choices) {
+  std::vector<std::string> words;
+  for (size_t start = 0; start < choices.size();) {
+    size_t blank = choices.find(' ', start);
+    if (blank == std::string::npos) blank = choices.size();
+    words.push_back(choices.substr(start, blank - start));
+    start = blank + 1;
+  }
+  return words;
+}
+
+// "text, csv or json"
+std::string choice_list(const std::vector<std::string> &words) {
+  std::string list;
+  for (size_t i = 0; i < words.size(); ++i) list += (i == 0 ? "" : i + 1 == words.size() ? " or " : ", ") + words[i];
+  return list;
+}
+
+// Reads a value as its entry's kind says; returns an error message or "".
+std::string read_value(const OptionEntry &option, const std::string &text, OptionValue &value) {
+  value.text = text;
+  const std::string bad = std::string("--") + option.name + ": '" + text + "' is not ";
+  switch (option.kind) {
+    case ValueKind::kChoice:
+    {
+      std::vector<std::string> words = choice_words(option.choices);
+      for (value.choice = 0; value.choice < static_cast<int>(words.size()); ++value.choice) {
+        if (words[value.choice] == text) return "";
+      }
+      return bad + option.what + "; use " + choice_list(words);
+    }
+    case ValueKind::kWholeNumber:
+      if (!reads_wholly_as_number(text, value.number) || value.number != std::floor(value.number) ||
+          value.number < option.min || value.number > option.max) {
+        return bad + option.what + " from " + std::to_string(static_cast<int>(option.min)) + " to " +
+               std::to_string(static_cast<int>(option.max));
+      }
+      break;
+    case ValueKind::kNumber:
+      if (!reads_wholly_as_number(text, value.number) || std::isnan(value.number)) return bad + option.what;
+      break;
+    case ValueKind::kNone:
+    case ValueKind::kText:
+      break;
+  }
+  return "";
+}
+
+}  // namespace
+
+const std::vector<OptionEntry> &option_table() { return kOptionTable; }
+
+std::string take_options(int argc, const char *const *argv, RunOptions &options,
+                         std::vector<std::string> &positional) {
+  bool options_ended = false;
+  for (int i = 1; i < argc; ++i) {
+    const char *arg = argv[i];
+    if (!options_ended && std::strcmp(arg, "--") == 0) {
+      options_ended = true;
+      continue;
+    }
+    if (options_ended || !is_option(arg)) {
+      positional.emplace_back(arg);
+      continue;
+    }
+    const OptionEntry *short_option = find_short_option(arg);
+    std::string text = short_option != nullptr ? std::string("--") + short_option->name : arg;
+    size_t equals = text.find('=');
+    std::string name = text.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
+    const OptionEntry *option = find_option(name);
+    if (option == nullptr) return "unknown option '" + std::string(arg) + "'";
+    bool has_value = equals != std::string::npos;
+    std::string value_text = has_value ? text.substr(equals + 1) : "";
+    if (option->kind == ValueKind::kNone && has_value) return "option '--" + name + "' takes no value";
+    if (option->kind != ValueKind::kNone && !has_value) {
+      if (i + 1 >= argc) return "option '--" + name + "' needs a value";
+      value_text = argv[++i];
+    }
+    OptionValue value;
+    std::string error = read_value(*option, value_text, value);
+    if (error.empty()) error = option->set(value, options);
+    if (!error.empty()) return error;
+  }
+  return "";
+}
+
+std::string option_help_lines() {
+  constexpr size_t kHelpColumn = 19;  // where the help lines begin
+  std::string lines;
+  for (const OptionEntry &option : kOptionTable) {
+    std::string names = "  ";
+    if (option.short_name != 0) names += std::string("-") + option.short_name + ", ";
+    names += std::string("--") + option.name;
+    if (option.value_name != nullptr) names += std::string("=") + option.value_name;
+    names.resize(names.size() < kHelpColumn ? kHelpColumn : names.size() + 1, ' ');
+    lines += names + option.help + "\n";
+  }
+  return lines;
+}
