@@ -9,7 +9,8 @@ const {createStore, addLines, lineAt, recordAt, computeView, filterFrom} = Ratio
 
 const PRIMES = [2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31];
 const FIELDS = ['target', 'factors', 'low', 'high', 'maxq', 'precision', 'timeout'];
-const DEFAULTS = RATIOHUNT_DEFAULTS;
+// The page checks every-vector for a new query, which the program leaves off by default.
+const DEFAULTS = Object.assign({}, RATIOHUNT_DEFAULTS, {every: true});
 const MAX_PRECISION = 17;  // a double has no more significant digits to show
 const INT_MAX = 2147483647;
 const PROGRESS_EVERY_MS = 100;

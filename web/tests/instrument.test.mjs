@@ -103,6 +103,22 @@ describe('the page as an instrument', () => {
     await page.close();
   });
 
+  it('stops a search at its row limit, says so and keeps the rows', async () => {
+    const page = await openPage(browser, pageFileUrl());
+    await page.evaluate(() => {
+      page.rowLimit = 100;  // the app's own state: a million rows would take too long here
+      location.hash = '#target=1%2F1&factors=2+3+5+7+11&low=0&high=30&maxq=10000000&timeout=60&mode=range&every=1';
+    });
+    await waitForSearchEnd(page);
+    assert.equal(await page.$eval('#status', (status) => status.textContent),
+                 "Stopped at the page's limit of 100 rows; the table and the downloads keep them.");
+    const native = nativeRecords({target: '1/1', factors: '2 3 5 7 11', mode: 'range', low: 0, high: 30, maxq: 1e7,
+                                  timeout: 60, every: true}).approximants;
+    assert.deepEqual((await readRows(page)).map((row) => row.exponents),
+                     native.slice(0, 100).map((record) => record.exponents));
+    await page.close();
+  });
+
   it('checks every-vector for new queries but reads a link without every= as before, and shows the command line',
      async () => {
        const fresh = await openPage(browser, pageFileUrl());

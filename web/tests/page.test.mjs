@@ -190,7 +190,7 @@ describe('the installed page served over http', () => {
     await page.close();
   });
 
-  it('downloads the rows as ratiohunt --format=csv and --format=json would, in the order shown', async (t) => {
+  it('downloads the rows as ratiohunt --format=csv and --format=json would, in the order shown, and the plot', async (t) => {
     const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'ratiohunt-downloads-'));
     t.after(() => fs.rmSync(folder, {recursive: true, force: true}));
     const page = await openPage(browser, served.url);
@@ -202,11 +202,14 @@ describe('the installed page served over http', () => {
     await page.click('th button[data-sort="cents"]');
     await page.click('#download-csv');
     await page.click('#download-json');
+    await page.click('#download-png');
     const file = (name) => path.join(folder, name);
-    for (let tries = 0; tries < 50 && !(fs.existsSync(file('ratiohunt.csv')) && fs.existsSync(file('ratiohunt.jsonl')));
-         ++tries) {
+    const names = ['ratiohunt.csv', 'ratiohunt.jsonl', 'ratiohunt.png'];
+    for (let tries = 0; tries < 50 && !names.every((name) => fs.existsSync(file(name))); ++tries) {
       await new Promise((resolve) => setTimeout(resolve, 100));
     }
+    // The plot as a PNG picture.
+    assert.deepEqual([...fs.readFileSync(file('ratiohunt.png')).subarray(0, 8)], [137, 80, 78, 71, 13, 10, 26, 10]);
     const byCents = (lines) => lines.slice().sort((a, b) => JSON.parse(a).cents - JSON.parse(b).cents);
     // JSON Lines: the native records byte for byte, sorted as shown; the summary but for its time.
     const nativeJson = nativeOutput(query, 'json');
