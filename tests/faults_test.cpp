@@ -78,6 +78,29 @@ std::string read_text(const std::string &path) {
   return text.str();
 }
 
+// Waits until the child has its handler for the signal in place (Linux tells in
+// /proc/PID/status), so that a signal sent next finds the search, not the default action.
+void wait_for_handler(const Child &child, int signal_number) {
+  for (int tries = 0; tries < 500; ++tries) {
+    std::istringstream status(read_text("/proc/" + std::to_string(child.pid) + "/status"));
+    for (std::string line; std::getline(status, line);) {
+      if (line.compare(0, 7, "SigCgt:") != 0) continue;
+      unsigned long long caught = std::strtoull(line.c_str() + 7, nullptr, 16);
+      if ((caught >> (signal_number - 1)) & 1ULL) return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+// The last line of a text, without its line end.
+std::string last_line(const std::string &text) {
+  std::string trimmed = text.substr(0, text.find_last_not_of('\n') + 1);
+  return trimmed.substr(trimmed.rfind('\n') + 1);
+}
+
+// A comma search that finds commas by the thousand a second.
+const std::vector<std::string> kFloodingSearch = {"1", "1", "1e12", "5", "30", "-2", "0", "100000", "2", "3", "5", "7"};
+
 // The console text after the results file's date line, which only the file has in common.
 std::string after_first_line(const std::string &text) { return text.substr(text.find('\n') + 1); }
 
@@ -157,7 +180,8 @@ void expect_orderly_end_by(int signal_number) {
   std::vector<std::string> args = kLongSearch;
   args.insert(args.begin(), "(out.txt)");
   Child child = start(args, "/dev/null", out, "/dev/null");
-  std::this_thread::sleep_for(std::chrono::milliseconds(600));
+  wait_for_handler(child, signal_number);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
   kill(child.pid, signal_number);
   EXPECT_EQ(finish(child), 128 + signal_number);
   std::string console = read_text(out);
@@ -177,9 +201,9 @@ TEST(Faults, SecondSigintEndsAtOnce) {
   int pipe_fds[2];
   ASSERT_EQ(pipe(pipe_fds), 0);
   std::string pipe_path = "/dev/fd/" + std::to_string(pipe_fds[1]);
-  Child child = start({"1", "1", "1e12", "5", "30", "-2", "0", "100000", "2", "3", "5", "7"}, "/dev/null", pipe_path,
-                      "/dev/null");
+  Child child = start(kFloodingSearch, "/dev/null", pipe_path, "/dev/null");
   close(pipe_fds[1]);
+  wait_for_handler(child, SIGINT);
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   kill(child.pid, SIGINT);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -188,6 +212,40 @@ TEST(Faults, SecondSigintEndsAtOnce) {
   kill(child.pid, SIGINT);
   EXPECT_EQ(finish(child), 128 + SIGINT);
   close(pipe_fds[0]);
+}
+
+// The records' summary says how the search ended when a signal or a lost output stopped it:
+// for JSON the last line of standard output (or of the results file), for CSV standard error.
+std::string summary_end_after_sigint(const std::string &format) {
+  std::string out = testing::TempDir() + "faults_records_sigint_out.txt";
+  std::string err = testing::TempDir() + "faults_records_sigint_err.txt";
+  std::vector<std::string> args = kLongSearch;
+  args.insert(args.begin(), "--format=" + format);
+  Child child = start(args, "/dev/null", out, err);
+  wait_for_handler(child, SIGINT);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  kill(child.pid, SIGINT);
+  EXPECT_EQ(finish(child), 128 + SIGINT);
+  return last_line(read_text(format == "csv" ? err : out));
+}
+
+TEST(Faults, RecordsOfAnInterruptedSearchSaySo) {
+  EXPECT_NE(summary_end_after_sigint("json").find("\"end\":\"interrupted\""), std::string::npos);
+  EXPECT_NE(summary_end_after_sigint("csv").find("\"end\":\"interrupted\""), std::string::npos);
+}
+
+TEST(Faults, RecordsOfASearchWhoseOutputWasLostSaySo) {
+  std::string err = testing::TempDir() + "faults_records_lost_err.txt";
+  std::vector<std::string> json = kFloodingSearch;
+  json.insert(json.begin(), {"--format=json", "(out.json)"});
+  Child json_child = start(json, "/dev/null", "/dev/full", err);
+  EXPECT_EQ(finish(json_child), 1);
+  EXPECT_NE(last_line(read_text(json_child.folder + "/out.json")).find("\"end\":\"output_lost\""), std::string::npos);
+  std::vector<std::string> csv = kFloodingSearch;
+  csv.insert(csv.begin(), "--format=csv");
+  Child csv_child = start(csv, "/dev/null", "/dev/full", err);
+  EXPECT_EQ(finish(csv_child), 1);
+  EXPECT_NE(last_line(read_text(err)).find("\"end\":\"output_lost\""), std::string::npos);
 }
 
 }  // namespace

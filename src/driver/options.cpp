@@ -42,7 +42,8 @@ std::string read_subgroup(const std::string &text, std::vector<int> &factors) {
     if (element.find('/') != std::string::npos) {
       return what + "has the rational element " + element + "; only integer factors are supported";
     }
-    bool digits = !element.empty() && element.size() <= 9 && element.find_first_not_of("0123456789") == std::string::npos;
+    bool digits =
+        !element.empty() && element.size() <= 9 && element.find_first_not_of("0123456789") == std::string::npos;
     if (!digits || std::atoi(element.c_str()) < 1) {
       return what + "is not a subgroup: write its factors, integers of 1 or more, between dots, as in 2.3.7";
     }
@@ -163,8 +164,7 @@ std::string read_value(const OptionEntry &option, const std::string &text, Optio
   value.text = text;
   const std::string bad = std::string("--") + option.name + ": '" + text + "' is not ";
   switch (option.kind) {
-    case ValueKind::kChoice:
-    {
+    case ValueKind::kChoice: {
       std::vector<std::string> words = choice_words(option.choices);
       for (value.choice = 0; value.choice < static_cast<int>(words.size()); ++value.choice) {
         if (words[value.choice] == text) return "";
@@ -192,8 +192,7 @@ std::string read_value(const OptionEntry &option, const std::string &text, Optio
 
 const std::vector<OptionEntry> &option_table() { return kOptionTable; }
 
-std::string take_options(int argc, const char *const *argv, RunOptions &options,
-                         std::vector<std::string> &positional) {
+std::string take_options(int argc, const char *const *argv, RunOptions &options, std::vector<std::string> &positional) {
   bool options_ended = false;
   for (int i = 1; i < argc; ++i) {
     const char *arg = argv[i];

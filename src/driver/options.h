@@ -25,8 +25,8 @@ struct OptionValue {
 };
 
 struct OptionEntry {
-  const char *name;        // without the leading "--"
-  char short_name;         // 'h' for -h, or 0
+  const char *name;  // without the leading "--"
+  char short_name;   // 'h' for -h, or 0
   ValueKind kind;
   const char *value_name;  // what the help calls the value (FMT, N); nullptr for a flag
   const char *what;        // what a good value is, for errors: "a format", "a number of seconds"
@@ -42,8 +42,7 @@ const std::vector<OptionEntry> &option_table();
 
 // Takes the options out of argv (argv[0] is the program); what is left is positional, in
 // order. Returns an error message, or "" when every option was understood.
-std::string take_options(int argc, const char *const *argv, RunOptions &options,
-                         std::vector<std::string> &positional);
+std::string take_options(int argc, const char *const *argv, RunOptions &options, std::vector<std::string> &positional);
 
 // The help page's option lines, one per entry: names and value, then the help line.
 std::string option_help_lines();

@@ -17,7 +17,7 @@
 namespace {
 
 constexpr int kExitOk = 0;
-constexpr int kExitOutputLost = 1;  // the results file or standard output failed
+constexpr int kExitIncomplete = 1;  // the results file or standard output failed, or memory ran out
 constexpr int kExitUsage = 2;       // a bad option, or a bad command line under --format
 constexpr int kExitBySignal = 128;  // plus the signal's number
 
@@ -37,11 +37,18 @@ OutputStyle output_style(const RunConfig &config) {
   return style;
 }
 
-void report_out_of_memory(int argc) {
+// Text says it on the console and in the results file and waits for a key; records say
+// it on standard error, where their readers expect whatever is not a record.
+int report_out_of_memory(int argc, const OutputStyle &style) {
   // About what a run needs besides its search: the factor arrays and the result log.
   double bytes = 20.0 * (argc > 4 ? argc : 4) + sizeof(double) * kResultLogCapacity;
-  tee_printf("Out of memory, %g Kb extra needed", bytes / 1024);
-  wait_for_key(KeyPrompt::kExit);
+  if (style.records) {
+    std::fprintf(stderr, "ratiohunt: out of memory, %g Kb extra needed\n", bytes / 1024);
+  } else {
+    tee_printf("Out of memory, %g Kb extra needed", bytes / 1024);
+    wait_for_key(KeyPrompt::kExit);
+  }
+  return kExitIncomplete;
 }
 
 void write_to_stderr(const std::string &text) { std::fputs(text.c_str(), stderr); }
@@ -123,7 +130,8 @@ void open_results(const ParsedArguments &parsed, const OutputStyle &style, int a
   if (!style.records) print_run_header(argc, argv);
 }
 
-int run_program(int argc, const char *const *argv, FILE *console_out, FILE *console_in) {
+// Runs the program; style tells, as soon as it is known, how the run shows things.
+int run_program(int argc, const char *const *argv, FILE *console_out, FILE *console_in, OutputStyle &style) {
   RunConfig config;
   ParsedArguments parsed = read_command_line(argc, argv, config);
   config.search.interrupt = stop_flag();
@@ -139,7 +147,7 @@ int run_program(int argc, const char *const *argv, FILE *console_out, FILE *cons
     print_version();
     return kExitOk;
   }
-  OutputStyle style = output_style(config);
+  style = output_style(config);
   prepare_console(config, style, console_out, console_in);
   if (parsed.verdict == ArgumentVerdict::kShowUsage) return show_usage(style);
   bool arguments_ok = parsed.verdict == ArgumentVerdict::kArgumentsOk;
@@ -156,13 +164,14 @@ int run_ratiohunt(int argc, const char *const *argv, FILE *console_out, FILE *co
   open_output_channel(console_out, console_in);
   clear_stop_flag();
   int status = kExitOk;
+  OutputStyle style;
   try {
-    status = run_program(argc, argv, console_out, console_in);
+    status = run_program(argc, argv, console_out, console_in, style);
   } catch (const std::bad_alloc &) {
-    report_out_of_memory(argc);
+    status = report_out_of_memory(argc, style);
   }
   bool output_complete = close_output_channel();
   if (interrupting_signal() != 0) return kExitBySignal + interrupting_signal();
-  if (!output_complete && status == kExitOk) return kExitOutputLost;
+  if (!output_complete && status == kExitOk) return kExitIncomplete;
   return status;
 }

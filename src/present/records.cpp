@@ -43,7 +43,7 @@ std::string json_approximant_record(const RunView &run, const int *exponents, do
   int count = static_cast<int>(run.factors.size());
   ExactRatio ratio = exact_ratio(run.factors.data(), exponents, count);
   const char *name = interval_name(run.factors.data(), exponents, count);
-  Json record;
+  Json record = Json::object();  // made whole first: filling a null one is not safe if an allocation fails
   record["type"] = "approximant";
   record["exponents"] = Json(std::vector<int>(exponents, exponents + count));
   record["numerator"] = ratio.numerator;
@@ -55,7 +55,7 @@ std::string json_approximant_record(const RunView &run, const int *exponents, do
 }
 
 std::string json_summary_record(const RunView &run, const RunTotals &totals) {
-  Json record;
+  Json record = Json::object();  // made whole first: filling a null one is not safe if an allocation fails
   record["type"] = "summary";
   record["format_version"] = kRecordFormatVersion;
   record["x"] = number_or_null(run.x);

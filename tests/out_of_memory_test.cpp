@@ -1,0 +1,85 @@
+// An allocation that fails anywhere in a run: the run says so and ends with status 1, or,
+// where the failure costs nothing it needs, completes as usual; it never crashes. Each
+// allocation of a small run fails in turn, one per run, through a replaced operator new.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "driver/run.h"
+
+namespace {
+
+// Counts down at each allocation; the one that finds it at 1 fails. 0: nothing fails.
+std::atomic<long> allocations_until_failure{0};
+
+}  // namespace
+
+// The replacements pair malloc with free; GCC cannot see that they replace each other.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+void *operator new(std::size_t size) {
+  if (allocations_until_failure.load() > 0 && allocations_until_failure.fetch_sub(1) == 1) throw std::bad_alloc();
+  void *memory = std::malloc(size > 0 ? size : 1);
+  if (memory == nullptr) throw std::bad_alloc();
+  return memory;
+}
+void operator delete(void *memory) noexcept { std::free(memory); }
+void operator delete(void *memory, std::size_t) noexcept { std::free(memory); }
+
+namespace {
+
+struct Outcome {
+  int status = 0;
+  std::string text;
+  bool failed_an_allocation = false;
+};
+
+Outcome run_failing_allocation(const std::vector<const char *> &argv, long failing) {
+  FILE *console = std::tmpfile();
+  FILE *keys = std::tmpfile();
+  Outcome outcome;
+  allocations_until_failure.store(failing);
+  outcome.status = run_ratiohunt(static_cast<int>(argv.size()), argv.data(), console, keys);
+  outcome.failed_an_allocation = failing > 0 && allocations_until_failure.load() <= 0;
+  allocations_until_failure.store(0);
+  std::rewind(console);
+  char buffer[4096];
+  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, console)) > 0;) outcome.text.append(buffer, got);
+  std::fclose(console);
+  std::fclose(keys);
+  return outcome;
+}
+
+void expect_every_failure_handled(const std::vector<const char *> &argv) {
+  const Outcome whole = run_failing_allocation(argv, 0);
+  ASSERT_EQ(whole.status, 0);
+  long failing = 1;
+  for (; failing < 100000; ++failing) {
+    Outcome outcome = run_failing_allocation(argv, failing);
+    if (!outcome.failed_an_allocation) break;  // the run needed fewer allocations
+    bool said = outcome.text.find("Out of memory, ") != std::string::npos || outcome.status == 1;
+    EXPECT_TRUE((said && outcome.status == 1) || (!said && outcome.status == 0 && outcome.text == whole.text))
+        << "allocation " << failing << " of " << argv[1] << ": status " << outcome.status << "\n"
+        << outcome.text;
+    if (testing::Test::HasFailure()) return;
+  }
+  EXPECT_GT(failing, 10);  // the runs did allocate
+}
+
+TEST(OutOfMemory, EveryAllocationOfASuccessiveSearch) {
+  expect_every_failure_handled({"ratiohunt", "--threads=1", "7/6", "-1", "2", "3", "5", "7"});
+}
+
+// Text output only: the JSON library's destructor allocates, so a record being built when
+// memory runs out ends the program (std::terminate) instead of unwinding to the report.
+TEST(OutOfMemory, EveryAllocationOfAThreadedCommaSearch) {
+  expect_every_failure_handled({"ratiohunt", "--threads=2", "(oom_test_results.txt)", "1/1", "-2", "0", "30", "2", "3", "5"});
+}
+
+}  // namespace
