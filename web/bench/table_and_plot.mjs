@@ -1,7 +1,7 @@
 // The page's table and plot with many rows, in headless Chromium from a file: the time to
 // sort 300,000 rows by each kind of column (the view alone, and the whole header click
-// that also shows the rows in sight) and to draw 100,000 points. A
-// measurement to report, not a test: the times depend on the machine.
+// that also shows the rows in sight), to draw 100,000 points, and the memory a million
+// rows take. A measurement to report, not a test: the times depend on the machine.
 //   node web/bench/table_and_plot.mjs PAGE_DIR
 import {spawnSync} from 'node:child_process';
 
@@ -11,6 +11,7 @@ const {closeBrowser, launchBrowser, openPage, pageFileUrl} = await import('../te
 
 const SORTED_ROWS = 300000;
 const DRAWN_POINTS = 100000;
+const HELD_ROWS = 1000000;
 const RUNS = 3;
 
 // Loads rows made up in the page's own record layout (13-limit commas) into the page's store.
@@ -72,5 +73,21 @@ const drawTimes = await page.evaluate((runs) => {
 }, RUNS);
 const points = await page.evaluate(() => window.ratiohuntPlot().pointCount);
 console.log(`drawing ${points.toLocaleString('en')} points, best of ${RUNS} runs: ${best(drawTimes)} ms`);
+// The heap with no rows, then with a million (each line about 330 bytes of JSON).
+const session = await page.createCDPSession();
+const heapUsed = async () => {
+  await session.send('HeapProfiler.collectGarbage');
+  return (await session.send('Runtime.getHeapUsage')).usedSize;
+};
+await page.evaluate(() => {
+  page.store = RatiohuntRecords.createStore(6);
+  page.viewCoversUpTo = 0;
+  refresh(true);
+});
+const empty = await heapUsed();
+await loadRows(page, HELD_ROWS);
+const held = await heapUsed();
+const count = await page.evaluate(() => page.store.count);
+console.log(`holding ${count.toLocaleString('en')} rows: ${((held - empty) / 1e6).toFixed(0)} MB of JavaScript heap`);
 await closeBrowser(browser);
 console.log(spawnSync('chromium', ['--version'], {encoding: 'utf8'}).stdout.trim());

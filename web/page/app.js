@@ -123,12 +123,16 @@ function readSignedNumber(text) {
   return negative ? -magnitude : magnitude;
 }
 
+function markInvalid(field, invalid) {
+  if (invalid) field.setAttribute('aria-invalid', 'true');
+  else field.removeAttribute('aria-invalid');
+}
+
 function showErrors(errors) {
   for (const name of FIELDS) {
     const message = errors[name] || '';
     $(`${name}-error`).textContent = message;
-    if (message) $(name).setAttribute('aria-invalid', 'true');
-    else $(name).removeAttribute('aria-invalid');
+    markInvalid($(name), message !== '');
   }
   const first = FIELDS.find((name) => errors[name]);
   if (first) {
@@ -454,8 +458,8 @@ function readFilter() {
   const heightOk = height === '' || readDecimal(height) >= 0;
   if (limit !== '' && limitOk) filter.primeLimit = Number(limit);
   if (height !== '' && heightOk) filter.tenney = readDecimal(height);
-  $('filter-limit').toggleAttribute('aria-invalid', !limitOk);
-  $('filter-height').toggleAttribute('aria-invalid', !heightOk);
+  markInvalid($('filter-limit'), !limitOk);
+  markInvalid($('filter-height'), !heightOk);
   page.filter = filter;
 }
 
