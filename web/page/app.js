@@ -261,6 +261,7 @@ function runSearch() {
   $('zoom-to').value = '';
   $('zoom-unit').textContent = query.mode === 'range' ? 'cents' : 'in the order found';
   $('command-line').textContent = commandLine(values, query);
+  $('results').classList.toggle('commas', query.x === query.y);
   refresh(true);
   page.startedAt = performance.now();
   page.worker = startWorker();

@@ -6,7 +6,7 @@
 
 (function (exports) {
   const MARGIN = {left: 58, right: 14, top: 12, bottom: 36};
-  const POINT = 3;
+  const POINT = 4;
   const HIT_PIXELS = 8;
   const DRAG_PIXELS = 4;
   const SMALLEST_DISTANCE = 1e-12;  // where an exact hit sits on the log scale
