@@ -24,11 +24,15 @@ std::string trim_right(std::string text) {
   return text;
 }
 
-// The page's roff escapes that examples use: \- for a minus sign, \e for a backslash.
+// The page's roff escapes that examples use: \- for a minus sign, \e for a backslash,
+// \(aq for an apostrophe.
 std::string unescape(const std::string &line) {
   std::string text;
   for (size_t i = 0; i < line.size(); ++i) {
-    if (line[i] == '\\' && i + 1 < line.size() && (line[i + 1] == '-' || line[i + 1] == 'e')) {
+    if (line.compare(i, 4, "\\(aq") == 0) {
+      text += '\'';
+      i += 3;
+    } else if (line[i] == '\\' && i + 1 < line.size() && (line[i + 1] == '-' || line[i + 1] == 'e')) {
       text += line[i + 1] == '-' ? '-' : '\\';
       ++i;
     } else {
@@ -48,6 +52,29 @@ bool line_matches(const std::string &expected, const std::string &shown) {
          shown.compare(shown.size() - tail.size(), tail.size(), tail) == 0;
 }
 
+// The words of a shell command line: apart by blanks, a single-quoted part taken as it stands.
+std::vector<std::string> shell_words(const std::string &line) {
+  std::vector<std::string> words;
+  std::string word;
+  bool quoted = false;
+  bool in_word = false;
+  for (char c : line) {
+    if (c == '\'') {
+      quoted = !quoted;
+      in_word = true;
+    } else if (c == ' ' && !quoted) {
+      if (in_word) words.push_back(word);
+      word.clear();
+      in_word = false;
+    } else {
+      word += c;
+      in_word = true;
+    }
+  }
+  if (in_word) words.push_back(word);
+  return words;
+}
+
 struct Example {
   std::string case_name;
   std::vector<std::string> args;
@@ -63,8 +90,7 @@ std::vector<Example> page_examples() {
     Example example;
     example.case_name = page[i].substr(marker.size());
     while (i < page.size() && page[i] != ".EX") ++i;
-    std::istringstream command(unescape(page[++i]));
-    for (std::string word; command >> word;) {
+    for (const std::string &word : shell_words(unescape(page[++i]))) {
       if (word != "$" && word != "ratiohunt" && word != "</dev/null") example.args.push_back(word);
     }
     for (++i; i < page.size() && page[i] != ".EE"; ++i) example.output.push_back(trim_right(unescape(page[i])));

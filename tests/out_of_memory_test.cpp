@@ -79,7 +79,8 @@ TEST(OutOfMemory, EveryAllocationOfASuccessiveSearch) {
 // Text output only: the JSON library's destructor allocates, so a record being built when
 // memory runs out ends the program (std::terminate) instead of unwinding to the report.
 TEST(OutOfMemory, EveryAllocationOfAThreadedCommaSearch) {
-  expect_every_failure_handled({"ratiohunt", "--threads=2", "(oom_test_results.txt)", "1/1", "-2", "0", "30", "2", "3", "5"});
+  expect_every_failure_handled(
+      {"ratiohunt", "--threads=2", "(oom_test_results.txt)", "1/1", "-2", "0", "30", "2", "3", "5"});
 }
 
 }  // namespace

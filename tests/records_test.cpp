@@ -76,7 +76,9 @@ TEST(Records, CsvHasTheSameRowsWithQuotingWhereNeeded) {
   std::vector<std::string> rows = lines_of(capture_run(csv_args));
   std::vector<std::string> text = monzo_lines(capture_run(kCommaSearch));
   ASSERT_EQ(rows.size(), text.size() + 1);
-  EXPECT_EQ(rows[0], "exponents,numerator,denominator,cents,distance_cents,name");
+  EXPECT_EQ(rows[0],
+            "exponents,numerator,denominator,cents,distance_cents,name,ratio,prime_monzo,prime_limit,tenney_height,"
+            "odd_limit,tempered_out_by");
   EXPECT_EQ(rows[1].substr(0, rows[1].find(',')).find(' '), rows[1].find(' '));  // exponents joined by blanks
   for (size_t i = 1; i < rows.size(); ++i) {
     std::string numerator = text[i - 1].substr(text[i - 1].find("> = ") + 4);
@@ -103,7 +105,8 @@ TEST(Records, NonFiniteNumbersBecomeNull) {
   nlohmann::json summary = nlohmann::json::parse(json_summary_record(run, RunTotals{}));
   EXPECT_TRUE(summary["window_cents"][1].is_null());
   const int exponents[] = {-1, 1};
-  EXPECT_EQ(csv_approximant_row(run, exponents, 701.955), "-1 1,3,2,701.955,701.955,");
+  EXPECT_EQ(csv_approximant_row(run, factorise_factors(run.factors), exponents, 701.955),
+            "-1 1,3,2,701.955,701.955,,3/2,-1 1,3,2.584962500721156,3,");
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "driver/defaults.h"
 #include "driver/options.h"
 #include "driver/platform.h"
+#include "driver/target_notation.h"
 
 int read_int_argument(const char *text) {
   long value = std::strtol(text, nullptr, 10);  // strtol clamps to the long range itself
@@ -90,12 +91,15 @@ bool reads_wholly_as_number(const std::string &text) {
 
 // ---- Positional arguments ----------------------------------------------------------
 
-// Replaces a target written N/D (the first argument after the results file) by N and D.
-// Returns an error message for a malformed one, or "".
-std::string split_ratio_target(std::vector<std::string> &positional) {
+// Replaces a target written N/D or in a target notation (the first argument after the
+// results file) by its x and y, keeping it as typed in target_text. Returns an error
+// message for a malformed one, or "".
+std::string split_ratio_target(std::vector<std::string> &positional, std::string &target_text) {
   size_t index = !positional.empty() && positional[0][0] == '(' ? 1 : 0;
   if (index >= positional.size()) return "";
   const std::string target = positional[index];
+  std::string notation_error;
+  if (expand_target_notation(positional, index, target_text, notation_error)) return notation_error;
   size_t slash = target.find('/');
   if (slash == std::string::npos) return "";
   std::string numerator = target.substr(0, slash);
@@ -103,6 +107,7 @@ std::string split_ratio_target(std::vector<std::string> &positional) {
   if (!reads_wholly_as_number(numerator) || !reads_wholly_as_number(denominator)) {
     return "'" + target + "' is not a target N/D: both sides must be numbers, as in 7/6";
   }
+  target_text = target;
   positional[index] = numerator;
   positional.insert(positional.begin() + static_cast<std::ptrdiff_t>(index) + 1, denominator);
   return "";
@@ -129,6 +134,7 @@ ParsedArguments read_positional(const std::vector<const char *> &args, RunConfig
       return parsed;
     }
   }
+  if (config.target_text.empty()) config.target_text = std::string(argv[index]) + " " + argv[index + 1];
   search.x = read_number_argument(argv[index]);
   search.y = read_number_argument(argv[index + 1]);
   index += 2;
@@ -182,7 +188,7 @@ ParsedArguments read_command_line(int argc, const char *const *argv, RunConfig &
   config = default_run_config();
   std::vector<std::string> positional;
   std::string error = take_options(argc, argv, config.options, positional);
-  if (error.empty()) error = split_ratio_target(positional);
+  if (error.empty()) error = split_ratio_target(positional, config.target_text);
   if (!error.empty()) {
     ParsedArguments parsed;
     parsed.verdict = ArgumentVerdict::kBadOption;

@@ -2,5 +2,7 @@
 #include "driver/run_config.h"
 
 RunView run_view(const RunConfig &config) {
-  return view_of_search(config.search, config.max_quotient, config.precision);
+  RunView view = view_of_search(config.search, config.max_quotient, config.precision);
+  view.target_text = config.target_text;
+  return view;
 }

@@ -28,6 +28,7 @@ struct RunOptions {
 
 struct RunConfig {
   SearchParams search;
+  std::string target_text;    // the target as typed: "7/6", "700c", or "7 6" for two numbers
   double max_quotient = 0.0;  // as given; the search takes its logarithm
   int precision = 0;          // significant digits of the sizes in cents
   RunOptions options;

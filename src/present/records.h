@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "present/interval_measures.h"
 #include "present/run_view.h"
 
 // Records as JSON Lines or as CSV rows.
@@ -15,8 +16,11 @@ enum class RecordFormat { kJson, kCsv };
 constexpr int kRecordFormatVersion = 1;
 
 // One approximant as a JSON object on one line (no newline): type, exponents, numerator,
-// denominator, cents, distance_cents (signed, from the target), name (or null).
-std::string json_approximant_record(const RunView &run, const int *exponents, double cents);
+// denominator, cents, distance_cents (signed, from the target), name (or null), then the
+// interval's measures: ratio, prime_monzo, prime_limit, tenney_height, odd_limit and
+// tempered_out_by. factor_primes is factorise_factors(run.factors).
+std::string json_approximant_record(const RunView &run, const FactorPrimes &factor_primes, const int *exponents,
+                                    double cents);
 
 struct RunTotals {
   int64_t tested = 0;
@@ -29,7 +33,8 @@ std::string json_summary_record(const RunView &run, const RunTotals &totals);
 
 // The CSV header row and one approximant row, each without its line end.
 std::string csv_header_row();
-std::string csv_approximant_row(const RunView &run, const int *exponents, double cents);
+std::string csv_approximant_row(const RunView &run, const FactorPrimes &factor_primes, const int *exponents,
+                                double cents);
 
 // The shortest decimal that reads back as exactly this double ("null" when not finite).
 std::string shortest_number_text(double value);

@@ -8,6 +8,7 @@ RunView view_of_search(const SearchParams &search, double max_quotient, int prec
   view.x = search.x;
   view.y = search.y;
   view.target_cents = cents_of_log(std::log(search.x / search.y));
+  view.unison_target = is_unison_target(search.x, search.y);
   view.factors = search.factors;
   view.range_mode = search.range_mode;
   view.range_low_cents = search.range_low_cents;
@@ -44,19 +45,38 @@ const char *search_end_name(SearchEnd end) {
 
 RecordSink::RecordSink(RunView run, RecordFormat format, TextWriter write_records, TextWriter write_summary)
     : run_(std::move(run)),
+      factor_primes_(factorise_factors(run_.factors)),
       format_(format),
       write_records_(std::move(write_records)),
       write_summary_(std::move(write_summary)) {
   if (format_ == RecordFormat::kCsv) write_records_(csv_header_row() + "\n");
 }
 
-void RecordSink::approximant(const Approximant &found) {
-  write_records_((format_ == RecordFormat::kCsv ? csv_approximant_row(run_, found.exponents, found.cents)
-                                                : json_approximant_record(run_, found.exponents, found.cents)) +
+void RecordSink::write_approximant(const int *exponents, double cents) {
+  write_records_((format_ == RecordFormat::kCsv ? csv_approximant_row(run_, factor_primes_, exponents, cents)
+                                                : json_approximant_record(run_, factor_primes_, exponents, cents)) +
                  "\n");
 }
 
+void RecordSink::write_waiting(bool exact_hit) {
+  if (!has_waiting_) return;
+  has_waiting_ = false;
+  write_approximant(waiting_exponents_.data(), exact_hit ? run_.target_cents : waiting_cents_);
+}
+
+void RecordSink::approximant(const Approximant &found) {
+  write_waiting(false);
+  if (found.distance <= exact_hit_distance()) {
+    has_waiting_ = true;
+    waiting_exponents_.assign(found.exponents, found.exponents + found.count);
+    waiting_cents_ = found.cents;
+    return;
+  }
+  write_approximant(found.exponents, found.cents);
+}
+
 void RecordSink::finished(const SearchSummary &summary) {
+  write_waiting(summary.end == SearchEnd::kExactHit);
   RunTotals totals;
   totals.tested = summary.tested;
   totals.records = summary.accepted;

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <utility>
+#include <vector>
 
+#include "present/interval_measures.h"
 #include "present/records.h"
 #include "present/run_view.h"
 #include "present/text_renderer.h"
@@ -28,7 +30,9 @@ class TextSink : public ResultSink {
 
 // The structured output: a CSV header row or nothing first, then a record for each
 // approximant as it comes, then the summary: the last JSON line, or for CSV one JSON
-// line on its own writer (standard error, for the program).
+// line on its own writer (standard error, for the program). An approximant within the
+// exact-hit distance waits for what follows it: when it ends the search as an exact hit,
+// its record shows the target's own cents and a distance of exactly 0.
 class RecordSink : public ResultSink {
  public:
   RecordSink(RunView run, RecordFormat format, TextWriter write_records, TextWriter write_summary);
@@ -36,7 +40,14 @@ class RecordSink : public ResultSink {
   void finished(const SearchSummary &summary) override;
 
  private:
+  void write_approximant(const int *exponents, double cents);
+  void write_waiting(bool exact_hit);
+
   RunView run_;
+  FactorPrimes factor_primes_;  // the factors factorised once for the whole search
+  bool has_waiting_ = false;
+  std::vector<int> waiting_exponents_;
+  double waiting_cents_ = 0.0;
   RecordFormat format_;
   TextWriter write_records_;
   TextWriter write_summary_;

@@ -2,14 +2,17 @@
 // factors, the mode and window, and how numbers are shown.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "search/search.h"
 
 struct RunView {
+  std::string target_text;  // the target as typed ("7/6", "700c", "7 6"); empty when not typed
   double x = 1.0;
   double y = 1.0;
   double target_cents = 0.0;
+  bool unison_target = false;  // the search's own unison test: commas are asked for
   std::vector<int> factors;
   bool range_mode = false;
   double range_low_cents = 0.0;

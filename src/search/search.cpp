@@ -45,6 +45,10 @@ int stop_request(const SearchContext &context) {
 
 double cents_of_log(double ln_size) { return ln_size * kCentsPerOctave / std::log(2.0); }
 
+bool is_unison_target(double x, double y) { return std::fabs(x / y - 1) < kUnisonTolerance; }
+
+double exact_hit_distance() { return kExactHit; }
+
 int factor_limit(double ln_factor, double ln_max_quotient) {
   double q = ln_max_quotient / ln_factor;
   if (!std::isfinite(q)) return 0;  // a factor 1, or a max quotient of 0 or less
@@ -72,7 +76,7 @@ void start_search(SearchContext &context) {
   double ratio = params.x / params.y;
   context.ln_target = std::log(ratio);
   context.ln2 = std::log(2.0);
-  context.unison_target = std::fabs(ratio - 1) < kUnisonTolerance;
+  context.unison_target = is_unison_target(params.x, params.y);
   context.best_error = context.unison_target ? kUnisonBestError : std::fabs(context.ln_target) + kUnisonTolerance;
   context.start_ms = steady_clock_ms();
   context.last_progress_ms = context.start_ms;

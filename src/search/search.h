@@ -72,6 +72,12 @@ SearchSummary run_search(const SearchParams &params, ResultSink &sink);
 // The step-by-step loop over every vector, kept as the reference the fast search matches.
 SearchSummary run_reference_search(const SearchParams &params, ResultSink &sink);
 
+// Whether the search takes x/y for the unison 1/1 (a comma search).
+bool is_unison_target(double x, double y);
+// The distance (natural log) at or below which an accepted approximant ends the search
+// as an exact hit.
+double exact_hit_distance();
+
 constexpr double kCentsPerOctave = 1200.0;
 // The size in cents of a natural logarithm, as every printed size is computed.
 double cents_of_log(double ln_size);

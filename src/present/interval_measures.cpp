@@ -1,0 +1,136 @@
+// The measures of an approximant's interval, from the prime factorisation of its factors:
+// exponents over the primes add up, and everything else follows from those exponents.
+#include "present/interval_measures.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+
+#include "present/decimal_big.h"
+
+namespace {
+
+constexpr int kSmallPrimes[] = {2,  3,  5,  7,  11, 13, 17, 19, 23, 29, 31, 37, 41,
+                                43, 47, 53, 59, 61, 67, 71, 73, 79, 83, 89, 97};
+
+int prime_index(const std::vector<int> &primes, int prime) {
+  for (size_t i = 0; i < primes.size(); ++i) {
+    if (primes[i] == prime) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+// Trial division: a factor is an int, so no divisor above 46341 needs trying.
+std::vector<std::pair<int, int>> prime_powers_of(int value) {
+  std::vector<std::pair<int, int>> powers;
+  int64_t rest = value;
+  for (int64_t divisor = 2; divisor * divisor <= rest; divisor += divisor == 2 ? 1 : 2) {
+    int count = 0;
+    for (; rest % divisor == 0; rest /= divisor) ++count;
+    if (count > 0) powers.emplace_back(static_cast<int>(divisor), count);
+  }
+  if (rest > 1) powers.emplace_back(static_cast<int>(rest), 1);
+  return powers;
+}
+
+// The exponent of each of the factors' primes in the approximant.
+std::vector<int64_t> prime_exponents(const FactorPrimes &factor_primes, const int *exponents) {
+  std::vector<int64_t> sums(factor_primes.primes.size(), 0);
+  for (size_t i = 0; i < factor_primes.powers.size(); ++i) {
+    for (const auto &power : factor_primes.powers[i]) {
+      sums[static_cast<size_t>(power.first)] += static_cast<int64_t>(exponents[i]) * power.second;
+    }
+  }
+  return sums;
+}
+
+// The product of the primes raised to the exponents of one sign, first its odd part
+// alone, then the whole.
+struct SideTexts {
+  std::string odd_part;
+  std::string whole;
+};
+SideTexts side_texts(const std::vector<int> &primes, const std::vector<int64_t> &sums, int sign) {
+  auto number = std::make_unique<DecimalBig>();  // 20 KB: kept off the stack
+  decimal_big_set(*number, 1);
+  int64_t twos = 0;
+  for (size_t i = 0; i < primes.size(); ++i) {
+    int64_t magnitude = sums[i] * sign;
+    if (magnitude <= 0) continue;
+    if (primes[i] == 2) {
+      twos = magnitude;
+    } else {
+      decimal_big_power(*number, primes[i], static_cast<int>(magnitude));
+    }
+  }
+  SideTexts texts;
+  texts.odd_part = decimal_big_to_text(*number);
+  decimal_big_power(*number, 2, static_cast<int>(twos));
+  texts.whole = decimal_big_to_text(*number);
+  return texts;
+}
+
+bool numeral_less(const std::string &a, const std::string &b) {
+  return a.size() != b.size() ? a.size() < b.size() : a < b;
+}
+
+// The N from 1 to 99 whose patent val (p -> round(N log2 p)) maps the interval to 0 steps.
+std::vector<int> tempering_divisions(const std::vector<int> &primes, const std::vector<int64_t> &sums) {
+  std::vector<int> divisions;
+  for (int n = 1; n <= kMaxTemperingDivisions; ++n) {
+    int64_t steps = 0;
+    for (size_t i = 0; i < primes.size(); ++i) {
+      if (sums[i] != 0) steps += sums[i] * std::llround(n * std::log2(static_cast<double>(primes[i])));
+    }
+    if (steps == 0) divisions.push_back(n);
+  }
+  return divisions;
+}
+
+}  // namespace
+
+FactorPrimes factorise_factors(const std::vector<int> &factors) {
+  FactorPrimes result;
+  std::vector<std::vector<std::pair<int, int>>> by_prime;
+  by_prime.reserve(factors.size());
+  for (int factor : factors) by_prime.push_back(prime_powers_of(factor));
+  for (const auto &powers : by_prime) {
+    for (const auto &power : powers) {
+      if (prime_index(result.primes, power.first) < 0) result.primes.push_back(power.first);
+    }
+  }
+  std::sort(result.primes.begin(), result.primes.end());
+  for (const auto &powers : by_prime) {
+    std::vector<std::pair<int, int>> indexed;
+    indexed.reserve(powers.size());
+    for (const auto &power : powers) indexed.emplace_back(prime_index(result.primes, power.first), power.second);
+    result.powers.push_back(indexed);
+  }
+  return result;
+}
+
+IntervalMeasures measure_interval(const FactorPrimes &factor_primes, const int *exponents, bool unison_target) {
+  const std::vector<int> &primes = factor_primes.primes;
+  std::vector<int64_t> sums = prime_exponents(factor_primes, exponents);
+  IntervalMeasures measures;
+  SideTexts numerator = side_texts(primes, sums, 1);
+  SideTexts denominator = side_texts(primes, sums, -1);
+  measures.ratio = numerator.whole + "/" + denominator.whole;
+  measures.odd_limit =
+      numeral_less(numerator.odd_part, denominator.odd_part) ? denominator.odd_part : numerator.odd_part;
+  for (size_t i = 0; i < primes.size(); ++i) {
+    if (sums[i] == 0) continue;
+    measures.prime_limit = primes[i];
+    measures.tenney_height += static_cast<double>(std::llabs(sums[i])) * std::log2(static_cast<double>(primes[i]));
+  }
+  measures.has_prime_monzo = measures.prime_limit <= kMaxListedPrime;
+  for (int prime : kSmallPrimes) {
+    if (!measures.has_prime_monzo || prime > measures.prime_limit) break;
+    int index = prime_index(primes, prime);
+    measures.prime_monzo.push_back(index < 0 ? 0 : sums[static_cast<size_t>(index)]);
+  }
+  measures.has_tempered_out_by = unison_target;
+  if (unison_target) measures.tempered_out_by = tempering_divisions(primes, sums);
+  return measures;
+}

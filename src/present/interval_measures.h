@@ -1,0 +1,33 @@
+// What a record says of its interval beyond the search's own numbers: the reduced ratio,
+// its monzo over the primes, prime limit, Tenney height, odd limit and the equal
+// divisions of the octave that temper it out. The factors are factorised once per search.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+constexpr int kMaxListedPrime = 97;         // prime monzos are listed up to this prime limit
+constexpr int kMaxTemperingDivisions = 99;  // tempered_out_by looks at 1 to 99 divisions of the octave
+
+// The factors of a search written over the distinct primes that divide them.
+struct FactorPrimes {
+  std::vector<int> primes;  // distinct, increasing
+  // For each factor, its prime powers: (index into primes, multiplicity).
+  std::vector<std::vector<std::pair<int, int>>> powers;
+};
+FactorPrimes factorise_factors(const std::vector<int> &factors);
+
+struct IntervalMeasures {
+  std::string ratio;  // "n/d", reduced
+  bool has_prime_monzo = false;
+  std::vector<int64_t> prime_monzo;  // the exponents of 2, 3, 5, ... up to the prime limit
+  int prime_limit = 1;               // the largest prime with a non-zero exponent; 1 for 1/1
+  double tenney_height = 0.0;        // log2(n * d)
+  std::string odd_limit;             // the larger of the odd parts of n and d
+  bool has_tempered_out_by = false;  // only for a unison target
+  std::vector<int> tempered_out_by;  // each N whose patent val maps the interval to 0 steps
+};
+// The measures of the approximant with these signed exponents of the factors.
+IntervalMeasures measure_interval(const FactorPrimes &factor_primes, const int *exponents, bool unison_target);
