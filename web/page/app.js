@@ -4,7 +4,7 @@
 // plot, with sound, progress, Cancel and the CSV and JSON downloads.
 'use strict';
 
-const {parseTarget, readDecimal, monzoText, centsText, csvHeader, csvRow} = RatiohuntFormats;
+const {parseTarget, readDecimal, monzoText, centsText, CSV_HEADER, csvRow} = RatiohuntFormats;
 const {createStore, addLines, lineAt, recordAt, computeView, filterFrom} = RatiohuntRecords;
 
 const PRIMES = [2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31];
@@ -631,9 +631,8 @@ function showZoom(zoom) {
 // The downloads have the layouts of ratiohunt --format=csv and --format=json, the rows
 // that pass the filter in the order shown.
 function csvText() {
-  const store = page.store;
-  const lines = [csvHeader(store.intervalFields)];
-  for (const index of page.view) lines.push(csvRow(recordAt(store, index), store.intervalFields));
+  const lines = [CSV_HEADER];
+  for (const index of page.view) lines.push(csvRow(recordAt(page.store, index)));
   return lines.join('\n') + '\n';
 }
 

@@ -54,18 +54,11 @@
 
   // ---- CSV -------------------------------------------------------------------------------
 
-  const CSV_COLUMNS = ['exponents', 'numerator', 'denominator', 'cents', 'distance_cents', 'name'];
-  // The columns that describe the interval, present when the records carry them.
-  const CSV_INTERVAL_COLUMNS = ['ratio', 'prime_monzo', 'prime_limit', 'tenney_height', 'odd_limit', 'tempered_out_by'];
+  const CSV_HEADER = 'exponents,numerator,denominator,cents,distance_cents,name,ratio,prime_monzo,prime_limit,' +
+                     'tenney_height,odd_limit,tempered_out_by';
 
   // RFC 4180: a field with a comma, a quote or a line break is quoted, its quotes doubled.
   function csvField(text) { return /[",\r\n]/.test(text) ? `"${text.replace(/"/g, '""')}"` : text; }
-
-  function hasIntervalFields(record) { return record !== undefined && 'prime_limit' in record; }
-
-  function csvHeader(withIntervalFields) {
-    return (withIntervalFields ? CSV_COLUMNS.concat(CSV_INTERVAL_COLUMNS) : CSV_COLUMNS).join(',');
-  }
 
   // One field of a CSV row: lists space-separated, null and [] as an empty field.
   function csvValue(value) {
@@ -76,15 +69,13 @@
   }
 
   // A parsed JSON record as the CSV row `ratiohunt --format=csv` writes for it.
-  function csvRow(record, withIntervalFields) {
-    const fields = [record.exponents.join(' '), record.numerator, record.denominator, shortestNumberText(record.cents),
-                    shortestNumberText(record.distance_cents), record.name || ''];
-    if (withIntervalFields) {
-      fields.push(csvValue(record.ratio), csvValue(record.prime_monzo), csvValue(record.prime_limit),
-                  shortestNumberText(record.tenney_height), csvValue(record.odd_limit),
-                  csvValue(record.tempered_out_by));
-    }
-    return fields.map(csvField).join(',');
+  function csvRow(record) {
+    return [record.exponents.join(' '), record.numerator, record.denominator, shortestNumberText(record.cents),
+            shortestNumberText(record.distance_cents), record.name || '', csvValue(record.ratio),
+            csvValue(record.prime_monzo), csvValue(record.prime_limit), shortestNumberText(record.tenney_height),
+            csvValue(record.odd_limit), csvValue(record.tempered_out_by)]
+        .map(csvField)
+        .join(',');
   }
 
   // ---- Targets ---------------------------------------------------------------------------
@@ -118,15 +109,17 @@
 
   // k\N, k\N<P>, k\N<P/Q>: k steps of N to the equave (2 unless given).
   function readEdoSteps(text) {
-    const match = /^([^\\]*)\\([^<]*)(<.*)?$/.exec(text);
+    const match = /^([^\\]*)\\([^<]*)(<[^>]*>?)?(.*)$/.exec(text);
     const steps = match[1].trim();
     const divisions = match[2].trim();
     if (steps === '') return {error: 'no step count'};
     if (!SIGNED_INTEGER.test(steps)) return {error: 'a step count that is not an integer'};
     if (divisions === '') return {error: 'no division count'};
-    if (!/^\d+$/.test(divisions)) return {error: 'a division count that is not an integer'};
+    if (/^-\d+$/.test(divisions)) return {error: 'a negative division count'};
+    if (!/^\+?\d+$/.test(divisions)) return {error: 'a division count that is not an integer'};
     if (Number(divisions) === 0) return {error: 'division count 0'};
     let equave = 2;
+    if (match[4].trim() !== '') return {error: match[3] ? 'trailing text after the equave' : 'a division count that is not an integer'};
     if (match[3] !== undefined) {
       if (!match[3].endsWith('>')) return {error: 'no closing angle bracket'};
       const equaveText = match[3].slice(1, -1);
@@ -143,7 +136,10 @@
   function readMonzo(text) {
     const close = /[>\]⟩]$/.exec(text);
     if (!close) return {error: 'no closing bracket'};
-    const entries = text.slice(1, -1).split(/[\s,]+/).filter((entry) => entry !== '');
+    // Entries between blanks or commas; a comma may also close the list, as in [-19 12,>.
+    const groups = text.slice(1, -1).split(',');
+    if (groups.slice(0, -1).some((group) => group.trim() === '')) return {error: 'an empty entry'};
+    const entries = groups.join(' ').split(/\s+/).filter((entry) => entry !== '');
     if (entries.length > PRIMES.length) return {error: `more than ${PRIMES.length} entries`};
     if (!entries.every((entry) => SIGNED_INTEGER.test(entry))) return {error: 'an entry that is not an integer'};
     let numerator = 1n;
@@ -199,6 +195,6 @@
     return result.error ? result : {x: result.x, y: result.y, notation};
   }
 
-  Object.assign(exports, {monzoText, printfG, shortestNumberText, centsText, csvField, csvHeader, csvRow,
-                          hasIntervalFields, parseTarget, readDecimal});
+  Object.assign(exports, {monzoText, printfG, shortestNumberText, centsText, csvField, CSV_HEADER, csvRow, parseTarget,
+                          readDecimal});
 })(typeof module !== 'undefined' ? module.exports : (globalThis.RatiohuntFormats = {}));

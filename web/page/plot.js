@@ -159,7 +159,7 @@
     }
 
     function drawLegend(area) {
-      if (plot.mode !== 'range' || !plot.store.intervalFields) return;
+      if (plot.mode !== 'range') return;
       const limits = new Set();
       for (const i of plot.view) limits.add(plot.store.primeLimit[i]);
       const sorted = Array.from(limits).sort((a, b) => a - b);

@@ -27,7 +27,6 @@
       lineChunk: new Uint32Array(0),
       lineStart: new Uint32Array(0),
       lineLength: new Uint32Array(0),
-      intervalFields: false,  // whether the records carry prime_limit and the fields after it
     };
   }
 
@@ -88,7 +87,6 @@
       store.exponents.set(record.exponents, i * store.factorCount);
       store.cents[i] = record.cents;
       store.distance[i] = record.distance_cents;
-      store.intervalFields = store.intervalFields || 'prime_limit' in record;
       store.tenney[i] = record.tenney_height || 0;
       store.primeLimit[i] = record.prime_limit || 0;
       store.firstEdo[i] = record.tempered_out_by && record.tempered_out_by.length > 0 ? record.tempered_out_by[0] : NO_EDO;

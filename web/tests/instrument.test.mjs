@@ -162,6 +162,30 @@ describe('the page as an instrument', () => {
     await page.close();
   });
 
+  it('sorts by Tenney height and plots each comma at its height, with its prime limit', async () => {
+    const page = await openPage(browser, pageFileUrl() + queryHash(SEVEN_LIMIT_COMMAS));
+    await waitForSearchEnd(page);
+    const native = nativeRecords(SEVEN_LIMIT_COMMAS).approximants;
+    await page.click('th button[data-sort="tenney"]');
+    const rows = await page.evaluate(() => window.ratiohuntRows());
+    const byHeight = native.map((record, i) => ({record, i}))
+                         .sort((a, b) => a.record.tenney_height - b.record.tenney_height || a.i - b.i);
+    assert.deepEqual(rows.map((row) => row.exponents), byHeight.map(({record}) => record.exponents));
+    assert.deepEqual(rows.map((row) => row.tenney), byHeight.map(({record}) => record.tenney_height));
+    assert.deepEqual(rows.map((row) => row.primeLimit), byHeight.map(({record}) => String(record.prime_limit)));
+    // Higher on the plot for a larger height; the prime limits that colour the points.
+    const plot = await page.evaluate(() => {
+      const state = window.ratiohuntPlot();
+      return {count: state.pointCount, y: Array.from(state.view, (i) => state.screenY[i]),
+              limits: Array.from(state.view, (i) => state.store.primeLimit[i])};
+    });
+    assert.equal(plot.count, native.length);
+    for (let k = 1; k < plot.y.length; ++k) assert.ok(plot.y[k] <= plot.y[k - 1], `point ${k} is not above point ${k - 1}`);
+    assert.deepEqual(new Set(plot.limits), new Set(native.map((record) => record.prime_limit)));
+    assert.ok(plot.limits.includes(7) && plot.limits.includes(5));
+    await page.close();
+  });
+
   it('keeps a sort and a filter in the link', async () => {
     const page = await openPage(browser, pageFileUrl() + queryHash(SEVEN_LIMIT_COMMAS));
     await waitForSearchEnd(page);
@@ -205,9 +229,13 @@ describe('the page as an instrument', () => {
     const steps = await rowsOf('7\\12');
     assert.deepEqual(steps.rows, cents.rows);
     assert.match(steps.command, / '7\\12' /);
-    const base = {factors: '2 3 7', mode: 'successive', maxq: 1000000, timeout: 4, every: true};
-    const native = nativeRecords({...base, target: `${steps.summary.x}/${steps.summary.y}`});
-    assert.deepEqual(steps.rows.map((row) => row.exponents), native.approximants.map((record) => record.exponents));
+    // The command line shown, its quotes taken off as a shell would, prints the same records.
+    const args = steps.command.split(' ').slice(1).map((word) => word.replace(/^'(.*)'$/, '$1'));
+    const run = spawnSync(NATIVE_PROGRAM, args, {input: '', encoding: 'utf8'});
+    const native = run.stdout.trim().split('\n').map((line) => JSON.parse(line));
+    assert.deepEqual(steps.rows.map((row) => row.exponents),
+                     native.filter((record) => record.type === 'approximant').map((record) => record.exponents));
+    assert.equal(native.at(-1).target, '7\\12');
     const monzo = await rowsOf('[-1 1>');
     assert.deepEqual([monzo.summary.x, monzo.summary.y], [3, 2]);
     assert.match(monzo.command, / '\[-1 1>' /);

@@ -211,11 +211,13 @@ describe('the installed page served over http', () => {
     // The plot as a PNG picture.
     assert.deepEqual([...fs.readFileSync(file('ratiohunt.png')).subarray(0, 8)], [137, 80, 78, 71, 13, 10, 26, 10]);
     const byCents = (lines) => lines.slice().sort((a, b) => JSON.parse(a).cents - JSON.parse(b).cents);
-    // JSON Lines: the native records byte for byte, sorted as shown; the summary but for its time.
+    // JSON Lines: the native records byte for byte, sorted as shown; the summary but for its
+    // time and the target's text.
     const nativeJson = nativeOutput(query, 'json');
     const pageJson = fs.readFileSync(file('ratiohunt.jsonl'), 'utf8').trimEnd().split('\n');
     assert.deepEqual(pageJson.slice(0, -1), byCents(nativeJson.slice(0, -1)));
-    const withoutTime = (line) => ({...JSON.parse(line), seconds: 0});
+    // The page's engine is given the target's value, not its text: its summary has no target.
+    const withoutTime = (line) => ({...JSON.parse(line), seconds: 0, target: null});
     assert.deepEqual(withoutTime(pageJson.at(-1)), withoutTime(nativeJson.at(-1)));
     // CSV: the native header and rows byte for byte.
     const cents = new Map(nativeJson.slice(0, -1).map((line) => JSON.parse(line))
@@ -225,7 +227,7 @@ describe('the installed page served over http', () => {
     assert.equal(pageCsv[0], nativeCsv[0]);
     const sortedNativeRows = nativeCsv.slice(1).sort((a, b) => cents.get(a.split(',')[0]) - cents.get(b.split(',')[0]));
     assert.deepEqual(pageCsv.slice(1), sortedNativeRows);
-    assert.ok(pageCsv.some((row) => row.endsWith(',septimal comma')), 'comma names in the CSV');
+    assert.ok(pageCsv.some((row) => row.includes(',septimal comma,')), 'comma names in the CSV');
     await page.close();
   });
 });
