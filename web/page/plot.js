@@ -16,11 +16,14 @@
 
   function colourOf(limit) { return LIMIT_COLOURS[limit] || HIGHER_LIMIT_COLOUR; }
 
-  // Ticks at 1, 2 or 5 times a power of 10, about count of them across [low, high].
+  // Ticks at 1, 2 or 5 times a power of 10, about count of them across [low, high]: the
+  // step nearest, on a log scale, to an even share.
   function niceTicks(low, high, count) {
     const raw = (high - low) / count;
     const power = 10 ** Math.floor(Math.log10(raw));
-    const step = [1, 2, 5, 10].map((m) => m * power).find((candidate) => candidate >= raw) || 10 * power;
+    const away = (candidate) => Math.abs(Math.log(candidate / raw));
+    const step = [1, 2, 5, 10].map((m) => m * power)
+                     .reduce((best, candidate) => (away(candidate) < away(best) ? candidate : best));
     const ticks = [];
     for (let value = Math.ceil(low / step) * step; value <= high + step * 1e-9; value += step) {
       ticks.push(Math.abs(value) < step * 1e-9 ? 0 : value);
@@ -166,6 +169,8 @@
       context.font = '11px system-ui, sans-serif';
       context.textAlign = 'right';
       context.textBaseline = 'middle';
+      context.fillStyle = 'rgba(255, 255, 255, 0.85)';
+      context.fillRect(area.left + area.width - 70, area.top + 1, 70, 14 * sorted.length + 2);
       sorted.forEach((limit, k) => {
         const y = area.top + 8 + k * 14;
         context.fillStyle = colourOf(limit);

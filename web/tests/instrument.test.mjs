@@ -194,19 +194,19 @@ describe('the page as an instrument', () => {
     await page.click('th button[data-sort="cents"]');
     await page.type('#filter-name', 'comma');
     await page.type('#filter-limit', '5');
-    await page.waitForFunction(() => /sort=cents-/.test(location.hash) && /name=comma/.test(location.hash));
+    await page.type('#filter-height', '40');
+    await page.waitForFunction(() => /sort=cents-/.test(location.hash) && /height=40/.test(location.hash));
     const shown = await page.evaluate(() => window.ratiohuntRows());
-    // Records without a prime limit pass the limit filter.
-    const expected = all.filter((row) => row.name.includes('comma') && (row.primeLimit === '' || Number(row.primeLimit) <= 5))
+    const expected = all.filter((row) => row.name.includes('comma') && Number(row.primeLimit) <= 5 && row.tenney <= 40)
                          .sort((a, b) => b.cents - a.cents);
     assert.deepEqual(shown, expected);
-    assert.ok(shown.length > 0 && shown.length < all.length);
+    assert.ok(shown.length > 1 && shown.length < all.filter((row) => row.name.includes('comma')).length);
     assert.match(await page.$eval('#shown-note', (note) => note.textContent), new RegExp(`^${shown.length} of ${all.length} rows`));
     const second = await openPage(browser, page.url());
     await waitForSearchEnd(second);
     assert.deepEqual(await second.evaluate(() => window.ratiohuntRows()), shown);
-    assert.deepEqual(await second.evaluate(() => ['filter-name', 'filter-limit'].map((id) => document.getElementById(id).value)),
-                     ['comma', '5']);
+    assert.deepEqual(await second.evaluate(() => ['filter-name', 'filter-limit', 'filter-height'].map(
+                         (id) => document.getElementById(id).value)), ['comma', '5', '40']);
     assert.equal(await second.$eval('th button[data-sort="cents"]', (button) => button.parentElement.ariaSort), 'descending');
     await page.close();
     await second.close();
