@@ -60,6 +60,16 @@ describe('the page as an instrument', () => {
       return Number(cell.parentElement.dataset.index);
     });
     assert.equal(await page.evaluate(() => window.ratiohuntPlot().selected), other);
+    // From the keyboard: Home selects the smallest comma, the arrow keys the next larger one,
+    // and the focused plot describes the selected point.
+    await page.focus('#plot');
+    await page.keyboard.press('Home');
+    await page.keyboard.press('ArrowRight');
+    const bySize = rows.map((row, i) => ({cents: row.cents, i})).sort((a, b) => a.cents - b.cents || a.i - b.i);
+    assert.equal(await page.evaluate(() => window.ratiohuntPlot().selected), bySize[1].i);
+    const tooltip = await page.$eval('#plot-tooltip', (element) => [element.hidden, element.textContent]);
+    assert.equal(tooltip[0], false);
+    assert.ok(tooltip[1].startsWith(`${rows[bySize[1].i].ratio}  [`), tooltip[1]);
     assert.deepEqual(page.problems, []);
     await page.close();
   });
@@ -158,7 +168,13 @@ describe('the page as an instrument', () => {
     await waitForSearchEnd(page);
     assert.deepEqual((await readRows(page)).map((row) => row.exponents),
                      nativeRecords(other).approximants.map((record) => record.exponents));
-    assert.equal(await page.evaluate(() => window.ratiohuntPlot().pointCount), nativeRecords(other).approximants.length);
+    // Successive approximants come ever closer: each point lies lower on the log scale.
+    const heights = await page.evaluate(() => {
+      const plot = window.ratiohuntPlot();
+      return Array.from(plot.view, (i) => plot.screenY[i]);
+    });
+    assert.equal(heights.length, nativeRecords(other).approximants.length);
+    for (let k = 1; k < heights.length; ++k) assert.ok(heights[k] > heights[k - 1], `point ${k + 1} is not lower`);
     await page.close();
   });
 
