@@ -1,5 +1,6 @@
 // Fuzz target: the fast search against the step-by-step reference loop on a fuzzed
-// command line (one argument per line, as the end-to-end cases). Both must print the same
+// command line (one argument per line, as the end-to-end cases), and the fast search with
+// its group table and pool of threads forced on at any size. All must print the same
 // text and end with the same counts; any difference aborts. The time out is lifted, since
 // the two agree only on searches that end by exhaustion or an exact hit, and searches too
 // big to finish in milliseconds are left out instead.
@@ -13,7 +14,7 @@
 #include "driver/command_line.h"
 #include "fuzz_input.h"
 #include "present/result_sinks.h"
-#include "search/search_steps.h"
+#include "search/row_walk.h"
 
 namespace {
 
@@ -50,6 +51,21 @@ void expect(bool same, const char *what, const std::vector<std::string> &args) {
   std::abort();
 }
 
+// The group table from the start (its group at most 64 inner vectors) on two threads.
+SearchSummary search_with_group_table(const SearchParams &params, ResultSink &sink) {
+  SearchParams split = params;
+  split.threads = 2;
+  return run_search_with_thresholds(split, sink, WalkThresholds{0, 0, 4096, 0, 64, 1e18, 0});
+}
+
+void expect_same(const Outcome &fast, const Outcome &reference, const std::vector<std::string> &args) {
+  expect(fast.text == reference.text, "the text", args);
+  expect(fast.summary.tested == reference.summary.tested, "the tested count", args);
+  expect(fast.summary.accepted == reference.summary.accepted, "the accepted count", args);
+  expect(fast.summary.end == reference.summary.end, "how the search ended", args);
+  expect(fast.summary.best_error == reference.summary.best_error, "the best error", args);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -65,10 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   config.search.time_out_seconds = kNoTimeOut;
   Outcome fast = run_with(config, run_search);
   Outcome reference = run_with(config, run_reference_search);
-  expect(fast.text == reference.text, "the text", args);
-  expect(fast.summary.tested == reference.summary.tested, "the tested count", args);
-  expect(fast.summary.accepted == reference.summary.accepted, "the accepted count", args);
-  expect(fast.summary.end == reference.summary.end, "how the search ended", args);
-  expect(fast.summary.best_error == reference.summary.best_error, "the best error", args);
+  expect_same(fast, reference, args);
+  expect_same(run_with(config, search_with_group_table), reference, args);
   return 0;
 }

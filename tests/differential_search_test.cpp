@@ -147,6 +147,21 @@ SearchSummary search_handing_blocks_back(const SearchParams &params, ResultSink 
   return run_search_with_thresholds(split, sink, WalkThresholds{0, 0, 2});
 }
 
+// The group table from the start, its group the most inner slots holding at most
+// kGroupVectors vectors, walked by kThreads (the pool splitting searches of any size).
+template <int kThreads, int64_t kGroupVectors>
+SearchSummary search_with_group_table(const SearchParams &params, ResultSink &sink) {
+  SearchParams split = params;
+  split.threads = kThreads;
+  return run_search_with_thresholds(split, sink, WalkThresholds{0, 0, 4096, 0, kGroupVectors, 1e18, 0});
+}
+// Workers with a group table that give back every block with more than two records.
+SearchSummary search_with_group_table_handing_blocks_back(const SearchParams &params, ResultSink &sink) {
+  SearchParams split = params;
+  split.threads = 2;
+  return run_search_with_thresholds(split, sink, WalkThresholds{0, 0, 2, 0, 256, 1e18, 0});
+}
+
 struct NamedLoop {
   const char *name;
   SearchLoop loop;
@@ -196,6 +211,54 @@ TEST(DifferentialSearch, ThreadsHandOverWhatOneWalkHandsOver) {
   expect_loops_match_reference({"1", "1", "1e6", "5", "1000", "-2", "-1e9", "1e9", "2", "3", "2", "5", "7"},
                                kThreadCounts);
   expect_loops_match_reference({"7", "6", "1e6", "5", "-0.5", "-1", "2", "3", "5", "7"}, kThreadCounts);
+}
+
+const std::vector<NamedLoop> kGroupTables{
+    {"group table of 2+ slots", search_with_group_table<1, 16>},
+    {"group table of 3+ slots", search_with_group_table<1, 4096>},
+    {"group table, 2 threads", search_with_group_table<2, 256>},
+    {"group table, 3 threads", search_with_group_table<3, 64>},
+    {"group table, 7 threads", search_with_group_table<7, 1024>},
+    {"group table, blocks handed back", search_with_group_table_handing_blocks_back}};
+
+TEST(DifferentialSearch, GroupTableHandsOverWhatOneWalkHandsOver) {
+  std::mt19937 random(20261212);
+  for (int run = 0; run < 200 && !HasFailure(); ++run) {
+    std::vector<std::string> args = random_wide_command_line(random);
+    expect_loops_match_reference(args, kGroupTables);
+    if (run % 4 == 0) expect_loops_match_reference(without_gate(args), kGroupTables);
+  }
+}
+
+TEST(DifferentialSearch, GroupTableAtItsEdges) {
+  const std::vector<std::vector<std::string>> lines{
+      // A group of slots whose factors exceed the max quotient: a table of one entry, 1/1.
+      {"1", "1", "6", "5", "1000", "-2", "0", "300", "7", "11", "2", "3", "5"},
+      {"7", "6", "6", "5", "1000", "-1", "7", "11", "2", "3", "5"},
+      // A target so far below 1/1 that no numerator fits: a table of no entry.
+      {"1", "1000", "10", "5", "1000", "-2", "0", "100", "2", "3", "5", "7", "11"},
+      // Windows around 1/1 straddle the last factor's wrap-around; one beyond half of it.
+      {"1", "1", "1e4", "5", "1000", "-2", "0", "5", "2", "3", "5", "7", "11", "13"},
+      {"1", "1", "1e3", "5", "1000", "-2", "600", "1100", "2", "3", "5", "7", "3"},
+      // Denominators exactly at the bound: 3600 = 2^4 3^2 5^2, 1000 = 2^3 5^3.
+      {"1", "1", "3600", "5", "1000", "-2", "0", "50", "2", "3", "5", "7", "11"},
+      {"9", "8", "1000", "5", "1000", "-1", "2", "3", "5", "7", "11"},
+      // Targets above and below 1/1, in both modes.
+      {"7", "6", "1e4", "5", "1000", "-1", "2", "3", "5", "7", "11", "13"},
+      {"6", "7", "1e4", "5", "1000", "-2", "0", "20", "2", "3", "5", "11", "13", "7"},
+      {"13", "40", "1e4", "5", "1000", "-1", "2", "3", "5", "7", "11", "13"},
+      // Negative windows: an exact hit in the window, and a window below 0 that holds none.
+      {"7", "6", "1e4", "5", "1000", "-2", "-1", "1e-9", "2", "3", "5", "7", "11"},
+      {"1", "1", "1e4", "5", "1000", "-2", "-5", "-1", "2", "3", "5", "7", "11"},
+      // Exact hits that end the search, the second with both candidates in the window.
+      {"7", "6", "1e6", "5", "1000", "-1", "2", "3", "7", "11", "13"},
+      {"1", "1", "1e6", "5", "1000", "-2", "-1", "1e-9", "2", "3", "2", "5", "7"},
+      // A time out that has already passed.
+      {"1", "1", "1e5", "5", "-0.5", "-2", "0", "10", "2", "3", "5", "7", "11"}};
+  for (const auto &args : lines) {
+    expect_loops_match_reference(args, kGroupTables);
+    expect_loops_match_reference(without_gate(args), kGroupTables);
+  }
 }
 
 TEST(DifferentialSearch, MergeWalksBlocksWithTooManyRecordsItself) {

@@ -78,11 +78,13 @@ std::string read_text(const std::string &path) {
   return text.str();
 }
 
-// Waits until the child has its handler for the signal in place (Linux tells in
-// /proc/PID/status), so that a signal sent next finds the search, not the default action.
+// Waits until the child runs the program (not the test's fork of itself) and has its
+// handler for the signal in place (Linux tells in /proc/PID), so that a signal sent next
+// finds the search, not the default action.
 void wait_for_handler(const Child &child, int signal_number) {
+  const std::string proc = "/proc/" + std::to_string(child.pid);
   for (int tries = 0; tries < 500; ++tries) {
-    std::istringstream status(read_text("/proc/" + std::to_string(child.pid) + "/status"));
+    std::istringstream status(read_text(proc + "/comm") == "ratiohunt\n" ? read_text(proc + "/status") : "");
     for (std::string line; std::getline(status, line);) {
       if (line.compare(0, 7, "SigCgt:") != 0) continue;
       unsigned long long caught = std::strtoull(line.c_str() + 7, nullptr, 16);

@@ -1,6 +1,7 @@
 // The program at a terminal, through a pseudo-terminal: the key wait takes one key
 // without Enter and without echo and says so, the terminal's settings come back, a
-// person's pipe is not waited for, and a long search shows and then erases its progress.
+// person's pipe is not waited for, and a long search shows and then erases its progress,
+// which stays in view while the results go to a file.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -150,6 +151,27 @@ TEST(Terminal, LongSearchShowsProgressThenErasesIt) {
   if (silent.child < 0) GTEST_SKIP() << kNoPseudoTerminal;
   EXPECT_EQ(wait_for_exit(silent), 0);
   EXPECT_EQ(silent.screen.find("ratiohunt: "), std::string::npos);
+}
+
+TEST(Terminal, ProgressStaysInViewWhileACommaSearchWritesToAFile) {
+  std::string path = testing::TempDir() + "ratiohunt_terminal_commas.txt";
+  Terminal terminal = start({"--no-wait", "1", "1", "1e10", "5",  "2.5", "-2", "0",  "1",  "2",
+                             "3",         "5", "7", "11",   "13", "17",  "19", "23", "29", "31"},
+                            path.c_str());
+  if (terminal.child < 0) GTEST_SKIP() << kNoPseudoTerminal;
+  ASSERT_TRUE(read_until(terminal, " tested in ")) << terminal.screen;
+  std::string while_searching = terminal.screen;
+  EXPECT_EQ(wait_for_exit(terminal), 0);
+  unlink(path.c_str());
+  // Redrawn in place, found first, never erased while the commas go to the file.
+  EXPECT_EQ(while_searching.rfind("\rratiohunt: ", 0), 0u) << while_searching;
+  EXPECT_NE(while_searching.find(" found, "), std::string::npos) << while_searching;
+  EXPECT_EQ(while_searching.find("e+"), std::string::npos) << while_searching;
+  size_t erased = terminal.screen.find("\r\033[K");
+  EXPECT_EQ(erased, terminal.screen.size() - 4) << terminal.screen;  // only as the search ends
+  size_t last_drawn = terminal.screen.rfind("\rratiohunt: ");
+  std::string none_found = "\rratiohunt: 0 found";
+  EXPECT_NE(terminal.screen.substr(last_drawn, none_found.size()), none_found);  // commas were found meanwhile
 }
 
 }  // namespace

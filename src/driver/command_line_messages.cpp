@@ -44,9 +44,6 @@ std::string help_page() {
          "Quote ( \\ < > [ | for the shell. Run 'man ratiohunt' for the whole story.\n";
 }
 
-constexpr const char *kVersionFormat = "ratiohunt %s\n";
-constexpr const char *kOptionErrorFormat = "ratiohunt: %s\nTry 'ratiohunt --help'.\n";
-
 const char *const kUsagePage1 =
     "Finds succession of approximants to any ratio, of form\n"
     "m1^a1*m2^a2*m3^a3*...\n"
@@ -94,22 +91,10 @@ const char *const kUsagePage2 =
     "ratiohunt (results.txt) 1 1 1000000 5 4 -2 40.0 60.0 2 3 5\n"
     "- values also output to results.txt. File name can't have spaces.\n";
 
-constexpr const char *kDateLineFormat = "%s\n";
 constexpr size_t kDateBufferSize = 128;
-constexpr const char *kCommandLineTitle = "command line:\n";
-constexpr const char *kCommandLineArgumentFormat = " %s";
-constexpr const char *kHeaderEnd = "\n\n";
-constexpr const char *kReadRatioFormat = "Read: ratio to approx %s/%s\n";
-constexpr const char *kZeroTargetText = "Denominator and denumerator have to be non zero.\n";
-constexpr const char *kBadRatioText = "Ratio to approx has to be positive and finite.\n";
-constexpr const char *kBadFactorFormat = "Read: %d as one of the factors to look for, ratio to approx %d/%d\n";
-constexpr const char *kBadFactorText = "All factors need to be positive and non zero\n";
-constexpr const char *kLastFactorOneFormat = "Read: 1 as the last factor to look for, ratio to approx %d/%d\n";
-constexpr const char *kLastFactorOneText = "The last factor needs to be 2 or more\n";
-constexpr const char *kSeeUsageText = "Run prog without any args for example of use\n";
 
 std::string read_ratio_text(const RunConfig &config) {
-  return format_text(kReadRatioFormat, ratio_number_text(config.search.x).c_str(),
+  return format_text("Read: ratio to approx %s/%s\n", ratio_number_text(config.search.x).c_str(),
                      ratio_number_text(config.search.y).c_str());
 }
 
@@ -131,40 +116,41 @@ std::string argument_error_text(const ParsedArguments &parsed, const RunConfig &
   std::string text;
   switch (parsed.verdict) {
     case ArgumentVerdict::kZeroTarget:
-      text = read_ratio_text(config) + kZeroTargetText;
+      text = read_ratio_text(config) + "Denominator and denumerator have to be non zero.\n";
       break;
     case ArgumentVerdict::kBadRatio:
-      text = read_ratio_text(config) + kBadRatioText;
+      text = read_ratio_text(config) + "Ratio to approx has to be positive and finite.\n";
       break;
     case ArgumentVerdict::kBadFactor:
-      text = format_text(kBadFactorFormat, parsed.bad_factor_reading, target_as_int(config.search.x),
-                         target_as_int(config.search.y)) +
-             kBadFactorText;
+      text = format_text("Read: %d as one of the factors to look for, ratio to approx %d/%d\n",
+                         parsed.bad_factor_reading, target_as_int(config.search.x), target_as_int(config.search.y)) +
+             "All factors need to be positive and non zero\n";
       break;
     case ArgumentVerdict::kLastFactorOne:
-      text = format_text(kLastFactorOneFormat, target_as_int(config.search.x), target_as_int(config.search.y)) +
-             kLastFactorOneText;
+      text = format_text("Read: 1 as the last factor to look for, ratio to approx %d/%d\n",
+                         target_as_int(config.search.x), target_as_int(config.search.y)) +
+             "The last factor needs to be 2 or more\n";
       break;
     case ArgumentVerdict::kArgumentsOk:
     case ArgumentVerdict::kShowUsage:
     case ArgumentVerdict::kBadOption:
       return text;
   }
-  return text + kSeeUsageText;
+  return text + "Run prog without any args for example of use\n";
 }
 
 void print_run_header(int argc, const char *const *argv) {
   char date[kDateBufferSize];
-  if (format_local_date(date, sizeof date)) tee_printf(kDateLineFormat, date);
-  tee_printf(kCommandLineTitle);
-  for (int i = 1; i < argc; ++i) tee_printf(kCommandLineArgumentFormat, argv[i]);
-  tee_printf(kHeaderEnd);
+  if (format_local_date(date, sizeof date)) tee_printf("%s\n", date);
+  tee_printf("command line:\n");
+  for (int i = 1; i < argc; ++i) tee_printf(" %s", argv[i]);
+  tee_printf("\n\n");
 }
 
 void print_help() { write_console_only(help_page().c_str()); }
 
-void print_version() { write_console_only(format_text(kVersionFormat, RATIOHUNT_VERSION).c_str()); }
+void print_version() { write_console_only(format_text("ratiohunt %s\n", RATIOHUNT_VERSION).c_str()); }
 
 void print_option_error(const std::string &error) {
-  std::fputs(format_text(kOptionErrorFormat, error.c_str()).c_str(), stderr);
+  std::fputs(format_text("ratiohunt: %s\nTry 'ratiohunt --help'.\n", error.c_str()).c_str(), stderr);
 }

@@ -1,11 +1,12 @@
-// The progress line on a terminal: elapsed time, values tested, share of the odometer
-// done with an estimate of the time left, approximants found and, in successive mode,
-// the best distance so far.
+// The progress line on a terminal: approximants found and, in successive mode, the best
+// distance so far, the share of the odometer done with an estimate of the time left, and
+// the values tested in the time spent, each number written as people read it.
 #include "driver/progress_line.h"
 
 #include <cmath>
 #include <utility>
 
+#include "driver/platform.h"
 #include "present/text_format.h"
 
 namespace {
@@ -26,26 +27,72 @@ double seconds_left(const SearchProgress &now, double time_out_seconds) {
   return std::fmin(by_share, by_time_out > 0 ? by_time_out : 0.0);
 }
 
-}  // namespace
+// Three digits need no exponent down to 0.0001 %; less than that is 0.
+std::string share_for_people(double done_share) {
+  double percent = 100.0 * done_share;
+  return percent >= 1e-4 ? format_text(kProgressShareFormat, percent) : "0";
+}
 
-std::string progress_text(const SearchProgress &now, bool successive, double time_out_seconds) {
-  std::string text =
-      format_text("ratiohunt: %s s, %lld tested, %s%% done", format_text("%.3g", now.seconds).c_str(),
-                  static_cast<long long>(now.tested), format_text("%.3g", 100.0 * now.done_share).c_str());
-  double left = seconds_left(now, time_out_seconds);
-  if (std::isfinite(left)) text += format_text(", about %s s left", format_text("%.2g", left).c_str());
-  text += format_text(", %lld found", static_cast<long long>(now.accepted));
-  if (successive && now.accepted > 0)
-    text += format_text(", best %s cents", format_text("%.4g", now.best_distance).c_str());
+// Cents at four digits; a tiny distance keeps its exponent, without padding (2.274e-13).
+std::string cents_for_people(double cents) {
+  std::string text = format_text(kProgressCentsFormat, cents);
+  size_t digits = text.find('e');
+  if (digits == std::string::npos) return text;
+  digits += 2;  // after the exponent's sign
+  while (digits + 1 < text.size() && text[digits] == '0') text.erase(digits, 1);
   return text;
 }
 
+// A time in one unit, below 99.5 of it so that two digits hold it; the singular for 1.
+std::string in_unit(double amount, const char *unit, const char *unit_of_one) {
+  std::string number = format_text(kProgressTimeFormat, amount);
+  return number + " " + (number == "1" ? unit_of_one : unit);
+}
+
+}  // namespace
+
+std::string count_for_people(int64_t count) {
+  if (count < 1000) return std::to_string(count);
+  static const char *const kPrefixes[] = {"k", "M", "G", "T", "P", "E"};
+  double scaled = static_cast<double>(count) / 1000;
+  int prefix = 0;
+  while (scaled >= 999.5 && prefix < 5) {
+    scaled /= 1000;
+    ++prefix;
+  }
+  return format_text(kProgressCountFormat, scaled) + " " + kPrefixes[prefix];
+}
+
+std::string duration_for_people(double seconds) {
+  if (seconds < 0.01) return "0 s";
+  if (seconds < 60) return in_unit(seconds, "s", "s");
+  double minutes = seconds / 60;
+  if (minutes < 60) return in_unit(minutes, "min", "min");
+  double hours = minutes / 60;
+  if (hours < 48) return in_unit(hours, "h", "h");
+  double days = hours / 24;
+  if (days < 99.5) return in_unit(days, "days", "day");
+  double years = days / 365.25;
+  if (years < 99.5) return in_unit(years, "years", "year");
+  return count_for_people(years < 9e18 ? static_cast<int64_t>(years) : INT64_MAX) + " years";
+}
+
+std::string progress_text(const SearchProgress &now, bool successive, double time_out_seconds) {
+  std::string text = "ratiohunt: " + count_for_people(now.accepted) + " found";
+  if (successive && now.accepted > 0) text += ", best " + cents_for_people(now.best_distance) + " cents";
+  text += ", " + share_for_people(now.done_share) + "% done";
+  double left = seconds_left(now, time_out_seconds);
+  if (std::isfinite(left)) text += ", about " + duration_for_people(left) + " left";
+  return text + ", " + count_for_people(now.tested) + " tested in " + duration_for_people(now.seconds);
+}
+
 ProgressLine::ProgressLine(ResultSink &inner, FILE *terminal, int columns, std::function<int()> results_column,
-                           const SearchParams &search)
+                           const SearchParams &search, FILE *results)
     : inner_(inner),
       terminal_(terminal),
       columns_(columns),
       results_column_(std::move(results_column)),
+      results_share_terminal_(results == terminal || (stream_is_terminal(results) && stream_is_terminal(terminal))),
       successive_(!search.range_mode),
       time_out_seconds_(search.time_out_seconds) {}
 
@@ -71,12 +118,19 @@ void ProgressLine::erase() {
   if (shown_) draw("");
 }
 
+// A result for the same terminal takes the line's place, and the line, counting it, comes
+// back after it at once; results that go elsewhere leave the line alone.
 void ProgressLine::approximant(const Approximant &found) {
-  erase();
+  bool redraw = shown_ && results_share_terminal_;
+  if (redraw) erase();
   inner_.approximant(found);
+  ++last_.accepted;
+  if (successive_) last_.best_distance = cents_of_log(found.distance);
+  if (redraw) draw(progress_text(last_, successive_, time_out_seconds_));
 }
 
 void ProgressLine::progress(const SearchProgress &now) {
+  last_ = now;
   if (now.seconds >= kFirstShowSeconds) draw(progress_text(now, successive_, time_out_seconds_));
 }
 

@@ -4,12 +4,7 @@
 
 #include <cstdio>
 
-namespace {
-
-constexpr const char *kLeadingLimbFormat = "%d";
-constexpr const char *kInnerLimbFormat = "%04d";
-
-}  // namespace
+#include "present/number_formats.h"
 
 void decimal_big_set(DecimalBig &number, int value) {
   number.length = 1;

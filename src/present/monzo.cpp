@@ -1,18 +1,12 @@
 // The monzo line of range mode, the signed exponents between "[" and ">" grouped by
 // commas after the 2nd, 5th, 8th ... entry, and the exact ratio it closes with.
 #include <memory>
+#include <string>
 
 #include "present/approximant_text.h"
 #include "present/decimal_big.h"
-#include "present/text_format.h"
 
 namespace {
-
-constexpr const char *kMonzoOpen = "[";
-constexpr const char *kMonzoEntrySeparator = " ";
-constexpr const char *kMonzoExponentFormat = "%d";
-constexpr const char *kMonzoGroupMark = ",";
-constexpr const char *kMonzoCloseFormat = "> = %s : %s";
 
 // The first group holds two exponents, every later group three.
 bool ends_group(int index) { return (index + 2) % 3 == 0; }
@@ -33,13 +27,13 @@ ExactRatio exact_ratio(const int *factors, const int *exponents, int count) {
 }
 
 std::string monzo_line(const int *factors, const int *exponents, int count) {
-  std::string out = kMonzoOpen;
+  std::string out = "[";
   for (int i = 0; i < count; ++i) {
-    if (i > 0) out += kMonzoEntrySeparator;
-    out += format_text(kMonzoExponentFormat, exponents[i]);
-    if (ends_group(i)) out += kMonzoGroupMark;
+    if (i > 0) out += " ";
+    out += std::to_string(exponents[i]);
+    if (ends_group(i)) out += ",";
   }
   ExactRatio ratio = exact_ratio(factors, exponents, count);
-  out += format_text(kMonzoCloseFormat, ratio.numerator.c_str(), ratio.denominator.c_str());
+  out += "> = " + ratio.numerator + " : " + ratio.denominator;
   return out;
 }

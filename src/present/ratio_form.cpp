@@ -6,25 +6,17 @@
 
 namespace {
 
-constexpr const char *kTermFormat = "%d";
-constexpr const char *kPowerTermFormat = "%d^%d";
-constexpr const char *kTermJoin = "*";
-constexpr const char *kEmptySide = "1";
-constexpr const char *kRatioSlash = "/";
-constexpr const char *kGroupOpen = "(";
-constexpr const char *kGroupClose = ")";
-
 // Writes the terms of one side (the denominator's or the numerator's).
 void append_side(std::string &out, const int *factors, const int *exponents, int count, bool denominator) {
   int written = 0;
   for (int i = 0; i < count; ++i) {
     int magnitude = exponents[i] < 0 ? -exponents[i] : exponents[i];
     if ((exponents[i] < 0) != denominator || magnitude < 1) continue;
-    if (written > 0) out += kTermJoin;
-    out += magnitude == 1 ? format_text(kTermFormat, factors[i]) : format_text(kPowerTermFormat, factors[i], magnitude);
+    if (written > 0) out += "*";
+    out += magnitude == 1 ? std::to_string(factors[i]) : format_text("%d^%d", factors[i], magnitude);
     ++written;
   }
-  if (written == 0) out += kEmptySide;
+  if (written == 0) out += "1";
 }
 
 }  // namespace
@@ -34,9 +26,9 @@ std::string ratio_formula(const int *factors, const int *exponents, int count) {
   for (int i = 0; i < count; ++i) denominator_count += exponents[i] < 0 ? 1 : 0;
   std::string out;
   append_side(out, factors, exponents, count, false);
-  out += kRatioSlash;
-  if (denominator_count >= 2) out += kGroupOpen;
+  out += "/";
+  if (denominator_count >= 2) out += "(";
   append_side(out, factors, exponents, count, true);
-  if (denominator_count >= 2) out += kGroupClose;
+  if (denominator_count >= 2) out += ")";
   return out;
 }

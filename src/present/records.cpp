@@ -9,6 +9,7 @@
 
 #include "present/approximant_text.h"
 #include "present/comma_names.h"
+#include "present/number_formats.h"
 
 namespace {
 
@@ -17,7 +18,6 @@ using Json = nlohmann::ordered_json;  // fields in the order a reader expects th
 constexpr const char *kCsvHeader =
     "exponents,numerator,denominator,cents,distance_cents,name,ratio,prime_monzo,prime_limit,tenney_height,odd_limit,"
     "tempered_out_by";
-constexpr const char *kRoundTripFormats[] = {"%.15g", "%.16g", "%.17g"};
 
 Json number_or_null(double value) { return std::isfinite(value) ? Json(value) : Json(nullptr); }
 

@@ -19,6 +19,9 @@ namespace {
 // The smallest block worth handing to a worker: a millisecond or so of walking planes.
 // (2^22 to 2^26 measured alike on the big benchmark searches.)
 constexpr int64_t kMinBlockVectors = int64_t{1} << 24;
+// With a group table, the smallest block is this many group blocks: each costs about a
+// row and its hits, whatever its size.
+constexpr int64_t kMinBlockGroups = int64_t{1} << 12;
 // Blocks are numbered in 64 bits, with room to spare.
 constexpr int64_t kMaxBlocks = int64_t{1} << 52;
 // How many blocks the workers may run ahead of the merge: it bounds the records held.
@@ -37,6 +40,7 @@ struct Pool {
   BlockPlan plan;
   WalkThresholds thresholds;
   int64_t window = 0;
+  size_t records_per_block = 0;       // a worker gives a block back past this many records
   std::vector<BlockRecords> results;  // block b's in results[b % window]
   std::vector<char> done;             // likewise
   std::mutex mutex;
@@ -86,7 +90,13 @@ BlockPlan plan_blocks(const RowWalk &walk, int threads, int64_t min_vectors) {
   int64_t total = total_vectors(walk);
   if (walk.last < 3 || (total > 0 && total < min_vectors)) return plan;
   int slot = 2;
-  while (slot < walk.last - 1 && walk.block_size[slot] > 0 && walk.block_size[slot] < kMinBlockVectors) ++slot;
+  int64_t min_block = kMinBlockVectors;
+  if (walk.group_slots > 0) {
+    // Blocks of whole group blocks, enough of them that a block outweighs handing it over.
+    slot = std::max(slot, walk.group_slots);
+    min_block = walk.block_size[walk.group_slots] * kMinBlockGroups;
+  }
+  while (slot < walk.last - 1 && walk.block_size[slot] > 0 && walk.block_size[slot] < min_block) ++slot;
   int64_t count = block_count(walk, slot);
   while (count == 0 && slot < walk.last - 1) count = block_count(walk, ++slot);
   if (count < 2 * static_cast<int64_t>(threads) || walk.block_size[slot] == 0) return plan;
@@ -125,10 +135,11 @@ void run_worker(Pool &pool) {
   start_search(context);
   context.records_running_minima = true;
   recorder.context = &context;
-  recorder.records_per_block = pool.thresholds.records_per_block;
+  recorder.records_per_block = pool.records_per_block;
   RowWalk walk{context};
   set_up_walk(walk, pool.thresholds);
   walk.stop = &pool.stop;
+  walk.table = pool.walk.table;  // built once, before the workers start
   for (int64_t block = claim_block(pool); block >= 0; block = claim_block(pool)) {
     size_t slot = static_cast<size_t>(block % pool.window);
     BlockRecords &records = pool.results[slot];
@@ -224,10 +235,16 @@ void merge_blocks(Pool &pool) {
 bool run_block_pool(RowWalk &walk, int threads, const WalkThresholds &thresholds) {
   BlockPlan plan = plan_blocks(walk, threads, thresholds.vectors_for_threads);
   if (plan.count == 0) return false;
+  if (walk.group_slots > 0 && walk.table == nullptr) build_group_table(walk);
   Pool pool{walk};
   pool.plan = plan;
   pool.thresholds = thresholds;
   pool.window = kLookAheadPerThread * threads;
+  pool.records_per_block = thresholds.records_per_block;
+  if (walk.group_slots > 0) {
+    pool.records_per_block =
+        std::max(pool.records_per_block, thresholds.records_in_flight_with_table / static_cast<size_t>(pool.window));
+  }
   pool.results.resize(static_cast<size_t>(pool.window));
   pool.done.assign(static_cast<size_t>(pool.window), 0);
   pool.merged_best_error.store(walk.context.best_error);

@@ -19,6 +19,8 @@ constexpr double kPrefilterMargin = 1e-9;
 // or this many rows, whichever comes first.
 constexpr int64_t kClockCheckInterval = 32768;
 constexpr int64_t kRowsPerClockCheck = 4096;
+// A group block's hits count as this many rows' worth of work apiece, for the clock.
+constexpr size_t kHitsPerRow = 16;
 // Past the time out, a search that walks this many vectors in a row without counting one
 // stops all the same: the time out is otherwise polled only at counted vectors.
 constexpr int64_t kUncountedStretch = 1 << 20;
@@ -57,15 +59,7 @@ void build_circle(const RowWalk &walk, int64_t size, InnerCircle &circle) {
     circle.position.push_back(point.first);
     circle.value.push_back(point.second);
   }
-  while (circle.buckets < 2 * size && circle.buckets < kMaxBuckets) circle.buckets *= 2;
-  // Bucket b starts at the first position at or past b / buckets; the last one is the end.
-  int placed = static_cast<int>(points.size());
-  circle.bucket_start.assign(static_cast<size_t>(circle.buckets) + 1, placed);
-  int i = 0;
-  for (int b = 0; b < circle.buckets; ++b) {
-    while (i < placed && std::min(static_cast<int>(circle.position[i] * circle.buckets), circle.buckets - 1) < b) ++i;
-    circle.bucket_start[b] = i;
-  }
+  index_buckets(circle, 2 * size, kMaxBuckets);
 }
 
 double outer_log_term(const OuterSlots &outer, int k, int v) { return outer.log_term[outer.offset[k] + v]; }
@@ -83,6 +77,7 @@ void refresh_suffixes(RowWalk &walk, int k) {
   for (int i = k; i >= 1; --i) {
     outer.log_suffix[i] = outer_log_term(outer, i, walk.exponents[i]) + outer.log_suffix[i + 1];
     outer.den_suffix[i] = outer_den_term(outer, i, walk.exponents[i]) + outer.den_suffix[i + 1];
+    outer.num_suffix[i] = outer.num_term[outer.offset[i] + walk.exponents[i]] + outer.num_suffix[i + 1];
   }
 }
 
@@ -92,12 +87,14 @@ void build_outer(RowWalk &walk) {
   outer.top.assign(walk.n, 0);
   outer.log_suffix.assign(walk.n, 0.0);
   outer.den_suffix.assign(walk.n, 0.0);
+  outer.num_suffix.assign(walk.n, 0.0);
   for (int k = 1; k < walk.last; ++k) {
     outer.top[k] = top_value(walk.context.limits[k]);
     outer.offset[k] = static_cast<int>(outer.log_term.size());
     for (int v = 0; v <= outer.top[k]; ++v) {
       outer.log_term.push_back(decode_exponent(v) * walk.context.logs[k]);
       outer.den_term.push_back(is_denominator_slot(v) ? exponent_magnitude(v) * walk.context.logs[k] : 0.0);
+      outer.num_term.push_back(is_denominator_slot(v) ? 0.0 : exponent_magnitude(v) * walk.context.logs[k]);
     }
     count_outer_slot(walk, k, +1);
   }
@@ -151,35 +148,50 @@ void set_range_window(RowWalk &walk) {
   walk.range_high = high < ln_last + walk.margin ? high : ln_last + walk.margin;
 }
 
-// Adds the inner vectors whose positions lie in [from, to] (0 <= from, to <= 1).
-void collect_arc(RowWalk &walk, const InnerCircle &circle, double from, double to) {
+// What a group block's outer prefix leaves its inner vectors of the two budgets; rows
+// and planes look up without one.
+struct BudgetFilter {
+  const GroupTable *table = nullptr;
+  double denominator_room = 0.0;
+  double numerator_room = 0.0;
+};
+
+// Adds the inner vectors whose positions lie in [from, to] (0 <= from, to <= 1) and that
+// fit the filter's budgets.
+void collect_arc(RowWalk &walk, const InnerCircle &circle, double from, double to, const BudgetFilter &filter) {
   int bucket = std::min(static_cast<int>(from * circle.buckets), circle.buckets - 1);
   int size = static_cast<int>(circle.position.size());
   for (int i = circle.bucket_start[bucket]; i < size && circle.position[i] <= to; ++i) {
-    if (circle.position[i] >= from) walk.hits.push_back(circle.value[i]);
+    if (circle.position[i] < from) continue;
+    if (filter.table != nullptr &&
+        (filter.table->negative[i] > filter.denominator_room || filter.table->positive[i] > filter.numerator_room)) {
+      continue;
+    }
+    walk.hits.push_back(circle.value[i]);
   }
 }
 
 // Adds the values in the arc [from, to] of the circle, taken modulo 1; true when the arc
 // covers the whole circle.
-bool collect_circular(RowWalk &walk, const InnerCircle &circle, double from, double to) {
+bool collect_circular(RowWalk &walk, const InnerCircle &circle, double from, double to, const BudgetFilter &filter) {
   if (!(to - from < 1.0)) return true;
   double start = from - std::floor(from);
   double end = start + (to - from);
   if (end < 1.0) {
-    collect_arc(walk, circle, start, end);
+    collect_arc(walk, circle, start, end, filter);
   } else {
-    collect_arc(walk, circle, start, 1.0);
-    collect_arc(walk, circle, 0.0, end - 1.0);
+    collect_arc(walk, circle, start, 1.0, filter);
+    collect_arc(walk, circle, 0.0, end - 1.0, filter);
   }
   return false;
 }
 
-// The inner vectors of this row or plane, from index first on, whose candidates may be
-// accepted, in odometer order. A candidate's distance from the target is r or
-// ln m_last - r, where r is where the outer log sum and the inner vector put it on the
-// circle of ln m_last.
-void collect_hits(RowWalk &walk, const InnerCircle &circle, double outer_log, int first) {
+// The inner vectors of this row, plane or group block, from index first on, whose
+// candidates may be accepted, in odometer order. A candidate's distance from the target
+// is r or ln m_last - r, where r is where the outer log sum and the inner vector put it
+// on the circle of ln m_last.
+void collect_hits(RowWalk &walk, const InnerCircle &circle, double outer_log, int first,
+                  const BudgetFilter &filter = BudgetFilter{}) {
   walk.hits.clear();
   double turns = (walk.context.ln_target - outer_log) * walk.inv_ln_last;
   double here = turns - std::floor(turns);
@@ -188,13 +200,16 @@ void collect_hits(RowWalk &walk, const InnerCircle &circle, double outer_log, in
     if (walk.range_high < walk.range_low) return;
     double low = walk.range_low * walk.inv_ln_last;
     double high = walk.range_high * walk.inv_ln_last;
-    whole_circle = collect_circular(walk, circle, here - high, here - low) ||
-                   collect_circular(walk, circle, here + low, here + high);
+    whole_circle = collect_circular(walk, circle, here - high, here - low, filter) ||
+                   collect_circular(walk, circle, here + low, here + high, filter);
   } else {
     double reach = (walk.context.best_error + walk.margin) * walk.inv_ln_last;
-    whole_circle = collect_circular(walk, circle, here - reach, here + reach);
+    whole_circle = collect_circular(walk, circle, here - reach, here + reach, filter);
   }
-  if (whole_circle) walk.hits.assign(circle.value.begin(), circle.value.end());
+  if (whole_circle) {
+    walk.hits.clear();
+    collect_arc(walk, circle, 0.0, 1.0, filter);
+  }
   std::sort(walk.hits.begin(), walk.hits.end());
   walk.hits.erase(std::unique(walk.hits.begin(), walk.hits.end()), walk.hits.end());
   walk.hits.erase(walk.hits.begin(), std::lower_bound(walk.hits.begin(), walk.hits.end(), first));
@@ -304,9 +319,41 @@ bool walk_plane(RowWalk &walk) {
   return false;
 }
 
+// A group block (slots 0 .. group_slots-1 running, those above them fixed) whose every
+// vector passes the gate, as an outer factor above 2 has an exponent: counted at once;
+// the group table gives the few inner vectors whose candidates may be accepted, and only
+// they are examined. Returns true when the walk ends there.
+bool walk_group(RowWalk &walk) {
+  const int slots = walk.group_slots;
+  int64_t before = walk.context.tested;
+  bool may_accept = walk.outer.negative_zeros == 0 &&
+                    !(walk.outer.den_suffix[slots] > walk.context.params.ln_max_quotient + walk.margin) &&
+                    !(walk.outer.num_suffix[slots] > numerator_bound(walk));
+  if (may_accept) {
+    BudgetFilter filter{walk.table, walk.context.params.ln_max_quotient + walk.margin - walk.outer.den_suffix[slots],
+                        numerator_bound(walk) - walk.outer.num_suffix[slots]};
+    collect_hits(walk, walk.table->circle, walk.outer.log_suffix[slots], 0, filter);
+    for (int index : walk.hits) {
+      int rest = index;
+      for (int k = 0; k < slots; ++k) {
+        int size = walk.group_top[k] + 1;
+        walk.exponents[k] = rest % size;
+        rest /= size;
+      }
+      walk.context.tested = before + index + 1;
+      if (examine(walk)) return true;
+    }
+    for (int k = 0; k < slots; ++k) walk.exponents[k] = 0;
+  }
+  walk.context.tested = before + walk.block_size[slots];
+  walk.leftover_known = false;
+  return false;
+}
+
 // The highest slot k whose block (every vector below it, slots 1 .. k-1 at 0 now) can
-// hold no candidate, as slots k and up already exceed the denominator bound or hold a
-// negative zero, and whose every vector passes the gate, as slots k and up open it.
+// hold no candidate, as slots k and up already exceed the denominator or the numerator
+// bound or hold a negative zero, and whose every vector passes the gate, as slots k and
+// up open it.
 // Blocks end at end_slot at most; 0 when the walk stands at no such block.
 int dead_block_slot(const RowWalk &walk, int end_slot) {
   const int *exponents = walk.exponents;
@@ -322,8 +369,9 @@ int dead_block_slot(const RowWalk &walk, int end_slot) {
   int limit = std::min(std::min(lowest_set, highest_opener), end_slot);
   int slot = std::min(limit, highest_negative_zero);
   double bound = walk.context.params.ln_max_quotient + walk.margin;
+  double numerator_limit = numerator_bound(walk);
   for (int k = limit; k > slot; --k) {
-    if (walk.outer.den_suffix[k] > bound) {
+    if (walk.outer.den_suffix[k] > bound || walk.outer.num_suffix[k] > numerator_limit) {
       slot = k;
       break;
     }
@@ -372,10 +420,35 @@ bool plane_walk_ready(RowWalk &walk) {
   return true;
 }
 
+// Whether to walk from here a group block at once: within the block end_slot walks, at
+// its first vector (the group's outer slots at 0), and every vector passing the gate.
+bool group_walk_ready(RowWalk &walk, int end_slot) {
+  if (walk.group_slots == 0 || walk.group_slots > end_slot) return false;
+  if (walk.outer.gate_openers == 0 && !walk.context.params.every_vector) return false;
+  for (int k = 1; k < walk.group_slots; ++k) {
+    if (walk.exponents[k] != 0) return false;
+  }
+  if (walk.table == nullptr) build_group_table(walk);
+  return true;
+}
+
 // Whether a worker's walk should end: told to stop, or holding too many records.
 bool worker_done(const RowWalk &walk) { return walk.records->dense || walk.stop->load(std::memory_order_relaxed); }
 
 }  // namespace
+
+void index_buckets(InnerCircle &circle, int64_t wanted, int max_buckets) {
+  circle.buckets = 1;
+  while (circle.buckets < wanted && circle.buckets < max_buckets) circle.buckets *= 2;
+  // Bucket b starts at the first position at or past b / buckets; the last one is the end.
+  int placed = static_cast<int>(circle.position.size());
+  circle.bucket_start.assign(static_cast<size_t>(circle.buckets) + 1, placed);
+  int i = 0;
+  for (int b = 0; b < circle.buckets; ++b) {
+    while (i < placed && std::min(static_cast<int>(circle.position[i] * circle.buckets), circle.buckets - 1) < b) ++i;
+    circle.bucket_start[b] = i;
+  }
+}
 
 void set_up_walk(RowWalk &walk, const WalkThresholds &thresholds) {
   SearchContext &context = walk.context;
@@ -389,6 +462,7 @@ void set_up_walk(RowWalk &walk, const WalkThresholds &thresholds) {
   build_circle(walk, walk.row_length, walk.circle);
   build_outer(walk);
   size_block_sizes(walk);
+  choose_group(walk, thresholds);
   if (walk.n >= 3 && walk.outer.top[1] > 0 && walk.block_size[2] > 0 && walk.block_size[2] <= kMaxPlaneSize) {
     walk.plane_size = walk.block_size[2];
     walk.rows_before_plane = thresholds.planes_of_rows_before_plane * (walk.outer.top[1] + 1);
@@ -437,9 +511,17 @@ bool walk_block(RowWalk &walk, int end_slot) {
       }
     }
     step_slot = dead_block_slot(walk, end_slot);
+    int64_t counted_before = context.tested;
     if (step_slot > 0) {
       context.tested += walk.block_size[step_slot];
       walk.leftover_known = false;
+      if (walk.group_slots > 0 && step_slot >= walk.group_slots) next_clock_check += walk.block_size[step_slot];
+    } else if (group_walk_ready(walk, end_slot)) {
+      if (walk_group(walk)) return true;
+      // A group block costs about a row and its hits, however many vectors it counts.
+      next_clock_check += context.tested - counted_before;
+      rows_since_check += static_cast<int64_t>(walk.hits.size() / kHitsPerRow);
+      step_slot = walk.group_slots;
     } else if (plane_walk_ready(walk)) {
       if (walk_plane(walk)) return true;
       step_slot = 2;

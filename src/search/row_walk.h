@@ -34,15 +34,27 @@ struct InnerCircle {
   int buckets = 1;
 };
 
-// The outer slots (1 .. n-2): per-value tables of their log and denominator terms, and
-// running suffix sums and counts kept up to date as the odometer moves.
+// The group table: every vector of the inner group (slots 0 .. slots-1) that meets the
+// denominator and numerator budgets on its own, placed on the circle of the last factor's
+// logarithm like a row's inner vectors, with its own share of both budgets. Built once
+// per search from the query alone and shared, read-only, by every thread's walk.
+struct GroupTable {
+  InnerCircle circle{};          // positions, and the inner vectors as their index in the group
+  std::vector<double> negative;  // per position: the log of the inner vector's denominator
+  std::vector<double> positive;  // and of its numerator
+};
+
+// The outer slots (1 .. n-2): per-value tables of their log, denominator and numerator
+// terms, and running suffix sums and counts kept up to date as the odometer moves.
 struct OuterSlots {
   std::vector<int> offset;         // start of slot k's values in the term tables
   std::vector<double> log_term;    // decode(v) * ln m_k
   std::vector<double> den_term;    // |e| * ln m_k for negative exponents, else 0
+  std::vector<double> num_term;    // e * ln m_k for positive exponents, else 0
   std::vector<int> top;            // the largest folded value slot k takes
   std::vector<double> log_suffix;  // approximate sum of log terms of slots k .. n-2
   std::vector<double> den_suffix;
+  std::vector<double> num_suffix;
   int negative_zeros = 0;  // outer slots holding a negative zero
   int gate_openers = 0;    // outer slots with a factor above 2 and a non-zero exponent
 };
@@ -65,6 +77,13 @@ struct RowWalk {
   int64_t rows_before_plane = 0;
   std::vector<int64_t> block_size{};  // vectors below slot k, 0 when past kMaxBlockSize
   OuterSlots outer{};
+  // The inner group walked at once through the group table, when the search is big enough
+  // for the table to pay: slots 0 .. group_slots-1, 0 when the walk has no group.
+  int group_slots = 0;
+  double table_numerator_bound = 0.0;  // the numerator budget the table was built for
+  GroupTable own_table{};
+  const GroupTable *table = nullptr;  // built on first use, or the pool's
+  std::vector<int> group_top{};       // each group slot's largest folded value
   std::vector<int> hits{};
   std::vector<int> scratch{};
   // The last slot as the previous evaluation left it, which the gate reads. After a row
@@ -88,10 +107,33 @@ struct WalkThresholds {
   // A worker gives a block back to the merge when it holds more records than this, so
   // that a wide window cannot fill the memory with records waiting for their turn.
   size_t records_per_block = 4096;
+  // Searches with fewer vectors walk rows and planes only: the group table costs more to
+  // build than it saves.
+  int64_t vectors_for_group_table = int64_t{1} << 30;
+  // The group table covers at most this many inner vectors, and at most this many times
+  // the square root of the odometer's size, so that it costs about what the outer
+  // prefixes that look it up cost.
+  int64_t max_group_vectors = int64_t{1} << 22;
+  double group_vectors_per_root = 1.0;
+  // With a group table, blocks are a few milliseconds of work however many records they
+  // find: the blocks of the look-ahead may hold this many records between them, so that
+  // a search that finds millions keeps its threads.
+  size_t records_in_flight_with_table = size_t{1} << 20;
 };
 
 // Builds the tables of a walk over the context's exponent vector, which stands at zeros.
 void set_up_walk(RowWalk &walk, const WalkThresholds &thresholds);
+
+// Chooses the inner group of a search big enough for it (none otherwise).
+void choose_group(RowWalk &walk, const WalkThresholds &thresholds);
+// Builds the group table into the walk's own, and points the walk at it.
+void build_group_table(RowWalk &walk);
+// The numerator budget: no accepted candidate's numerator (its positive terms, the last
+// slot's included) has a log above this, widened by the walk's margin.
+double numerator_bound(const RowWalk &walk);
+// Indexes the circle's sorted positions by buckets of equal width, as many as wanted
+// rounded up to a power of 2, at most max_buckets.
+void index_buckets(InnerCircle &circle, int64_t wanted, int max_buckets);
 
 // Places the odometer at the first vector of block number `block` below slot block_slot:
 // slots block_slot .. n-2 counted like an odometer of their own, the slots below at 0.

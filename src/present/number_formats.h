@@ -1,0 +1,35 @@
+// How every number ratiohunt writes looks: one printf format for each kind of number.
+// The formats for format_text (present/text_format.h) use only what it implements; those
+// for snprintf write records and exact integers, where no exponent can appear.
+#pragma once
+
+// For format_text: a floating exponent there always has at least three digits (1e+006).
+
+// x, y, the range's edges and the target's size in cents wherever a message shows them.
+constexpr const char *kRatioNumberFormat = "%.12g";
+// A size in cents at the run's precision (an int argument, then the double).
+constexpr const char *kCentsFormat = "%.*g";
+// The max quotient in the header: seven digits in range mode, six in successive mode.
+constexpr const char *kRangeMaxQuotientFormat = "%.7g";
+constexpr const char *kSuccessiveMaxQuotientFormat = "%g";
+// The seconds a search ran, in the message of a search that ends early.
+constexpr const char *kEndSecondsFormat = "%g";
+
+// For format_text, on the progress line: numbers as people read them. Counts and times
+// are scaled first (to k, M, G ... and to min, h, days) so that no exponent appears.
+
+// A scaled count: three significant digits (93.3 G); a scaled time: two (4.2 min, 42 s).
+constexpr const char *kProgressCountFormat = "%.3g";
+constexpr const char *kProgressTimeFormat = "%.2g";
+// The share done in percent, three digits (2.54, 0.0123).
+constexpr const char *kProgressShareFormat = "%.3g";
+// The best distance in cents; the progress line writes a tiny one's exponent unpadded.
+constexpr const char *kProgressCentsFormat = "%.4g";
+
+// For snprintf.
+
+// A record's number: the first of these that reads back as the same double.
+constexpr const char *kRoundTripFormats[] = {"%.15g", "%.16g", "%.17g"};
+// An exact integer in base-10000 limbs: the leading limb bare, every other one four digits.
+constexpr const char *kLeadingLimbFormat = "%d";
+constexpr const char *kInnerLimbFormat = "%04d";
