@@ -567,7 +567,11 @@ function renderRows() {
   rows.appendChild(spacerRow(first * ROW_HEIGHT));
   for (let position = first; position < last; ++position) rows.appendChild(tableRow(page.view[position], position));
   rows.appendChild(spacerRow((count - Math.max(first, last)) * ROW_HEIGHT));
+  // A row's ▶ that has the focus keeps it in the row drawn anew.
+  const focused = body.contains(document.activeElement) ? document.activeElement.closest('tr').dataset.index : null;
   body.replaceChildren(rows);
+  const refocus = focused === null ? null : body.querySelector(`tr[data-index="${focused}"] button.play`);
+  if (refocus) refocus.focus({preventScroll: true});
   $('results').setAttribute('aria-rowcount', String(count + 1));
 }
 
@@ -587,8 +591,14 @@ function select(index, scroll) {
   $('play-selected').disabled = index < 0;
   page.plot.setSelected(index);
   const position = page.view.indexOf(index);
-  if (scroll && position >= 0) scrollToPosition(position);
-  else renderRows();
+  if (scroll && position >= 0) {
+    scrollToPosition(position);
+    return;
+  }
+  // The rows stay as they are, so that a row's ▶ keeps the keyboard focus.
+  for (const row of $('results').tBodies[0].rows) {
+    if (row.classList.contains('row')) row.classList.toggle('selected', Number(row.dataset.index) === index);
+  }
 }
 
 // ---- Sound ---------------------------------------------------------------------------

@@ -70,6 +70,16 @@ describe('the page as an instrument', () => {
     const tooltip = await page.$eval('#plot-tooltip', (element) => [element.hidden, element.textContent]);
     assert.equal(tooltip[0], false);
     assert.ok(tooltip[1].startsWith(`${rows[bySize[1].i].ratio}  [`), tooltip[1]);
+    // A row's ▶ plays it from the keyboard, selects the row and keeps the focus.
+    const played = await page.$eval('#results tr.row:not(.selected) button.play', (button) => {
+      button.focus();
+      return Number(button.closest('tr').dataset.index);
+    });
+    await page.keyboard.press('Enter');
+    assert.deepEqual(await page.evaluate(() => [document.activeElement.className,
+                                                Number(document.activeElement.closest('tr').dataset.index),
+                                                window.ratiohuntPlot().selected, page.sound !== null]),
+                     ['play', played, played, true]);
     assert.deepEqual(page.problems, []);
     await page.close();
   });
