@@ -209,6 +209,28 @@ describe('the page as an instrument', () => {
     for (let k = 1; k < plot.y.length; ++k) assert.ok(plot.y[k] <= plot.y[k - 1], `point ${k} is not above point ${k - 1}`);
     assert.deepEqual(new Set(plot.limits), new Set(native.map((record) => record.prime_limit)));
     assert.ok(plot.limits.includes(7) && plot.limits.includes(5));
+    // Zoomed to a cents range by its two fields, then by a drag across the plot.
+    await page.type('#zoom-from', '-10');
+    await page.type('#zoom-to', '10');
+    await page.keyboard.press('Tab');
+    const inside = native.filter((record) => Math.abs(record.cents) <= 10).length;
+    assert.equal(await page.evaluate(() => window.ratiohuntPlot().pointCount), inside);
+    await page.click('#zoom-reset');
+    assert.equal(await page.evaluate(() => window.ratiohuntPlot().pointCount), native.length);
+    await page.$eval('#plot', (canvas) => canvas.scrollIntoView());
+    const box = await page.$eval('#plot', (canvas) => {
+      const rect = canvas.getBoundingClientRect();
+      return {left: rect.left, top: rect.top, width: rect.width, height: rect.height};
+    });
+    await page.mouse.move(box.left + box.width * 0.4, box.top + box.height / 2);
+    await page.mouse.down();
+    await page.mouse.move(box.left + box.width * 0.7, box.top + box.height / 2, {steps: 5});
+    await page.mouse.up();
+    const [from, to] = await page.evaluate(() => ['zoom-from', 'zoom-to'].map((id) => Number(document.getElementById(id).value)));
+    assert.ok(from < to, `zoomed from ${from} to ${to}`);
+    const dragged = native.filter((record) => record.cents >= from && record.cents <= to).length;
+    // The fields show the range to 6 digits: a point on its edge may fall either way.
+    assert.ok(Math.abs(await page.evaluate(() => window.ratiohuntPlot().pointCount) - dragged) <= 1);
     await page.close();
   });
 
@@ -308,6 +330,10 @@ describe('the page as an instrument', () => {
     assert.ok(measured.seconds >= 2 && measured.seconds <= 6);
     // Both notes an octave lower, so that the higher lies below 2 kHz.
     assert.deepEqual(measured.shifted, [261.63 / 2, 261.63 * 4]);
+    // A comma sounds from 1/1 up to its larger note; an approximant after its target.
+    const ratios = await page.evaluate(() => [RatiohuntSound.recordRatios(-1200, 1, true),
+                                              RatiohuntSound.recordRatios(1200, 7 / 6, false)]);
+    assert.deepEqual(ratios, [[1, 2], [7 / 6, 2]]);
     await page.close();
   });
 });
