@@ -1,53 +1,60 @@
-// The page's behaviour: reads and checks the form, keeps the query in the URL, runs the
-// search in a worker started from a Blob URL, streams its records into the sortable
-// table with progress and Cancel, and offers the rows as CSV or JSON.
+// The page's behaviour: reads and checks the form, keeps the query, sort and filter in the
+// URL, runs the search in a worker started from a Blob URL, streams its records into the
+// store, and shows them in a virtualised table (only the visible rows in the DOM) and a
+// plot, with sound, progress, Cancel and the CSV and JSON downloads.
 'use strict';
+
+const {parseTarget, readDecimal, monzoText, centsText, CSV_HEADER, csvRow} = RatiohuntFormats;
+const {createStore, addLines, lineAt, recordAt, computeView, filterFrom} = RatiohuntRecords;
 
 const PRIMES = [2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31];
 const FIELDS = ['target', 'factors', 'low', 'high', 'maxq', 'precision', 'timeout'];
-const DEFAULTS = {target: '7/6', factors: '2 3 5', mode: 'successive', low: '40', high: '60', maxq: '1000000',
-                  precision: '5', timeout: '4', every: false};
+// The page checks every-vector for a new query, which the program leaves off by default.
+const DEFAULTS = Object.assign({}, RATIOHUNT_DEFAULTS, {every: true});
 const MAX_PRECISION = 17;  // a double has no more significant digits to show
 const INT_MAX = 2147483647;
 const PROGRESS_EVERY_MS = 100;
-const MAX_ROWS_SHOWN = 2000;  // more rows slow the page down; the downloads hold them all
-const DECIMAL = /^[+]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$/;
+const ROW_LIMIT = 1000000;  // the rows the page keeps; the search stops there
+const ROW_HEIGHT = 30;  // pixels; style.css gives every body row this height
+const OVERSCAN_ROWS = 10;
+const STREAMING_REDRAW_MS = 300;  // how often a sorted view and the plot are redone while rows stream in
+const TEMPERING_EDOS_SHOWN = 4;
 const INTEGER = /^\d+$/;
+const SORT_KEYS = ['order', 'ratio', 'monzo', 'cents', 'distance', 'name', 'prime_limit', 'tenney', 'tempered'];
 
 const page = {
   worker: null,
   workerUrl: null,
-  records: [],
+  store: createStore(0),
+  view: new Uint32Array(0),
   summary: null,
   searchProgress: null,  // the engine's last report: share of the space walked, values tested
   query: null,
+  values: null,  // the form's text of the query that ran
+  rowLimit: ROW_LIMIT,
   startedAt: 0,
   progressTimer: 0,
   renderPending: false,
+  viewCoversUpTo: 0,  // the store's row count when the view was last brought up to date
+  viewMadeAt: 0,
+  viewCost: 0,  // ms the last view took to make
+  plotDrawnAt: 0,
+  plotCost: 0,
+  plotCoversUpTo: -1,  // the store's row count when the plot was last drawn
+  viewTimer: 0,
+  plotTimer: 0,
   sortKey: 'order',
   sortAscending: true,
+  filter: {},
+  selected: -1,  // a record index
+  audio: null,
+  sound: null,  // the gain node of the sound playing
+  plot: null,
 };
 
 const $ = (id) => document.getElementById(id);
 
 // ---- Reading and checking the form ----------------------------------------------------
-
-function readDecimal(text) {
-  const trimmed = text.trim();
-  return DECIMAL.test(trimmed) ? Number(trimmed) : NaN;
-}
-
-function readTarget(text) {
-  const parts = text.trim().split(/\s*[/:]\s*/);
-  if (parts.length > 2) return null;
-  const x = readDecimal(parts[0]);
-  const y = parts.length === 2 ? readDecimal(parts[1]) : 1;
-  // The search works on ln(x/y): the ratio itself must be a positive finite number too.
-  if (!(x > 0 && y > 0 && Number.isFinite(x) && Number.isFinite(y) && Number.isFinite(x / y) && x / y > 0)) {
-    return null;
-  }
-  return {x, y};
-}
 
 function readFactors(text) {
   const items = text.trim().split(/[\s,]+/).filter((item) => item !== '');
@@ -72,13 +79,20 @@ function formValues() {
   return values;
 }
 
+function targetMessage(target) {
+  if (target.error === 'not a positive ratio' || target.error === 'more than one "/"') {
+    return 'Enter a positive ratio as N/D or a decimal, such as 7/6 or 1.5.';
+  }
+  return `Not a target: ${target.error}. Try 7/6, 1.5, 700c, 7\\12 or [-4 4 -1>.`;
+}
+
 // Checks every field; returns the query for the worker and a message for each bad field.
 function checkValues(values) {
   const errors = {};
   const query = {mode: values.mode === 'range' ? 'range' : 'successive', every: values.every};
-  const target = readTarget(values.target);
-  if (target) Object.assign(query, target);
-  else errors.target = 'Enter a positive ratio as N/D or a decimal, such as 7/6 or 1.5.';
+  const target = parseTarget(values.target);
+  if (!target.error) Object.assign(query, {x: target.x, y: target.y, notation: target.notation});
+  else errors.target = targetMessage(target);
   const factors = readFactors(values.factors);
   if (factors.error) errors.factors = factors.error;
   else query.factors = factors.factors;
@@ -92,8 +106,8 @@ function checkValues(values) {
   }
   query.timeOut = readDecimal(values.timeout);
   if (!(query.timeOut > 0 && Number.isFinite(query.timeOut))) errors.timeout = 'Enter a number of seconds above 0.';
-  query.low = readNumberOrNaN(values.low);
-  query.high = readNumberOrNaN(values.high);
+  query.low = readSignedNumber(values.low);
+  query.high = readSignedNumber(values.high);
   if (query.mode === 'range') {
     if (!Number.isFinite(query.low)) errors.low = 'Enter a number of cents, such as 40 or -10.5.';
     if (!Number.isFinite(query.high)) errors.high = 'Enter a number of cents, such as 60.';
@@ -102,19 +116,23 @@ function checkValues(values) {
   return {query, errors};
 }
 
-function readNumberOrNaN(text) {
+function readSignedNumber(text) {
   const trimmed = text.trim();
   const negative = trimmed.startsWith('-');
   const magnitude = readDecimal(negative ? trimmed.slice(1) : trimmed);
   return negative ? -magnitude : magnitude;
 }
 
+function markInvalid(field, invalid) {
+  if (invalid) field.setAttribute('aria-invalid', 'true');
+  else field.removeAttribute('aria-invalid');
+}
+
 function showErrors(errors) {
   for (const name of FIELDS) {
     const message = errors[name] || '';
     $(`${name}-error`).textContent = message;
-    if (message) $(name).setAttribute('aria-invalid', 'true');
-    else $(name).removeAttribute('aria-invalid');
+    markInvalid($(name), message !== '');
   }
   const first = FIELDS.find((name) => errors[name]);
   if (first) {
@@ -124,16 +142,21 @@ function showErrors(errors) {
   return first === undefined;
 }
 
-// ---- The query in the URL ------------------------------------------------------------
+// ---- The query, sort and filter in the URL -------------------------------------------
 
 function valuesToHash(values) {
   const params = new URLSearchParams();
   for (const name of FIELDS) params.set(name, values[name].trim());
   params.set('mode', values.mode);
-  if (values.every) params.set('every', '1');
+  params.set('every', values.every ? '1' : '0');
+  if (page.sortKey !== 'order' || !page.sortAscending) params.set('sort', page.sortKey + (page.sortAscending ? '' : '-'));
+  if (page.filter.primeLimit !== undefined) params.set('plimit', String(page.filter.primeLimit));
+  if (page.filter.tenney !== undefined) params.set('height', String(page.filter.tenney));
+  if (page.filter.name) params.set('name', page.filter.name);
   return '#' + params.toString();
 }
 
+// A link's query; a link without every= comes from before every-vector was the default.
 function hashToValues(hash) {
   const params = new URLSearchParams(hash.replace(/^#/, ''));
   if (!params.has('target')) return null;
@@ -143,6 +166,11 @@ function hashToValues(hash) {
   }
   values.mode = params.get('mode') === 'range' ? 'range' : 'successive';
   values.every = params.get('every') === '1';
+  const sort = params.get('sort') || 'order';
+  values.sortKey = sort.replace(/-$/, '');
+  if (!SORT_KEYS.includes(values.sortKey)) values.sortKey = 'order';
+  values.sortAscending = !sort.endsWith('-');
+  values.filter = {limit: params.get('plimit') || '', height: params.get('height') || '', name: params.get('name') || ''};
   return values;
 }
 
@@ -152,17 +180,40 @@ function fillForm(values) {
   $('every').checked = values.every;
   syncLimitChoice();
   syncWindowFields();
+  if (values.filter) {
+    $('filter-limit').value = values.filter.limit;
+    $('filter-height').value = values.filter.height;
+    $('filter-name').value = values.filter.name;
+    readFilter();
+  }
+  if (values.sortKey) setSort(values.sortKey, values.sortAscending);
 }
 
-// ---- Factor limits and the window fields ---------------------------------------------
+function keepInUrl() {
+  if (page.values) history.replaceState(null, '', valuesToHash(page.values));
+}
+
+// ---- Factor limits, the subgroup and the window fields -------------------------------
 
 function primesUpTo(limit) { return PRIMES.filter((prime) => prime <= limit); }
 
+function factorItems() { return $('factors').value.trim().split(/[\s,]+/).filter((item) => item !== ''); }
+
 function syncLimitChoice() {
-  const text = $('factors').value.trim().split(/[\s,]+/).join(' ');
+  const text = factorItems().join(' ');
   const match = Array.from($('limit').options).find(
       (option) => option.value !== 'custom' && primesUpTo(Number(option.value)).join(' ') === text);
   $('limit').value = match ? match.value : 'custom';
+  if (document.activeElement !== $('subgroup')) $('subgroup').value = factorItems().join('.');
+}
+
+// 2.3.7 in the subgroup field is the factor list 2 3 7.
+function subgroupChanged() {
+  const items = $('subgroup').value.split('.').map((item) => item.trim());
+  if (items.every((item) => INTEGER.test(item))) {
+    $('factors').value = items.join(' ');
+    syncLimitChoice();
+  }
 }
 
 function syncWindowFields() {
@@ -196,20 +247,28 @@ function runSearch() {
     return;
   }
   stopWorker();
-  history.replaceState(null, '', valuesToHash(values));
+  page.values = values;
+  keepInUrl();
   page.query = query;
-  page.records = [];
+  page.store = createStore(query.factors.length);
+  page.view = new Uint32Array(0);
+  page.viewCoversUpTo = 0;
   page.summary = null;
   page.searchProgress = null;
-  $('results').tBodies[0].replaceChildren();
-  renderTable();
+  page.selected = -1;
+  page.plot.setZoom(null);
+  $('zoom-from').value = '';
+  $('zoom-to').value = '';
+  $('zoom-unit').textContent = query.mode === 'range' ? 'cents' : 'in the order found';
+  $('command-line').textContent = commandLine(values, query);
+  $('results').classList.toggle('commas', query.x === query.y);
+  refresh(true);
   page.startedAt = performance.now();
   page.worker = startWorker();
   page.worker.postMessage(query);
   $('run').disabled = true;
   $('cancel').disabled = false;
-  $('download-csv').disabled = true;
-  $('download-json').disabled = true;
+  for (const id of ['download-csv', 'download-json', 'download-png', 'play-selected']) $(id).disabled = true;
   $('progress').value = 0;
   document.body.dataset.state = 'running';
   setStatus('Searching…');
@@ -219,19 +278,18 @@ function runSearch() {
 function onWorkerMessage(worker, message) {
   if (worker !== page.worker) return;  // a cancelled search's last words
   if (message.kind === 'lines') {
-    for (const line of message.lines) {
-      const record = parseRecord(line);
-      if (!record) {
-        finishSearch(`The search sent a record this page cannot read: ${line.slice(0, 80)}`);
-        return;
-      }
-      record.line = line.trimEnd();  // the JSON download gives back the engine's own lines
-      if (record.type === 'approximant') {
-        record.order = page.records.length + 1;
-        page.records.push(record);
-      } else if (record.type === 'summary') {
-        page.summary = record;
-      }
+    let added;
+    try {
+      added = addLines(page.store, message.lines, page.rowLimit);
+    } catch (error) {
+      finishSearch(`The search sent a record this page cannot read: ${String(error).slice(0, 80)}`);
+      return;
+    }
+    if (added.summary) page.summary = added.summary;
+    if (added.full) {
+      finishSearch(`Stopped at the page's limit of ${page.rowLimit.toLocaleString('en')} rows; ` +
+                   'the table and the downloads keep them.');
+      return;
     }
     scheduleRender();
   } else if (message.kind === 'progress') {
@@ -240,14 +298,6 @@ function onWorkerMessage(worker, message) {
     finishSearch(summaryText(page.summary));
   } else if (message.kind === 'error') {
     finishSearch(`The search failed: ${message.message}`);
-  }
-}
-
-function parseRecord(line) {
-  try {
-    return JSON.parse(line);
-  } catch (error) {
-    return null;
   }
 }
 
@@ -268,12 +318,11 @@ function stopWorker() {
 
 function finishSearch(text) {
   stopWorker();
-  renderTable();
+  refresh(true);
   $('progress').value = 1;
   $('run').disabled = false;
   $('cancel').disabled = true;
-  $('download-csv').disabled = page.records.length === 0;
-  $('download-json').disabled = page.records.length === 0;
+  for (const id of ['download-csv', 'download-json', 'download-png']) $(id).disabled = page.store.count === 0;
   document.body.dataset.state = 'done';
   setStatus(text);
 }
@@ -281,7 +330,7 @@ function finishSearch(text) {
 function cancelSearch() {
   if (!page.worker) return;
   const seconds = ((performance.now() - page.startedAt) / 1000).toFixed(1);
-  finishSearch(`Cancelled after ${seconds} s; the table holds the ${page.records.length} found before.`);
+  finishSearch(`Cancelled after ${seconds} s; the table holds the ${page.store.count} found before.`);
   $('run').focus();
 }
 
@@ -294,46 +343,103 @@ function showProgress() {
   const space = walked ? `${(100 * walked.share).toFixed(1)}% of the search space, ` +
                          `${walked.tested.toLocaleString('en')} values tested, ` : '';
   setStatus(`Searching… ${seconds.toFixed(1)} s of at most ${page.query.timeOut} s, ${space}` +
-            `${page.records.length} found.`);
+            `${page.store.count} found.`);
 }
 
 function setStatus(text) { $('status').textContent = text; }
 
-// ---- The table -----------------------------------------------------------------------
+// ---- The command line that prints the same records -----------------------------------
 
-// Like printf's %g: the given significant digits, trailing zeros dropped.
-function formatCents(value, digits) { return String(Number(value.toPrecision(digits))); }
+function shellWord(text) { return /^[\w./+:=-]+$/.test(text) ? text : `'${text.replace(/'/g, `'\\''`)}'`; }
 
-// The exponents between "[" and ">", a comma after the 2nd, 5th, 8th ... entry.
-function monzoText(exponents) {
-  let text = '[';
-  exponents.forEach((exponent, i) => {
-    if (i > 0) text += ' ';
-    text += exponent;
-    if ((i + 2) % 3 === 0 && i + 1 < exponents.length) text += ',';
-  });
-  return text + '>';
+function numberWord(value, typed) { return Number.isInteger(value) && value < 1e21 ? String(value) : typed.trim(); }
+
+function commandLine(values, query) {
+  const target = values.target.trim();
+  let targetWords;
+  if (query.notation !== 'ratio') targetWords = [shellWord(target)];
+  else if (/[/:]/.test(target)) targetWords = [target.replace(/\s+/g, '').replace(':', '/')];
+  else targetWords = [target, '1'];
+  const mode = query.mode === 'range' ? ['-2', values.low.trim(), values.high.trim()] : ['-1'];
+  return ['ratiohunt', ...(query.every ? ['--every-vector'] : []), '--format=json',
+          `--time-out=${numberWord(query.timeOut, values.timeout)}`, ...targetWords,
+          numberWord(query.maxQuotient, values.maxq), String(query.precision), ...mode, ...query.factors]
+      .join(' ');
 }
 
-const SORT_KEYS = {
-  order: (record) => record.order,
-  ratio: (record) => record.cents,
-  monzo: (record) => record.exponents.join(' '),
-  cents: (record) => record.cents,
-  distance: (record) => Math.abs(record.distance_cents),
-  name: (record) => record.name || '',
-};
+// ---- The view: filter and sort -------------------------------------------------------
 
-function sortedRecords() {
-  const key = SORT_KEYS[page.sortKey];
-  const sign = page.sortAscending ? 1 : -1;
-  return page.records.slice().sort((a, b) => {
-    const ka = key(a);
-    const kb = key(b);
-    if (ka < kb) return -sign;
-    if (ka > kb) return sign;
-    return a.order - b.order;
-  });
+function viewIsFoundOrder() { return page.sortKey === 'order' && page.sortAscending; }
+
+// Rows found since the view was made join it at its end in the order found; in any other
+// order the view is made afresh, at most every few hundred ms while rows stream in.
+function updateView(force) {
+  const store = page.store;
+  const coveredUpTo = page.viewCoversUpTo || 0;
+  if (!force && coveredUpTo === store.count) return false;
+  if (!force && viewIsFoundOrder()) {
+    const added = filterFrom(store, page.filter, coveredUpTo);
+    const view = new Uint32Array(page.view.length + added.length);
+    view.set(page.view);
+    view.set(added, page.view.length);
+    page.view = view;
+  } else {
+    const wait = page.viewMadeAt + streamingPause(page.viewCost) - performance.now();
+    if (!force && wait > 0) {
+      later('viewTimer', wait, scheduleRender);
+      return false;
+    }
+    const started = performance.now();
+    page.view = computeView(store, page.sortKey, page.sortAscending, page.filter);
+    page.viewMadeAt = performance.now();
+    page.viewCost = page.viewMadeAt - started;
+  }
+  page.viewCoversUpTo = store.count;
+  return true;
+}
+
+// The pause between redoing a view or the plot while rows stream in: a few hundred ms, or
+// more once each takes long, so that the page keeps most of its time for the person.
+function streamingPause(cost) { return Math.max(STREAMING_REDRAW_MS, 4 * cost); }
+
+// Runs what once after wait ms, however often it is asked for meanwhile.
+function later(timer, wait, what) {
+  if (page[timer]) return;
+  page[timer] = setTimeout(() => {
+    page[timer] = 0;
+    what();
+  }, wait);
+}
+
+function drawPlot() {
+  const started = performance.now();
+  page.plot.setData(page.store, page.view, page.query ? page.query.mode : 'range');
+  page.plot.draw();
+  page.plotCoversUpTo = page.store.count;
+  page.plotDrawnAt = performance.now();
+  page.plotCost = page.plotDrawnAt - started;
+}
+
+// The plot of a view made anew: drawn now (force), or once the streaming pause is over; a
+// view that only orders the rows drawn anew (reordered) leaves the drawing as it is.
+function updatePlot(force, reordered) {
+  if (reordered && page.plotCoversUpTo === page.store.count) {
+    page.plot.setData(page.store, page.view, page.query ? page.query.mode : 'range');
+    return;
+  }
+  const wait = page.plotDrawnAt + streamingPause(page.plotCost) - performance.now();
+  if (force || wait <= 0) drawPlot();
+  else later('plotTimer', wait, drawPlot);
+}
+
+// Brings the view, the plot and the rows in sight up to date; force makes the view afresh at once.
+function refresh(force, reordered) {
+  if (updateView(force)) updatePlot(force, reordered);
+  renderRows();
+  const total = page.store.count;
+  $('shown-note').textContent = page.view.length < total ?
+      `${page.view.length.toLocaleString('en')} of ${total.toLocaleString('en')} rows pass the filter.` :
+      total > 0 ? `${total.toLocaleString('en')} rows.` : '';
 }
 
 function scheduleRender() {
@@ -341,85 +447,215 @@ function scheduleRender() {
   page.renderPending = true;
   requestAnimationFrame(() => {
     page.renderPending = false;
-    renderTable();
+    refresh(false);
   });
 }
 
-function cell(row, className, text) {
-  const td = row.insertCell();
-  td.className = className;
-  td.textContent = text;
-  return td;
+function readFilter() {
+  const limit = $('filter-limit').value.trim();
+  const height = $('filter-height').value.trim();
+  const filter = {name: $('filter-name').value.trim()};
+  const limitOk = limit === '' || INTEGER.test(limit);
+  const heightOk = height === '' || readDecimal(height) >= 0;
+  if (limit !== '' && limitOk) filter.primeLimit = Number(limit);
+  if (height !== '' && heightOk) filter.tenney = readDecimal(height);
+  markInvalid($('filter-limit'), !limitOk);
+  markInvalid($('filter-height'), !heightOk);
+  page.filter = filter;
 }
 
-function tableRow(record, digits) {
-  const row = document.createElement('tr');
-  row.dataset.exponents = record.exponents.join(' ');
-  row.dataset.cents = String(record.cents);
-  row.dataset.distance = String(record.distance_cents);
-  cell(row, 'order', String(record.order));
-  cell(row, 'ratio', `${record.numerator}/${record.denominator}`);
-  cell(row, 'monzo', monzoText(record.exponents));
-  cell(row, 'cents', formatCents(record.cents, digits)).title = String(record.cents);
-  cell(row, 'distance', formatCents(record.distance_cents, digits)).title = String(record.distance_cents);
-  cell(row, 'name', record.name || '');
-  return row;
+function filterChanged() {
+  readFilter();
+  refresh(true);
+  keepInUrl();
 }
 
-// Shows the first rows in the chosen order. In the order found, rows already shown stay
-// and only new ones are added, so a long stream costs no more than its new rows.
-function renderTable() {
-  const body = $('results').tBodies[0];
-  const digits = page.query ? page.query.precision : 5;
-  const inFoundOrder = page.sortKey === 'order' && page.sortAscending;
-  const shown = inFoundOrder ? body.rows.length : 0;
-  const records = inFoundOrder ? page.records : sortedRecords();
-  const rows = document.createDocumentFragment();
-  for (let i = shown; i < Math.min(records.length, MAX_ROWS_SHOWN); ++i) rows.appendChild(tableRow(records[i], digits));
-  if (inFoundOrder && shown <= records.length) body.appendChild(rows);
-  else body.replaceChildren(rows);
-  $('shown-note').textContent = records.length > MAX_ROWS_SHOWN ?
-      `The table shows the first ${MAX_ROWS_SHOWN} of ${records.length} rows; the downloads hold them all.` : '';
+function setSort(key, ascending) {
+  page.sortKey = key;
+  page.sortAscending = ascending;
+  for (const button of document.querySelectorAll('th button')) {
+    const th = button.parentElement;
+    if (button.dataset.sort === key) th.setAttribute('aria-sort', ascending ? 'ascending' : 'descending');
+    else th.removeAttribute('aria-sort');
+  }
 }
 
 function sortBy(key) {
-  page.sortAscending = page.sortKey === key ? !page.sortAscending : true;
-  page.sortKey = key;
-  for (const button of document.querySelectorAll('th button')) {
-    const th = button.parentElement;
-    if (button.dataset.sort === key) th.setAttribute('aria-sort', page.sortAscending ? 'ascending' : 'descending');
-    else th.removeAttribute('aria-sort');
+  setSort(key, page.sortKey === key ? !page.sortAscending : true);
+  refresh(true, true);
+  keepInUrl();
+}
+
+// ---- The table: only the rows in sight are in the DOM --------------------------------
+
+// What one row shows, from its record: also what the tests read through ratiohuntRows().
+function rowContent(index) {
+  const record = recordAt(page.store, index);
+  const digits = page.query ? page.query.precision : 5;
+  const tempered = record.tempered_out_by;
+  return {
+    order: index + 1,
+    exponents: record.exponents,
+    ratio: `${record.numerator}/${record.denominator}`,
+    monzo: monzoText(record.exponents),
+    cents: record.cents,
+    distance: record.distance_cents,
+    centsText: centsText(record.cents, digits),
+    distanceText: centsText(record.distance_cents, digits),
+    name: record.name || '',
+    primeLimit: record.prime_limit === undefined ? '' : String(record.prime_limit),
+    tenney: record.tenney_height,
+    tenneyText: record.tenney_height === undefined ? '' : centsText(record.tenney_height, digits),
+    tempered: Array.isArray(tempered) ? tempered : [],
+    temperedText: Array.isArray(tempered) ?
+        tempered.slice(0, TEMPERING_EDOS_SHOWN).join(' ') + (tempered.length > TEMPERING_EDOS_SHOWN ? ' …' : '') : '',
+  };
+}
+
+function cell(row, className, text, title) {
+  const td = row.insertCell();
+  td.className = className;
+  td.textContent = text;
+  if (title) td.title = title;
+  return td;
+}
+
+function tableRow(index, position) {
+  const content = rowContent(index);
+  const row = document.createElement('tr');
+  row.className = index === page.selected ? 'row selected' : 'row';
+  row.dataset.index = String(index);
+  row.dataset.position = String(position);
+  row.setAttribute('aria-rowindex', String(position + 2));
+  const play = document.createElement('button');
+  play.type = 'button';
+  play.className = 'play';
+  play.textContent = '▶';
+  play.setAttribute('aria-label', `Play row ${content.order}`);
+  row.insertCell().appendChild(play);
+  cell(row, 'order', String(content.order));
+  cell(row, 'ratio', content.ratio, content.ratio);
+  cell(row, 'monzo', content.monzo, content.monzo);
+  cell(row, 'cents', content.centsText, String(content.cents));
+  cell(row, 'distance', content.distanceText, String(content.distance));
+  cell(row, 'name', content.name);
+  cell(row, 'limit', content.primeLimit);
+  cell(row, 'tenney', content.tenneyText, content.tenney === undefined ? '' : String(content.tenney));
+  cell(row, 'tempered', content.temperedText, content.tempered.join(' '));
+  return row;
+}
+
+function spacerRow(height) {
+  const row = document.createElement('tr');
+  row.className = 'spacer';
+  row.setAttribute('aria-hidden', 'true');
+  const td = row.insertCell();
+  td.colSpan = 10;
+  td.style.height = `${height}px`;
+  return row;
+}
+
+function renderRows() {
+  const wrap = $('table-wrap');
+  const body = $('results').tBodies[0];
+  const headHeight = $('results').tHead.offsetHeight;
+  const count = page.view.length;
+  const top = Math.max(0, wrap.scrollTop - headHeight);
+  const first = Math.max(0, Math.floor(top / ROW_HEIGHT) - OVERSCAN_ROWS);
+  const last = Math.min(count, Math.ceil((top + wrap.clientHeight) / ROW_HEIGHT) + OVERSCAN_ROWS);
+  const rows = document.createDocumentFragment();
+  rows.appendChild(spacerRow(first * ROW_HEIGHT));
+  for (let position = first; position < last; ++position) rows.appendChild(tableRow(page.view[position], position));
+  rows.appendChild(spacerRow((count - Math.max(first, last)) * ROW_HEIGHT));
+  // A row's ▶ that has the focus keeps it in the row drawn anew.
+  const focused = body.contains(document.activeElement) ? document.activeElement.closest('tr').dataset.index : null;
+  body.replaceChildren(rows);
+  const refocus = focused === null ? null : body.querySelector(`tr[data-index="${focused}"] button.play`);
+  if (refocus) refocus.focus({preventScroll: true});
+  $('results').setAttribute('aria-rowcount', String(count + 1));
+}
+
+function scrollToPosition(position) {
+  const wrap = $('table-wrap');
+  const headHeight = $('results').tHead.offsetHeight;
+  const rowTop = headHeight + position * ROW_HEIGHT;
+  if (rowTop < wrap.scrollTop + headHeight || rowTop + ROW_HEIGHT > wrap.scrollTop + wrap.clientHeight) {
+    wrap.scrollTop = Math.max(0, rowTop - headHeight - (wrap.clientHeight - headHeight) / 2);
   }
-  renderTable();
+  renderRows();
+}
+
+// Selects a record's row and its point; scroll brings the row into sight.
+function select(index, scroll) {
+  page.selected = index;
+  $('play-selected').disabled = index < 0;
+  page.plot.setSelected(index);
+  const position = page.view.indexOf(index);
+  if (scroll && position >= 0) {
+    scrollToPosition(position);
+    return;
+  }
+  // The rows stay as they are, so that a row's ▶ keeps the keyboard focus.
+  for (const row of $('results').tBodies[0].rows) {
+    if (row.classList.contains('row')) row.classList.toggle('selected', Number(row.dataset.index) === index);
+  }
+}
+
+// ---- Sound ---------------------------------------------------------------------------
+
+function play(index) {
+  if (index < 0 || !page.query) return;
+  if (!page.audio) page.audio = new AudioContext();
+  if (page.sound) page.sound.disconnect();
+  const output = page.audio.createGain();
+  output.connect(page.audio.destination);
+  page.sound = output;
+  const baseHz = readDecimal($('base-hz').value);
+  const commaSearch = page.query.x === page.query.y;
+  const ratios = RatiohuntSound.recordRatios(page.store.cents[index], page.query.x / page.query.y, commaSearch);
+  page.audio.resume();
+  RatiohuntSound.scheduleInterval(page.audio, ratios, {baseHz: baseHz > 0 ? baseHz : 261.63,
+                                                       volume: Number($('volume').value), destination: output});
+}
+
+// ---- The plot ------------------------------------------------------------------------
+
+function describePoint(index) {
+  const content = rowContent(index);
+  return `${content.ratio}  ${content.monzo}\n${content.centsText} cents` + (content.name ? `, ${content.name}` : '');
+}
+
+function zoomFieldsChanged() {
+  const from = readSignedNumber($('zoom-from').value);
+  const to = readSignedNumber($('zoom-to').value);
+  page.plot.setZoom(Number.isFinite(from) && Number.isFinite(to) ? {from, to} : null);
+}
+
+function showZoom(zoom) {
+  $('zoom-from').value = zoom ? String(Number(zoom.from.toPrecision(6))) : '';
+  $('zoom-to').value = zoom ? String(Number(zoom.to.toPrecision(6))) : '';
 }
 
 // ---- Downloads -----------------------------------------------------------------------
 
-// The downloads have the layouts of ratiohunt --format=csv and --format=json, rows in
-// the order shown. CSV: RFC 4180 quoting, numbers as the shortest text that reads back.
-const CSV_HEADER = 'exponents,numerator,denominator,cents,distance_cents,name';
-
-function csvField(text) { return /[",\r\n]/.test(text) ? `"${text.replace(/"/g, '""')}"` : text; }
-
+// The downloads have the layouts of ratiohunt --format=csv and --format=json, the rows
+// that pass the filter in the order shown.
 function csvText() {
   const lines = [CSV_HEADER];
-  for (const record of sortedRecords()) {
-    lines.push([record.exponents.join(' '), record.numerator, record.denominator, String(record.cents),
-                String(record.distance_cents), record.name || ''].map(csvField).join(','));
-  }
+  for (const index of page.view) lines.push(csvRow(recordAt(page.store, index)));
   return lines.join('\n') + '\n';
 }
 
 // JSON Lines: each approximant record as the engine wrote it, then the summary.
 function jsonText() {
-  const lines = sortedRecords().map((record) => record.line);
+  const lines = Array.from(page.view, (index) => lineAt(page.store, index));
   if (page.summary) lines.push(page.summary.line);
   return lines.join('\n') + '\n';
 }
 
-function download(text, type, name) {
+function download(blob, name) {
   const link = document.createElement('a');
-  link.href = URL.createObjectURL(new Blob([text], {type}));
+  link.href = URL.createObjectURL(blob);
   link.download = name;
   document.body.appendChild(link);
   link.click();
@@ -427,9 +663,26 @@ function download(text, type, name) {
   setTimeout(() => URL.revokeObjectURL(link.href), 0);
 }
 
+// ---- What the tests read -------------------------------------------------------------
+
+// The rows in the order shown, as the table shows them, whether or not they are in sight.
+window.ratiohuntRows = () => Array.from(page.view, rowContent);
+window.ratiohuntRowCount = () => page.view.length;
+window.ratiohuntPlot = () => page.plot.state;
+
 // ---- Wiring --------------------------------------------------------------------------
 
+function onEvents(ids, type, handler) {
+  for (const id of ids) $(id).addEventListener(type, handler);
+}
+
 function start() {
+  page.plot = RatiohuntPlot.createPlot($('plot'), $('plot-tooltip'), {
+    describe: describePoint,
+    select: (index) => select(index, true),
+    zoomed: showZoom,
+    play,
+  });
   const fromUrl = hashToValues(location.hash);
   fillForm(fromUrl || DEFAULTS);
   $('query').addEventListener('submit', (event) => {
@@ -442,14 +695,39 @@ function start() {
   });
   $('limit').addEventListener('change', () => {
     if ($('limit').value !== 'custom') $('factors').value = primesUpTo(Number($('limit').value)).join(' ');
+    syncLimitChoice();
   });
   $('factors').addEventListener('input', syncLimitChoice);
+  $('subgroup').addEventListener('input', subgroupChanged);
+  $('subgroup').addEventListener('change', syncLimitChoice);
   for (const radio of document.querySelectorAll('input[name="mode"]')) radio.addEventListener('change', syncWindowFields);
   for (const button of document.querySelectorAll('th button')) {
     button.addEventListener('click', () => sortBy(button.dataset.sort));
   }
-  $('download-csv').addEventListener('click', () => download(csvText(), 'text/csv', 'ratiohunt.csv'));
-  $('download-json').addEventListener('click', () => download(jsonText(), 'application/jsonl', 'ratiohunt.jsonl'));
+  let filterTimer = 0;
+  onEvents(['filter-limit', 'filter-height', 'filter-name'], 'input', () => {
+    clearTimeout(filterTimer);
+    filterTimer = setTimeout(filterChanged, 150);
+  });
+  $('table-wrap').addEventListener('scroll', scheduleRender);
+  $('results').tBodies[0].addEventListener('click', (event) => {
+    const row = event.target.closest('tr.row');
+    if (!row) return;
+    const index = Number(row.dataset.index);
+    if (event.target.closest('button.play')) play(index);
+    select(index, false);
+  });
+  $('play-selected').addEventListener('click', () => play(page.selected));
+  onEvents(['zoom-from', 'zoom-to'], 'change', zoomFieldsChanged);
+  $('zoom-reset').addEventListener('click', () => {
+    showZoom(null);
+    page.plot.setZoom(null);
+  });
+  window.addEventListener('resize', () => page.plot.draw());
+  $('download-csv').addEventListener('click', () => download(new Blob([csvText()], {type: 'text/csv'}), 'ratiohunt.csv'));
+  $('download-json').addEventListener('click',
+                                      () => download(new Blob([jsonText()], {type: 'application/jsonl'}), 'ratiohunt.jsonl'));
+  $('download-png').addEventListener('click', () => page.plot.pngBlob((blob) => download(blob, 'ratiohunt.png')));
   window.addEventListener('hashchange', () => {
     const values = hashToValues(location.hash);
     if (values) {
@@ -458,6 +736,7 @@ function start() {
     }
   });
   if (fromUrl) runSearch();
+  else refresh(true);
 }
 
 start();

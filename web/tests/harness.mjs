@@ -113,15 +113,17 @@ export async function waitForSearchEnd(page) {
   await page.waitForFunction(() => document.body.dataset.state === 'done', {timeout: SEARCH_WAIT_MS});
 }
 
-// The table's rows in the order shown.
+// The rows in the order shown, read through the page's data hook: every row, also those
+// the virtualised table keeps out of the DOM.
 export async function readRows(page) {
-  return page.$$eval('#results tbody tr', (rows) => rows.map((row) => ({
-    exponents: row.dataset.exponents.split(' ').map(Number),
-    ratio: row.querySelector('.ratio').textContent,
-    cents: Number(row.dataset.cents),
-    distance: Number(row.dataset.distance),
-    name: row.querySelector('.name').textContent,
-  })));
+  return page.evaluate(() => window.ratiohuntRows().map((row) => ({
+    exponents: row.exponents, ratio: row.ratio, cents: row.cents, distance: row.distance, name: row.name})));
+}
+
+// The body rows the table has in the DOM, as they read on the screen.
+export async function readDomRows(page) {
+  return page.$$eval('#results tbody tr.row', (rows) => rows.map((row) => Object.fromEntries(
+      Array.from(row.cells).slice(1).map((cell) => [cell.className, cell.textContent]))));
 }
 
 function targetParts(target) {
