@@ -124,7 +124,7 @@ TEST(Terminal, UsagePagesWaitTwice) {
 }
 
 TEST(Terminal, APipeFromAPersonIsNotWaitedFor) {
-  std::string path = testing::TempDir() + "ratiohunt_terminal_pipe.txt";
+  std::string path = testing::TempDir() + "ratiohunt_terminal_pipe_" + std::to_string(getpid()) + ".txt";
   Terminal terminal = start({"7", "6"}, path.c_str());
   if (terminal.child < 0) GTEST_SKIP() << kNoPseudoTerminal;
   EXPECT_EQ(wait_for_exit(terminal), 0);  // no key was pressed
@@ -133,8 +133,8 @@ TEST(Terminal, APipeFromAPersonIsNotWaitedFor) {
 }
 
 TEST(Terminal, LongSearchShowsProgressThenErasesIt) {
-  const std::vector<std::string> search = {"1", "1", "1e30", "5",  "1.6", "-2", "0",  "0.001",    "2",
-                                           "3", "5", "7",    "11", "13",  "17", "19", "--no-wait"};
+  const std::vector<std::string> search = {"1", "1", "1e300", "5",  "1.6", "-2", "0",  "0.001",    "2",
+                                           "3", "5", "7",     "11", "13",  "17", "19", "--no-wait"};
   Terminal terminal = start(search);
   if (terminal.child < 0) GTEST_SKIP() << kNoPseudoTerminal;
   EXPECT_EQ(wait_for_exit(terminal), 0);
@@ -154,9 +154,9 @@ TEST(Terminal, LongSearchShowsProgressThenErasesIt) {
 }
 
 TEST(Terminal, ProgressStaysInViewWhileACommaSearchWritesToAFile) {
-  std::string path = testing::TempDir() + "ratiohunt_terminal_commas.txt";
-  Terminal terminal = start({"--no-wait", "1", "1", "1e10", "5",  "2.5", "-2", "0",  "1",  "2",
-                             "3",         "5", "7", "11",   "13", "17",  "19", "23", "29", "31"},
+  std::string path = testing::TempDir() + "ratiohunt_terminal_commas_" + std::to_string(getpid()) + ".txt";
+  Terminal terminal = start({"--no-wait", "1", "1", "1e300", "5",  "2.5", "-2", "0",  "1",  "2",
+                             "3",         "5", "7", "11",    "13", "17",  "19", "23", "29", "31"},
                             path.c_str());
   if (terminal.child < 0) GTEST_SKIP() << kNoPseudoTerminal;
   ASSERT_TRUE(read_until(terminal, " tested in ")) << terminal.screen;

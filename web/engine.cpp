@@ -33,11 +33,12 @@ class PageSink : public RecordSink {
 
 extern "C" {
 
-// Runs one search and streams its records through Module.onRecordLine. The factors are
-// count ints at factors; returns 0, or 1 when the parameters cannot start a search.
-EMSCRIPTEN_KEEPALIVE int ratiohunt_web_search(double x, double y, const int *factors, int count, double max_quotient,
-                                              double time_out_seconds, int range_mode, double low_cents,
-                                              double high_cents, int every_vector) {
+// Runs one search and streams its records through Module.onRecordLine. The target is as
+// typed (for the summary's "target"; "" for none) and means x/y; the factors are count
+// ints at factors. Returns 0, or 1 when the parameters cannot start a search.
+EMSCRIPTEN_KEEPALIVE int ratiohunt_web_search(const char *target, double x, double y, const int *factors, int count,
+                                              double max_quotient, double time_out_seconds, int range_mode,
+                                              double low_cents, double high_cents, int every_vector) {
   if (count < 1 || !(x > 0) || !(y > 0) || factors[count - 1] < 2) return 1;
   SearchParams search;
   search.x = x;
@@ -50,7 +51,9 @@ EMSCRIPTEN_KEEPALIVE int ratiohunt_web_search(double x, double y, const int *fac
   search.range_high_cents = high_cents;
   search.every_vector = every_vector != 0;
   search.threads = 1;  // a page opened from a file cannot have threads
-  PageSink sink(view_of_search(search, max_quotient, 0));
+  RunView run = view_of_search(search, max_quotient, 0);
+  run.target_text = target;
+  PageSink sink(std::move(run));
   run_search(search, sink);
   return 0;
 }

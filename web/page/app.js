@@ -91,7 +91,7 @@ function checkValues(values) {
   const errors = {};
   const query = {mode: values.mode === 'range' ? 'range' : 'successive', every: values.every};
   const target = parseTarget(values.target);
-  if (!target.error) Object.assign(query, {x: target.x, y: target.y, notation: target.notation});
+  if (!target.error) Object.assign(query, {x: target.x, y: target.y, notation: target.notation, target: values.target.trim()});
   else errors.target = targetMessage(target);
   const factors = readFactors(values.factors);
   if (factors.error) errors.factors = factors.error;

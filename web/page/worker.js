@@ -14,9 +14,14 @@ const OPTIMISER_PAUSE_MS = 30;
 function search(engine, query) {
   const pointer = engine._malloc(4 * query.factors.length);
   engine.HEAP32.set(query.factors, pointer >> 2);
-  const status = engine._ratiohunt_web_search(query.x, query.y, pointer, query.factors.length, query.maxQuotient,
-                                              query.timeOut, query.mode === 'range' ? 1 : 0, query.low, query.high,
-                                              query.every ? 1 : 0);
+  const target = query.target || '';
+  const targetBytes = engine.lengthBytesUTF8(target) + 1;
+  const targetPointer = engine._malloc(targetBytes);
+  engine.stringToUTF8(target, targetPointer, targetBytes);
+  const status = engine._ratiohunt_web_search(targetPointer, query.x, query.y, pointer, query.factors.length,
+                                              query.maxQuotient, query.timeOut, query.mode === 'range' ? 1 : 0,
+                                              query.low, query.high, query.every ? 1 : 0);
+  engine._free(targetPointer);
   engine._free(pointer);
   return status;
 }
