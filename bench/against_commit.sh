@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Times the program against the program as built from another commit (92a6c89 unless
-# told otherwise), in one run with interleaved repetitions, and prints each search's
-# times and their ratio. The other commit is checked out in a git worktree under build/
-# and built there once; both programs must print the same bytes.
+# Times the search against the search as built from another commit (92a6c89 unless told
+# otherwise), in one run with interleaved repetitions, and prints the ratios. The other
+# commit is checked out in a git worktree under build/ and built there once.
 #
-#   bench/against_commit.sh [-c COMMIT] [-r REPEATS] [-s SET] [-- extra options]
+#   bench/against_commit.sh [-c COMMIT] [-r REPEATS] [-s SET]
 #
-# SET is "issue" (the comma searches of the 23- and 31-limit, default), "table" (the
-# benchmark table's six searches, each with --threads=1 and --threads=2) or "all".
+# SET "issue" (default): the 23- and 31-limit comma searches as whole processes, output
+# to a file (both must print the same bytes): wall-clock and CPU seconds, peak memory.
+# SET "table": the benchmark table's six searches the same way, with --threads=1 and 2.
+# SET "bench": the benchmark table's searches inside the process (search_bench's
+# BM_OneThread and BM_TwoThreads 0 to 5), for the short ones a process cannot time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,86 +24,117 @@ while getopts "c:r:s:" option; do
     *) exit 2 ;;
   esac
 done
-shift $((OPTIND - 1))
-[ "${1-}" = "--" ] && shift
-extra=("$@")
 
-new=build/release/ratiohunt
-if [ ! -x "$new" ]; then
-  cmake --preset release >/dev/null && cmake --build --preset release --target ratiohunt >/dev/null
-fi
 old_tree=build/against-$commit
-old=$old_tree/build/ratiohunt
-if [ ! -x "$old" ]; then
-  [ -d "$old_tree" ] || git worktree add --detach "$old_tree" "$commit" >/dev/null
-  cmake -S "$old_tree" -B "$old_tree/build" -DCMAKE_BUILD_TYPE=Release -DRATIOHUNT_TESTS=OFF >/dev/null
-  cmake --build "$old_tree/build" --target ratiohunt -j2 >/dev/null
-fi
-
-primes31="2 3 5 7 11 13 17 19 23 29 31"
-issue_searches=(
-  "31-limit commas under 1 cent, 1e8|1 1 1e8 6 100000 -2 0 1 $primes31"
-  "31-limit commas under 1 cent, 1e9|1 1 1e9 6 100000 -2 0 1 $primes31"
-  "23-limit commas under 0.5 cent, 1e12|1 1 1e12 6 100000 -2 0 0.5 2 3 5 7 11 13 17 19 23"
-)
-table_searches=()
-for threads in 1 2; do
-  table_searches+=(
-    "13-limit commas below 1 cent, $threads thread(s)|--threads=$threads 1 1 1e12 5 1000 -2 0 1 2 3 5 7 11 13"
-    "7/6 in the 19-limit without 7, $threads thread(s)|--threads=$threads 7 6 1e9 5 1000 -1 2 3 5 11 13 17 19"
-    "13-limit commas below 10 cents, $threads thread(s)|--threads=$threads 1 1 1e8 5 1000 -2 0 10 2 3 5 7 11 13"
-    "19-limit commas, $threads thread(s)|--threads=$threads 1 1 1e12 6 100000 -2 0 1 2 3 5 7 11 13 17 19"
-    "11/8 without 11, $threads thread(s)|--threads=$threads 11 8 1e13 6 100000 -1 2 3 5 7 13 17 19 23"
-    "29-limit commas, $threads thread(s)|--threads=$threads 1 1 1e7 6 100000 -2 0 1 2 3 5 7 11 13 17 19 23 29"
-  )
-done
-case $set_name in
-  issue) searches=("${issue_searches[@]}") ;;
-  table) searches=("${table_searches[@]}") ;;
-  all) searches=("${issue_searches[@]}" "${table_searches[@]}") ;;
-  *) echo "unknown set: $set_name" >&2; exit 2 ;;
-esac
-
+[ -d "$old_tree" ] || git worktree add --detach "$old_tree" "$commit" >/dev/null
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-# Wall seconds of one run, its output to a file; the peak memory in kB goes to $2.
-time_run() {  # time_run PROGRAM MEMORY_FILE OUTPUT_FILE ARGS...
-  local program=$1 memory=$2 output=$3
-  shift 3
-  local start end
-  start=$(date +%s.%N)
-  /usr/bin/time -f %M -o "$memory" "$program" "$@" </dev/null >"$output"
-  end=$(date +%s.%N)
-  echo "$end - $start" | bc -l
+# Builds target in the build folder of both trees: ours by its preset, the other's alike.
+build_both() {  # build_both PRESET TARGET
+  local preset=$1 target=$2
+  cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" --target "$target" >/dev/null
+  local options=(-DCMAKE_BUILD_TYPE=Release -DRATIOHUNT_TESTS=OFF)
+  [ "$preset" = bench ] && options+=(-DRATIOHUNT_BENCH=ON)
+  cmake -S "$old_tree" -B "$old_tree/build/$preset" "${options[@]}" >/dev/null
+  cmake --build "$old_tree/build/$preset" --target "$target" -j2 >/dev/null
 }
 
-printf '%-48s %10s %10s %8s %9s %9s\n' search "$commit s" "now s" ratio "old MB" "now MB"
-for entry in "${searches[@]}"; do
-  name=${entry%%|*}
-  read -r -a args <<<"${entry#*|}"
-  old_total=0 new_total=0 old_memory=0 new_memory=0
-  for ((i = 0; i < repeats; ++i)); do
-    # Interleaved, and in alternating order, so that a busy stretch weighs on both.
-    if ((i % 2 == 0)); then order="old new"; else order="new old"; fi
-    for which in $order; do
-      if [ "$which" = old ]; then
-        t=$(time_run "$old" "$scratch/memory" "$scratch/old.out" "${args[@]}" "${extra[@]}")
-        old_total=$(echo "$old_total + $t" | bc -l)
-        old_memory=$(cat "$scratch/memory")
-      else
-        t=$(time_run "$new" "$scratch/memory" "$scratch/new.out" "${args[@]}" "${extra[@]}")
-        new_total=$(echo "$new_total + $t" | bc -l)
-        new_memory=$(cat "$scratch/memory")
+ratio() { echo "$1 / $2" | bc -l; }
+
+# One run, its output to a file: prints its wall seconds, its CPU seconds (user and system)
+# and its peak memory in kB.
+time_run() {  # time_run PROGRAM OUTPUT_FILE ARGS...
+  local program=$1 output=$2
+  shift 2
+  local start end user system memory
+  start=$(date +%s.%N)
+  /usr/bin/time -f "%U %S %M" -o "$scratch/time" "$program" "$@" </dev/null >"$output"
+  end=$(date +%s.%N)
+  read -r user system memory <"$scratch/time"
+  echo "$(echo "$end - $start" | bc -l) $(echo "$user + $system" | bc -l) $memory"
+}
+
+# Whole processes: each search run by both programs in turn, in alternating order so that
+# a busy stretch of the machine weighs on both alike.
+time_processes() {  # time_processes 'NAME|ARGS'...
+  build_both release ratiohunt
+  local programs=([old]="$old_tree/build/release/ratiohunt" [new]=build/release/ratiohunt)
+  echo "each search $repeats times, the two programs interleaved; seconds per run, peak memory"
+  printf '%-46s %9s %9s %7s %9s %9s %7s %7s %7s\n' search "old wall" "now wall" ratio "old CPU" "now CPU" ratio \
+    "old MB" "now MB"
+  local entry
+  for entry in "$@"; do
+    local name=${entry%%|*} args
+    read -r -a args <<<"${entry#*|}"
+    declare -A wall=([old]=0 [new]=0) cpu=([old]=0 [new]=0) memory=([old]=0 [new]=0)
+    local i which order w c m
+    for ((i = 0; i < repeats; ++i)); do
+      if ((i % 2 == 0)); then order="old new"; else order="new old"; fi
+      for which in $order; do
+        read -r w c m < <(time_run "${programs[$which]}" "$scratch/$which.out" "${args[@]}")
+        wall[$which]=$(echo "${wall[$which]} + $w" | bc -l)
+        cpu[$which]=$(echo "${cpu[$which]} + $c" | bc -l)
+        if ((m > memory[$which])); then memory[$which]=$m; fi
+      done
+      # The elapsed seconds differ from run to run; nothing else may.
+      if ! cmp -s <(grep -v -e secs "$scratch/old.out") <(grep -v -e secs "$scratch/new.out"); then
+        echo "the two programs print different results for: $name" >&2
+        exit 1
       fi
     done
-    # The time-out line and the elapsed seconds differ from run to run; the rest may not.
-    if ! cmp -s <(grep -v -e secs -e 'time out' "$scratch/old.out") <(grep -v -e secs -e 'time out' "$scratch/new.out"); then
-      echo "the two programs print different results for: $name" >&2
-      exit 1
-    fi
+    printf '%-46s %9.3f %9.3f %7.1f %9.3f %9.3f %7.1f %7.1f %7.1f\n' "$name" \
+      "$(ratio "${wall[old]}" "$repeats")" "$(ratio "${wall[new]}" "$repeats")" "$(ratio "${wall[old]}" "${wall[new]}")" \
+      "$(ratio "${cpu[old]}" "$repeats")" "$(ratio "${cpu[new]}" "$repeats")" \
+      "$(ratio "${cpu[old]}" "(${cpu[new]} + 0.001)")" \
+      "$(ratio "${memory[old]}" 1024)" "$(ratio "${memory[new]}" 1024)"
   done
-  printf '%-48s %10.3f %10.3f %8.1f %9.1f %9.1f\n' "$name" "$(echo "$old_total / $repeats" | bc -l)" \
-    "$(echo "$new_total / $repeats" | bc -l)" "$(echo "$old_total / $new_total" | bc -l)" \
-    "$(echo "$old_memory / 1024" | bc -l)" "$(echo "$new_memory / 1024" | bc -l)"
-done
+}
+
+# Inside the process: both search_bench programs on the same benchmarks, in turn.
+time_in_process() {
+  build_both bench search_bench
+  local programs=([old]="$old_tree/build/bench/bench/search_bench" [new]=build/bench/bench/search_bench)
+  local filter='^BM_(OneThread|TwoThreads)/[0-5]/'
+  local i which
+  for ((i = 0; i < repeats; ++i)); do
+    for which in old new; do
+      "${programs[$which]}" --benchmark_filter="$filter" --benchmark_min_time=0.3 --benchmark_format=csv 2>/dev/null |
+        grep '^"BM_' | cut -d, -f1,3 | tr -d '"' | sed "s/^/$which,/" >>"$scratch/times.csv"
+    done
+  done
+  echo "search_bench, $repeats runs of each program interleaved: milliseconds per search (mean)"
+  awk -F, '{ total[$2 "," $1] += $3; count[$2 "," $1]++; names[$2] = 1 }
+    END {
+      printf "%-32s %9s %9s %7s\n", "benchmark", "old ms", "now ms", "ratio"
+      for (name in names) {
+        old = total[name ",old"] / count[name ",old"]; now = total[name ",new"] / count[name ",new"]
+        printf "%-32s %9.2f %9.2f %7.2f\n", name, old, now, old / now
+      }
+    }' "$scratch/times.csv" | sort
+}
+
+primes31="2 3 5 7 11 13 17 19 23 29 31"
+case $set_name in
+  issue)
+    time_processes "31-limit commas under 1 cent, 1e8|1 1 1e8 6 100000 -2 0 1 $primes31" \
+      "31-limit commas under 1 cent, 1e9|1 1 1e9 6 100000 -2 0 1 $primes31" \
+      "23-limit commas under 0.5 cent, 1e12|1 1 1e12 6 100000 -2 0 0.5 2 3 5 7 11 13 17 19 23"
+    ;;
+  table)
+    searches=()
+    for threads in 1 2; do
+      searches+=(
+        "13-limit commas below 1 cent, threads $threads|--threads=$threads 1 1 1e12 5 1000 -2 0 1 2 3 5 7 11 13"
+        "7/6 in the 19-limit without 7, threads $threads|--threads=$threads 7 6 1e9 5 1000 -1 2 3 5 11 13 17 19"
+        "13-limit commas below 10 cents, threads $threads|--threads=$threads 1 1 1e8 5 1000 -2 0 10 2 3 5 7 11 13"
+        "19-limit commas, threads $threads|--threads=$threads 1 1 1e12 6 100000 -2 0 1 2 3 5 7 11 13 17 19"
+        "11/8 without 11, threads $threads|--threads=$threads 11 8 1e13 6 100000 -1 2 3 5 7 13 17 19 23"
+        "29-limit commas, threads $threads|--threads=$threads 1 1 1e7 6 100000 -2 0 1 2 3 5 7 11 13 17 19 23 29"
+      )
+    done
+    time_processes "${searches[@]}"
+    ;;
+  bench) time_in_process ;;
+  *) echo "unknown set: $set_name" >&2; exit 2 ;;
+esac

@@ -380,6 +380,33 @@ int dead_block_slot(const RowWalk &walk, int end_slot) {
   return slot;
 }
 
+// Whether slot k at value v puts every vector below it past the denominator or the
+// numerator bound, with the slots above k as they stand.
+bool value_exceeds_budgets(const RowWalk &walk, int k, int v) {
+  const OuterSlots &outer = walk.outer;
+  return outer.den_suffix[k + 1] + outer_den_term(outer, k, v) > walk.context.params.ln_max_quotient + walk.margin ||
+         outer.num_suffix[k + 1] + outer.num_term[outer.offset[k] + v] > numerator_bound(walk);
+}
+
+// Slot k's dead block at the value it holds, and with it the rest of the slot's values
+// when they are dead too: a value of each sign past both budgets leaves every larger
+// exponent past them, and a slot above k or slot k itself, whatever non-zero exponent it
+// holds, opens the gate. Moves slot k to the last value skipped and returns how many
+// values (blocks of slot k) that is.
+int64_t skip_dead_values(RowWalk &walk, int k, int end_slot) {
+  int v = walk.exponents[k];
+  int top = walk.outer.top[k];
+  if (k >= end_slot || v < 2 || v >= top || walk.block_size[k] > kMaxBlockSize / (top + 1)) return 1;
+  bool opener_above = walk.context.params.every_vector || walk.context.values[k] > 2;
+  for (int i = k + 1; i < walk.last && !opener_above; ++i)
+    opener_above = opens_gate(walk.context.values[i], walk.exponents[i]);
+  if (!opener_above || !value_exceeds_budgets(walk, k, v) || !value_exceeds_budgets(walk, k, v + 1)) return 1;
+  count_outer_slot(walk, k, -1);
+  walk.exponents[k] = top;
+  count_outer_slot(walk, k, +1);
+  return top - v + 1;
+}
+
 // After the time out: one vector at a time, so the search stops at a count that is a
 // multiple of ten with the time-out message, or after a long stretch of vectors that the
 // gate turns away, which would otherwise go on with no count to poll the clock at.
@@ -513,9 +540,10 @@ bool walk_block(RowWalk &walk, int end_slot) {
     step_slot = dead_block_slot(walk, end_slot);
     int64_t counted_before = context.tested;
     if (step_slot > 0) {
-      context.tested += walk.block_size[step_slot];
+      int64_t skipped = walk.block_size[step_slot] * skip_dead_values(walk, step_slot, end_slot);
+      context.tested += skipped;
       walk.leftover_known = false;
-      if (walk.group_slots > 0 && step_slot >= walk.group_slots) next_clock_check += walk.block_size[step_slot];
+      if (walk.group_slots > 0 && step_slot >= walk.group_slots) next_clock_check += skipped;
     } else if (group_walk_ready(walk, end_slot)) {
       if (walk_group(walk)) return true;
       // A group block costs about a row and its hits, however many vectors it counts.

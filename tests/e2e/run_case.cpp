@@ -4,7 +4,8 @@
 // (the file F the run must leave in its working folder; no other file may appear there),
 // NAME.status (the exit status, else 0), NAME.lf (present when the output has LF line
 // ends on every platform, as the structured formats do) and NAME.posix (present when the
-// case needs a POSIX system's devices: skipped, with status 77, under an emulator). In expected text, {{DATE}}
+// case needs a POSIX system's devices or UTF-8 arguments: skipped, with status 77, under an
+// emulator). In expected text, {{DATE}}
 // matches a date line and {{ANY}} any text within one line.
 // Usage: run_case BINARY CASE_PATH [--crlf] [--emulator PROGRAM]
 #include <dirent.h>
