@@ -207,10 +207,14 @@ function syncLimitChoice() {
   if (document.activeElement !== $('subgroup')) $('subgroup').value = factorItems().join('.');
 }
 
-// 2.3.7 in the subgroup field is the factor list 2 3 7.
+// 2.3.7 in the subgroup field is the factor list 2 3 7; a ratio such as 7/5 is no factor.
 function subgroupChanged() {
   const items = $('subgroup').value.split('.').map((item) => item.trim());
-  if (items.every((item) => INTEGER.test(item))) {
+  const integers = items.every((item) => INTEGER.test(item));
+  const unfinished = items.every((item) => INTEGER.test(item) || item === '');
+  $('subgroup-error').textContent = unfinished ? '' : 'Only whole numbers: the factors are integers, such as 2.3.7.';
+  markInvalid($('subgroup'), !unfinished);
+  if (integers) {
     $('factors').value = items.join(' ');
     syncLimitChoice();
   }

@@ -80,7 +80,8 @@
 
   // ---- Targets ---------------------------------------------------------------------------
 
-  const PRIMES = [2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31, 37, 41, 43, 47, 53, 59, 61, 67, 71, 73, 79, 83, 89, 97];
+  const MAX_MONZO_ENTRIES = 1000;
+  const MAX_MONZO_ENTRY = 1e9;  // beyond it the value leaves the doubles whatever the other entries
   const DECIMAL = /^[+]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$/;
   const SIGNED_DECIMAL = /^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$/;
   const SIGNED_INTEGER = /^[+-]?\d+$/;
@@ -102,8 +103,8 @@
   // 700c, -5c, 386.3137¢: 2^(c/1200).
   function readCents(text) {
     const number = text.slice(0, -1).trim();
-    if (number === '' || number === '+' || number === '-') return {error: 'no number'};
-    if (!SIGNED_DECIMAL.test(number)) return {error: 'not a number of cents'};
+    if (number === '' || number === '+' || number === '-') return {error: 'no number before the cents sign'};
+    if (!SIGNED_DECIMAL.test(number)) return {error: 'a number of cents that is not a decimal'};
     return powerOfTwo(Number(number) / 1200);
   }
 
@@ -112,24 +113,34 @@
     const match = /^([^\\]*)\\([^<]*)(<[^>]*>?)?(.*)$/.exec(text);
     const steps = match[1].trim();
     const divisions = match[2].trim();
-    if (steps === '') return {error: 'no step count'};
+    if (steps === '') return {error: 'no step count before the backslash'};
     if (!SIGNED_INTEGER.test(steps)) return {error: 'a step count that is not an integer'};
-    if (divisions === '') return {error: 'no division count'};
+    if (divisions === '') return {error: 'no division count after the backslash'};
     if (/^-\d+$/.test(divisions)) return {error: 'a negative division count'};
     if (!/^\+?\d+$/.test(divisions)) return {error: 'a division count that is not an integer'};
     if (Number(divisions) === 0) return {error: 'division count 0'};
     let equave = 2;
     if (match[4].trim() !== '') return {error: match[3] ? 'trailing text after the equave' : 'a division count that is not an integer'};
     if (match[3] !== undefined) {
-      if (!match[3].endsWith('>')) return {error: 'no closing angle bracket'};
+      if (!match[3].endsWith('>')) return {error: 'no closing angle bracket after the equave'};
       const equaveText = match[3].slice(1, -1);
+      if (equaveText.trim() === '') return {error: 'no equave between the angle brackets'};
       if (readDecimal(equaveText.split('/')[0]) === 0) return {error: 'an equave of 0'};
       const ratio = readRatio(equaveText);
-      if (ratio.error) return {error: 'an equave that is not a positive ratio'};
+      if (ratio.error) return {error: 'an equave that is not a number or a ratio P/Q'};
       equave = ratio.x / ratio.y;
-      if (equave === 1) return {error: 'an equave of 1'};
+      if (equave === 1) return {error: 'an equave of 1, which has no steps'};
     }
     return powerOfTwo(Math.log2(equave) * Number(steps) / Number(divisions));
+  }
+
+  // The first count primes, by trial division by the primes before.
+  function firstPrimes(count) {
+    const primes = [];
+    for (let candidate = 2; primes.length < count; ++candidate) {
+      if (primes.every((prime) => prime * prime > candidate || candidate % prime !== 0)) primes.push(candidate);
+    }
+    return primes;
   }
 
   // [a b c ...> over the primes 2, 3, 5, ...: n/d while both are exact doubles, else 2^(cents/1200).
@@ -138,18 +149,20 @@
     if (!close) return {error: 'no closing bracket'};
     // Entries between blanks or commas; a comma may also close the list, as in [-19 12,>.
     const groups = text.slice(1, -1).split(',');
-    if (groups.slice(0, -1).some((group) => group.trim() === '')) return {error: 'an empty entry'};
+    if (groups.slice(0, -1).some((group) => group.trim() === '')) return {error: 'an empty entry between commas'};
     const entries = groups.join(' ').split(/\s+/).filter((entry) => entry !== '');
-    if (entries.length > PRIMES.length) return {error: `more than ${PRIMES.length} entries`};
+    if (entries.length > MAX_MONZO_ENTRIES) return {error: `more than ${MAX_MONZO_ENTRIES} entries`};
     if (!entries.every((entry) => SIGNED_INTEGER.test(entry))) return {error: 'an entry that is not an integer'};
+    if (entries.some((entry) => Math.abs(Number(entry)) > MAX_MONZO_ENTRY)) return {error: 'an entry that overflows'};
+    const primes = firstPrimes(entries.length);
     let numerator = 1n;
     let denominator = 1n;
     let log2 = 0;
     entries.forEach((entry, i) => {
       const exponent = Number(entry);
-      log2 += exponent * Math.log2(PRIMES[i]);
+      log2 += exponent * Math.log2(primes[i]);
       if (Math.abs(exponent) > 4096) return;  // far beyond any exact double: only the size matters
-      const power = BigInt(PRIMES[i]) ** BigInt(Math.abs(exponent));
+      const power = BigInt(primes[i]) ** BigInt(Math.abs(exponent));
       if (exponent > 0) numerator *= power;
       if (exponent < 0) denominator *= power;
     });
@@ -173,7 +186,7 @@
   }
 
   // The target as typed: cents, EDO steps, a monzo, N/D, N:D or a decimal. Returns {x, y,
-  // notation} or {error}.
+  // notation} or {error}, the problem in the program's words.
   function parseTarget(text) {
     const trimmed = text.trim();
     let result;
@@ -188,7 +201,7 @@
       notation = 'cents';
       result = readCents(trimmed);
     } else if (/^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?\s*c/.test(trimmed)) {
-      return {error: 'trailing text after the cents'};
+      return {error: 'trailing text after the cents sign'};
     } else {
       result = readRatio(trimmed);
     }

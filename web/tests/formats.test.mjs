@@ -68,12 +68,32 @@ describe('target notations', () => {
     for (const entry of NOTATIONS.cases) {
       const parsed = formats.parseTarget(entry.input);
       if (entry.error !== undefined) {
-        assert.equal(parsed.error, entry.error, entry.input);
+        assert.ok(parsed.error?.includes(entry.error), `${entry.input}: ${parsed.error}`);
         continue;
       }
       assert.equal(parsed.error, undefined, entry.input);
       for (const part of ['x', 'y']) {
         assert.ok(Math.abs(parsed[part] - entry[part]) <= 1e-12 * entry[part], `${entry.input}: ${part} ${parsed[part]}`);
+      }
+    }
+  });
+
+  it('reads each input of the table as the program does: the same value within 1e-15, or the same problem', () => {
+    for (const entry of NOTATIONS.cases) {
+      const parsed = formats.parseTarget(entry.input);
+      // A max quotient of 1: the program reads the target and searches nothing.
+      const run = spawnSync(NATIVE_PROGRAM, ['--format=json', entry.input, '1', '5', '4', '-1', '2', '3'],
+                            {input: '', encoding: 'utf8'});
+      if (parsed.error !== undefined) {
+        assert.equal(run.status, 2, entry.input);
+        assert.equal(run.stderr.split('\n')[0], `ratiohunt: '${entry.input}' is not a target: ${parsed.error}`);
+        continue;
+      }
+      assert.equal(run.status, 0, `${entry.input}: ${run.stderr}`);
+      const summary = JSON.parse(run.stdout.trim().split('\n').at(-1));
+      for (const part of ['x', 'y']) {
+        assert.ok(Math.abs(parsed[part] - summary[part]) <= 1e-15 * summary[part],
+                  `${entry.input}: ${part} ${parsed[part]} against ${summary[part]}`);
       }
     }
   });

@@ -273,6 +273,13 @@ describe('the page as an instrument', () => {
     await page.type('#subgroup', '2.3.7');
     assert.equal(await page.$eval('#factors', (input) => input.value), '2 3 7');
     assert.equal(await page.$eval('#limit', (select) => select.value), 'custom');
+    await page.type('#subgroup', '/5');
+    assert.equal(await page.$eval('#subgroup-error', (error) => error.textContent),
+                 'Only whole numbers: the factors are integers, such as 2.3.7.');
+    assert.equal(await page.$eval('#factors', (input) => input.value), '2 3 7');
+    await page.keyboard.press('Backspace');
+    await page.keyboard.press('Backspace');
+    assert.equal(await page.$eval('#subgroup-error', (error) => error.textContent), '');
     const cents = await rowsOf('700c');
     const steps = await rowsOf('7\\12');
     assert.deepEqual(steps.rows, cents.rows);
