@@ -222,7 +222,8 @@ describe('the installed page served over http', () => {
     const expectedJson = shownLines(nativeJson.slice(0, -1));
     assert.ok(expectedJson.length > 1 && expectedJson.length < nativeJson.length - 1);
     assert.deepEqual(pageJson.slice(0, -1), expectedJson);
-    // The page's engine is given the target's value, not its text: its summary has no target.
+    // The summary names the target as typed in the page; the native run was given it as X Y.
+    assert.equal(JSON.parse(pageJson.at(-1)).target, query.target);
     const withoutTime = (line) => ({...JSON.parse(line), seconds: 0, target: null});
     assert.deepEqual(withoutTime(pageJson.at(-1)), withoutTime(nativeJson.at(-1)));
     // CSV: the native header, and the native rows of those records byte for byte.
