@@ -1,5 +1,5 @@
 // The target notations against the table the page's parser is tested with too, and the
-// texts that are no notation and keep the reading they always had.
+// texts that are no notation and are read as numbers or N/D.
 #include "driver/target_notation.h"
 
 #include <gtest/gtest.h>

@@ -81,14 +81,6 @@ int read_mode(int argc, const char *const *argv, int index, RunConfig &config) {
   return index;
 }
 
-// The whole text reads as a number (strtod consumes all of it).
-bool reads_wholly_as_number(const std::string &text) {
-  if (text.empty()) return false;
-  char *end = nullptr;
-  std::strtod(text.c_str(), &end);
-  return *end == '\0';
-}
-
 // ---- Positional arguments ----------------------------------------------------------
 
 // Replaces a target written N/D or in a target notation (the first argument after the
@@ -104,7 +96,8 @@ std::string split_ratio_target(std::vector<std::string> &positional, std::string
   if (slash == std::string::npos) return "";
   std::string numerator = target.substr(0, slash);
   std::string denominator = target.substr(slash + 1);
-  if (!reads_wholly_as_number(numerator) || !reads_wholly_as_number(denominator)) {
+  double ignored = 0;
+  if (!reads_wholly_as_number(numerator, ignored) || !reads_wholly_as_number(denominator, ignored)) {
     return "'" + target + "' is not a target N/D: both sides must be numbers, as in 7/6";
   }
   target_text = target;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "driver/defaults.h"
+#include "present/interval_measures.h"
 
 namespace {
 
@@ -20,16 +21,6 @@ std::string set_factors(RunOptions &options, const std::string &option, std::vec
   options.factors_option = option;
   options.named_factors = std::move(factors);
   return "";
-}
-
-std::vector<int> primes_up_to(int limit) {
-  std::vector<int> primes;
-  for (int n = 2; n <= limit; ++n) {
-    bool prime = true;
-    for (int p : primes) prime = prime && n % p != 0;
-    if (prime) primes.push_back(n);
-  }
-  return primes;
 }
 
 // "2.3.7": integers of 1 or more, the last 2 or more, as positional factors must be.
@@ -133,14 +124,6 @@ bool is_option(const char *arg) {
   return (arg[0] == '-' && arg[1] == '-' && arg[2] != '\0') || find_short_option(arg) != nullptr;
 }
 
-// The whole text reads as a number (strtod consumes all of it).
-bool reads_wholly_as_number(const std::string &text, double &value) {
-  if (text.empty()) return false;
-  char *end = nullptr;
-  value = std::strtod(text.c_str(), &end);
-  return *end == '\0';
-}
-
 std::vector<std::string> choice_words(const std::string &choices) {
   std::vector<std::string> words;
   for (size_t start = 0; start < choices.size();) {
@@ -189,6 +172,13 @@ std::string read_value(const OptionEntry &option, const std::string &text, Optio
 }
 
 }  // namespace
+
+bool reads_wholly_as_number(const std::string &text, double &value) {
+  if (text.empty()) return false;
+  char *end = nullptr;
+  value = std::strtod(text.c_str(), &end);
+  return *end == '\0';
+}
 
 const std::vector<OptionEntry> &option_table() { return kOptionTable; }
 

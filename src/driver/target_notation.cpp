@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "present/interval_measures.h"
+
 namespace {
 
 const std::string kCentSign = "\xC2\xA2";             // ¢ in UTF-8
@@ -122,20 +124,6 @@ TargetNotation read_equal_steps(const std::string &text) {
 }
 
 // ---- Monzos: [a b c ...> over the primes 2, 3, 5, ... ------------------------------
-
-std::vector<int> first_primes(int count) {
-  std::vector<int> primes;
-  for (int candidate = 2; static_cast<int>(primes.size()) < count; ++candidate) {
-    bool prime = true;
-    for (int p : primes) {
-      if (p * p > candidate) break;
-      if (candidate % p == 0) prime = false;
-      if (!prime) break;
-    }
-    if (prime) primes.push_back(candidate);
-  }
-  return primes;
-}
 
 // The closing bracket's length when the text ends with one, else 0.
 size_t monzo_close_length(const std::string &text) {

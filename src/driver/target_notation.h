@@ -16,7 +16,7 @@ struct TargetNotation {
 };
 
 // Reads text as a target notation. Text that is none of them (7, 7/6, 0x1c, abc) gives
-// is_notation false and is read as it always was.
+// is_notation false and is read as a number or N/D.
 TargetNotation read_target_notation(const std::string &text);
 
 // When positional[index] is a target notation, replaces it by its x and y (as numerals

@@ -11,8 +11,20 @@
 
 namespace {
 
-constexpr int kSmallPrimes[] = {2,  3,  5,  7,  11, 13, 17, 19, 23, 29, 31, 37, 41,
-                                43, 47, 53, 59, 61, 67, 71, 73, 79, 83, 89, 97};
+// Primes in increasing order while keep_going(the primes so far, the next prime) says so.
+template <typename KeepGoing>
+std::vector<int> primes_while(KeepGoing keep_going) {
+  std::vector<int> primes;
+  for (int candidate = 2;; ++candidate) {
+    bool prime = true;
+    for (size_t i = 0; prime && i < primes.size() && primes[i] * primes[i] <= candidate; ++i) {
+      prime = candidate % primes[i] != 0;
+    }
+    if (!prime) continue;
+    if (!keep_going(primes, candidate)) return primes;
+    primes.push_back(candidate);
+  }
+}
 
 int prime_index(const std::vector<int> &primes, int prime) {
   for (size_t i = 0; i < primes.size(); ++i) {
@@ -52,7 +64,7 @@ struct SideTexts {
   std::string whole;
 };
 SideTexts side_texts(const std::vector<int> &primes, const std::vector<int64_t> &sums, int sign) {
-  auto number = std::make_unique<DecimalBig>();  // 20 KB: kept off the stack
+  std::unique_ptr<DecimalBig> number(new DecimalBig);  // 20 KB: kept off the stack, set below
   decimal_big_set(*number, 1);
   int64_t twos = 0;
   for (size_t i = 0; i < primes.size(); ++i) {
@@ -76,19 +88,26 @@ bool numeral_less(const std::string &a, const std::string &b) {
 }
 
 // The N from 1 to 99 whose patent val (p -> round(N log2 p)) maps the interval to 0 steps.
-std::vector<int> tempering_divisions(const std::vector<int> &primes, const std::vector<int64_t> &sums) {
+std::vector<int> tempering_divisions(const FactorPrimes &factor_primes, const std::vector<int64_t> &sums) {
   std::vector<int> divisions;
   for (int n = 1; n <= kMaxTemperingDivisions; ++n) {
+    const std::vector<int64_t> &val = factor_primes.patent_vals[static_cast<size_t>(n - 1)];
     int64_t steps = 0;
-    for (size_t i = 0; i < primes.size(); ++i) {
-      if (sums[i] != 0) steps += sums[i] * std::llround(n * std::log2(static_cast<double>(primes[i])));
-    }
+    for (size_t i = 0; i < sums.size(); ++i) steps += sums[i] * val[i];
     if (steps == 0) divisions.push_back(n);
   }
   return divisions;
 }
 
 }  // namespace
+
+std::vector<int> first_primes(int count) {
+  return primes_while([count](const std::vector<int> &primes, int) { return static_cast<int>(primes.size()) < count; });
+}
+
+std::vector<int> primes_up_to(int limit) {
+  return primes_while([limit](const std::vector<int> &, int next) { return next <= limit; });
+}
 
 FactorPrimes factorise_factors(const std::vector<int> &factors) {
   FactorPrimes result;
@@ -106,6 +125,11 @@ FactorPrimes factorise_factors(const std::vector<int> &factors) {
     indexed.reserve(powers.size());
     for (const auto &power : powers) indexed.emplace_back(prime_index(result.primes, power.first), power.second);
     result.powers.push_back(indexed);
+  }
+  for (int n = 1; n <= kMaxTemperingDivisions; ++n) {
+    std::vector<int64_t> val;
+    for (int prime : result.primes) val.push_back(std::llround(n * std::log2(static_cast<double>(prime))));
+    result.patent_vals.push_back(val);
   }
   return result;
 }
@@ -125,12 +149,14 @@ IntervalMeasures measure_interval(const FactorPrimes &factor_primes, const int *
     measures.tenney_height += static_cast<double>(std::llabs(sums[i])) * std::log2(static_cast<double>(primes[i]));
   }
   measures.has_prime_monzo = measures.prime_limit <= kMaxListedPrime;
-  for (int prime : kSmallPrimes) {
-    if (!measures.has_prime_monzo || prime > measures.prime_limit) break;
-    int index = prime_index(primes, prime);
-    measures.prime_monzo.push_back(index < 0 ? 0 : sums[static_cast<size_t>(index)]);
+  if (measures.has_prime_monzo) {
+    size_t i = 0;  // the factors' primes, in the same increasing order
+    for (int prime : primes_up_to(measures.prime_limit)) {
+      bool factor_prime = i < primes.size() && primes[i] == prime;
+      measures.prime_monzo.push_back(factor_prime ? sums[i++] : 0);
+    }
   }
   measures.has_tempered_out_by = unison_target;
-  if (unison_target) measures.tempered_out_by = tempering_divisions(primes, sums);
+  if (unison_target) measures.tempered_out_by = tempering_divisions(factor_primes, sums);
   return measures;
 }

@@ -139,7 +139,7 @@ describe('the page as an instrument', () => {
     await page.close();
   });
 
-  it('checks every-vector for new queries but reads a link without every= as before, and shows the command line',
+  it('checks every-vector for new queries but reads a link without every= with it off, and shows the command line',
      async () => {
        const fresh = await openPage(browser, pageFileUrl());
        assert.equal(await fresh.$eval('#every', (box) => box.checked), true);
