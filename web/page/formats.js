@@ -158,15 +158,18 @@
     let numerator = 1n;
     let denominator = 1n;
     let log2 = 0;
+    let beyondExact = false;  // an entry far beyond any exact double: only the size matters
     entries.forEach((entry, i) => {
       const exponent = Number(entry);
       log2 += exponent * Math.log2(primes[i]);
-      if (Math.abs(exponent) > 4096) return;  // far beyond any exact double: only the size matters
+      if (Math.abs(exponent) > 4096) beyondExact = true;
+      if (beyondExact) return;
       const power = BigInt(primes[i]) ** BigInt(Math.abs(exponent));
       if (exponent > 0) numerator *= power;
       if (exponent < 0) denominator *= power;
     });
-    if (numerator < BigInt(EXACT_LIMIT) && denominator < BigInt(EXACT_LIMIT) && Math.abs(log2) < 1024) {
+    if (!beyondExact && numerator < BigInt(EXACT_LIMIT) && denominator < BigInt(EXACT_LIMIT) &&
+        Math.abs(log2) < 1024) {
       return {x: Number(numerator), y: Number(denominator)};
     }
     return powerOfTwo(log2);
