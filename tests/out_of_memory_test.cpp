@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "driver/run.h"
+#include "search/row_walk.h"
 
 namespace {
 
@@ -78,9 +80,55 @@ TEST(OutOfMemory, EveryAllocationOfASuccessiveSearch) {
 
 // Text output only: the JSON library's destructor allocates, so a record being built when
 // memory runs out ends the program (std::terminate) instead of unwinding to the report.
-TEST(OutOfMemory, EveryAllocationOfAThreadedCommaSearch) {
+TEST(OutOfMemory, EveryAllocationOfACommaSearchWithAResultsFile) {
   expect_every_failure_handled(
       {"ratiohunt", "--threads=2", "(oom_test_results.txt)", "1/1", "-2", "0", "30", "2", "3", "5"});
+}
+
+// The search split into blocks for two worker threads from the smallest search on: an
+// allocation that fails in a worker reaches the caller as a bad_alloc, after the workers
+// have ended, instead of ending the program; one that fails nowhere changes nothing.
+class CollectingSink : public ResultSink {
+ public:
+  std::vector<std::vector<int>> found;
+  void approximant(const Approximant &approximant) override {
+    found.emplace_back(approximant.exponents, approximant.exponents + approximant.count);
+  }
+  void finished(const SearchSummary &) override {}
+};
+
+TEST(OutOfMemory, EveryAllocationOfASearchWithWorkerThreads) {
+  SearchParams params;
+  params.x = 1;
+  params.y = 1;
+  params.factors = {2, 3, 5, 7, 11};
+  params.ln_max_quotient = std::log(1e9);
+  params.time_out_seconds = 60;
+  params.range_mode = true;
+  params.range_low_cents = 0;
+  params.range_high_cents = 20;
+  params.threads = 2;
+  const WalkThresholds split_at_once{0, 0, 4096};
+  CollectingSink whole;
+  run_search_with_thresholds(params, whole, split_at_once);
+  ASSERT_GT(whole.found.size(), 10u);
+  long failing = 1;
+  for (; failing < 100000; ++failing) {
+    CollectingSink sink;
+    bool threw = false;
+    allocations_until_failure.store(failing);
+    try {
+      run_search_with_thresholds(params, sink, split_at_once);
+    } catch (const std::bad_alloc &) {
+      threw = true;
+    }
+    bool failed_one = allocations_until_failure.load() <= 0;
+    allocations_until_failure.store(0);
+    if (!failed_one) break;
+    EXPECT_TRUE(threw || sink.found == whole.found) << "allocation " << failing;
+    if (testing::Test::HasFailure()) return;
+  }
+  EXPECT_GT(failing, 10);
 }
 
 }  // namespace

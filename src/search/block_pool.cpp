@@ -9,6 +9,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <system_error>
@@ -50,6 +51,7 @@ struct Pool {
   int64_t merged = 0;  // blocks merged so far
   std::atomic<bool> stop{false};
   std::atomic<double> merged_best_error{0.0};  // the best error after the merged blocks
+  std::exception_ptr failure;                  // what a worker threw (out of memory): the merge rethrows it
 };
 
 // The number of vectors of the whole odometer, or 0 when it is past the block sizes.
@@ -129,7 +131,7 @@ int64_t claim_block(Pool &pool) {
   return pool.next_block++;
 }
 
-void run_worker(Pool &pool) {
+void walk_claimed_blocks(Pool &pool) {
   BlockRecorder recorder;
   SearchContext context{pool.walk.context.params, recorder};
   start_search(context);
@@ -163,6 +165,21 @@ void run_worker(Pool &pool) {
   }
 }
 
+// A worker: walks blocks until none is left. What it throws (an allocation that fails)
+// goes to the merge, which rethrows it on the calling thread, so the search fails as a
+// single walk would instead of ending the program.
+void run_worker(Pool &pool) {
+  try {
+    walk_claimed_blocks(pool);
+  } catch (...) {
+    {
+      std::lock_guard<std::mutex> lock(pool.mutex);
+      if (!pool.failure) pool.failure = std::current_exception();
+    }
+    pool.block_done.notify_all();
+  }
+}
+
 // Replays a worker's records with the true best error, as the single walk would have met
 // them. Returns true on an exact hit, with the count standing at its vector.
 bool replay_block(RowWalk &walk, const BlockRecords &block) {
@@ -191,7 +208,10 @@ bool wait_for_block(Pool &pool, size_t slot) {
   for (;;) {
     {
       std::unique_lock<std::mutex> lock(pool.mutex);
-      if (pool.block_done.wait_for(lock, kMergeClockPoll, [&] { return pool.done[slot] != 0; })) return true;
+      if (pool.block_done.wait_for(lock, kMergeClockPoll, [&] { return pool.done[slot] != 0 || pool.failure; })) {
+        if (pool.failure) std::rethrow_exception(pool.failure);
+        return true;
+      }
     }
     if (poll_should_stop(pool.walk.context)) return false;
   }
@@ -249,17 +269,18 @@ bool run_block_pool(RowWalk &walk, int threads, const WalkThresholds &thresholds
   pool.done.assign(static_cast<size_t>(pool.window), 0);
   pool.merged_best_error.store(walk.context.best_error);
   std::vector<std::thread> workers;
-  for (int i = 0; i < threads; ++i) {
-    try {
-      workers.emplace_back(run_worker, std::ref(pool));
-    } catch (const std::system_error &) {
-      break;  // fewer threads; with none, the single walk does it all
-    }
-  }
-  if (workers.empty()) return false;
+  workers.reserve(static_cast<size_t>(threads));
   try {
+    for (int i = 0; i < threads; ++i) {
+      try {
+        workers.emplace_back(run_worker, std::ref(pool));
+      } catch (const std::system_error &) {
+        break;  // fewer threads; with none, the single walk does it all
+      }
+    }
+    if (workers.empty()) return false;
     merge_blocks(pool);
-  } catch (...) {  // a sink that throws: the workers still end before the pool goes
+  } catch (...) {  // a sink or a worker that throws: the workers still end before the pool goes
     stop_workers(pool);
     for (std::thread &worker : workers) worker.join();
     throw;
