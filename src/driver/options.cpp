@@ -31,7 +31,10 @@ std::string read_subgroup(const std::string &text, std::vector<int> &factors) {
     size_t dot = text.find('.', start);
     std::string element = text.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
     if (element.find('/') != std::string::npos) {
-      return what + "has the rational element " + element + "; only integer factors are supported";
+      return std::string(what)
+          .append("has the rational element ")
+          .append(element)
+          .append("; only integer factors are supported");
     }
     bool digits =
         !element.empty() && element.size() <= 9 && element.find_first_not_of("0123456789") == std::string::npos;
