@@ -194,6 +194,9 @@
     const trimmed = text.trim();
     let result;
     let notation = 'ratio';
+    // A notation other than a monzo is one word, as the program needs it on its command line.
+    const oneWordNotation = !/^[[|]/.test(trimmed) && (trimmed.includes('\\') || /[c¢]$/.test(trimmed));
+    if (oneWordNotation && /\s/.test(trimmed)) return {error: 'a blank inside the notation'};
     if (/^[[|]/.test(trimmed)) {
       notation = 'monzo';
       result = readMonzo(trimmed);

@@ -106,6 +106,12 @@ describe('target notations', () => {
       assert.ok(formats.parseTarget(input).error, input);
     }
   });
+
+  it('refuses a blank inside a cents or steps notation, which the program would read another way', () => {
+    for (const input of ['12 c', '700 ¢', '7 \\12', '7\\ 12']) {
+      assert.equal(formats.parseTarget(input).error, 'a blank inside the notation', input);
+    }
+  });
 });
 
 describe('the record store', () => {
