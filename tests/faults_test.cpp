@@ -23,7 +23,7 @@ namespace {
 constexpr const char *kClosed = "";  // as a path: leave the descriptor closed
 
 // A long comma search: minutes to exhaust, so only a signal or its time out ends it.
-const std::vector<std::string> kLongSearch = {"1", "1", "1e30", "5", "30", "-2", "0",  "0.001",
+const std::vector<std::string> kLongSearch = {"1", "1", "1e60", "5", "30", "-2", "0",  "0.0001",
                                               "2", "3", "5",    "7", "11", "13", "17", "19"};
 
 struct Child {

@@ -132,7 +132,7 @@ TEST(Terminal, APipeFromAPersonIsNotWaitedFor) {
 }
 
 TEST(Terminal, LongSearchShowsProgressThenErasesIt) {
-  const std::vector<std::string> search = {"1", "1", "1e30", "5",  "1.6", "-2", "0",  "0.001",    "2",
+  const std::vector<std::string> search = {"1", "1", "1e60", "5",  "1.6", "-2", "0",  "0.0001",   "2",
                                            "3", "5", "7",    "11", "13",  "17", "19", "--no-wait"};
   Terminal terminal = start(search);
   if (terminal.child < 0) GTEST_SKIP() << kNoPseudoTerminal;
