@@ -9,7 +9,8 @@
 # to a file (both must print the same bytes): wall-clock and CPU seconds, peak memory.
 # SET "table": the benchmark table's six searches the same way, with --threads=1 and 2.
 # SET "bench": the benchmark table's searches inside the process (search_bench's
-# BM_OneThread and BM_TwoThreads 0 to 5), for the short ones a process cannot time.
+# BM_OneThread and BM_TwoThreads 0 to 5, and the whole run of `ratiohunt 7 6`), for the
+# short ones that a process cannot time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -59,7 +60,7 @@ time_run() {  # time_run PROGRAM OUTPUT_FILE ARGS...
 # a busy stretch of the machine weighs on both alike.
 time_processes() {  # time_processes 'NAME|ARGS'...
   build_both release ratiohunt
-  local programs=([old]="$old_tree/build/release/ratiohunt" [new]=build/release/ratiohunt)
+  local -A programs=([old]="$old_tree/build/release/ratiohunt" [new]=build/release/ratiohunt)
   echo "each search $repeats times, the two programs interleaved; seconds per run, peak memory"
   printf '%-46s %9s %9s %7s %9s %9s %7s %7s %7s\n' search "old wall" "now wall" ratio "old CPU" "now CPU" ratio \
     "old MB" "now MB"
@@ -94,8 +95,8 @@ time_processes() {  # time_processes 'NAME|ARGS'...
 # Inside the process: both search_bench programs on the same benchmarks, in turn.
 time_in_process() {
   build_both bench search_bench
-  local programs=([old]="$old_tree/build/bench/bench/search_bench" [new]=build/bench/bench/search_bench)
-  local filter='^BM_(OneThread|TwoThreads)/[0-5]/'
+  local -A programs=([old]="$old_tree/build/bench/bench/search_bench" [new]=build/bench/bench/search_bench)
+  local filter='^BM_(OneThread|TwoThreads)/[0-5]/|^BM_WholeRun'
   local i which
   for ((i = 0; i < repeats; ++i)); do
     for which in old new; do
@@ -104,9 +105,9 @@ time_in_process() {
     done
   done
   echo "search_bench, $repeats runs of each program interleaved: milliseconds per search (mean)"
+  printf "%-32s %9s %9s %7s\n" benchmark "old ms" "now ms" ratio
   awk -F, '{ total[$2 "," $1] += $3; count[$2 "," $1]++; names[$2] = 1 }
     END {
-      printf "%-32s %9s %9s %7s\n", "benchmark", "old ms", "now ms", "ratio"
       for (name in names) {
         old = total[name ",old"] / count[name ",old"]; now = total[name ",new"] / count[name ",new"]
         printf "%-32s %9.2f %9.2f %7.2f\n", name, old, now, old / now

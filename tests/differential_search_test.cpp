@@ -214,6 +214,7 @@ TEST(DifferentialSearch, ThreadsHandOverWhatOneWalkHandsOver) {
 }
 
 const std::vector<NamedLoop> kGroupTables{
+    {"group table of one vector", search_with_group_table<1, 1>},
     {"group table of 2+ slots", search_with_group_table<1, 16>},
     {"group table of 3+ slots", search_with_group_table<1, 4096>},
     {"group table, 2 threads", search_with_group_table<2, 256>},

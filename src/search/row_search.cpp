@@ -88,6 +88,12 @@ void build_outer(RowWalk &walk) {
   outer.log_suffix.assign(walk.n, 0.0);
   outer.den_suffix.assign(walk.n, 0.0);
   outer.num_suffix.assign(walk.n, 0.0);
+  size_t values = 0;
+  for (int k = 1; k < walk.last; ++k) values += static_cast<size_t>(top_value(walk.context.limits[k])) + 1;
+  // Reserved at once: a short search costs little more than setting these tables up.
+  outer.log_term.reserve(values);
+  outer.den_term.reserve(values);
+  outer.num_term.reserve(values);
   for (int k = 1; k < walk.last; ++k) {
     outer.top[k] = top_value(walk.context.limits[k]);
     outer.offset[k] = static_cast<int>(outer.log_term.size());
