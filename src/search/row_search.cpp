@@ -404,8 +404,9 @@ int64_t skip_dead_values(RowWalk &walk, int k, int end_slot) {
   int top = walk.outer.top[k];
   if (k >= end_slot || v < 2 || v >= top || walk.block_size[k] > kMaxBlockSize / (top + 1)) return 1;
   bool opener_above = walk.context.params.every_vector || walk.context.values[k] > 2;
-  for (int i = k + 1; i < walk.last && !opener_above; ++i)
+  for (int i = k + 1; i < walk.last && !opener_above; ++i) {
     opener_above = opens_gate(walk.context.values[i], walk.exponents[i]);
+  }
   if (!opener_above || !value_exceeds_budgets(walk, k, v) || !value_exceeds_budgets(walk, k, v + 1)) return 1;
   count_outer_slot(walk, k, -1);
   walk.exponents[k] = top;
