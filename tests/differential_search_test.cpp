@@ -187,22 +187,24 @@ const std::vector<NamedLoop> kThreadCounts{{"1 thread", search_in_blocks<1>},
                                            {"3 threads", search_in_blocks<3>},
                                            {"7 threads", search_in_blocks<7>}};
 
-TEST(DifferentialSearch, SeededWideCommandLinesWithSmallOuterFactors) {
-  std::mt19937 random(20261209);
-  for (int run = 0; run < 300 && !HasFailure(); ++run) {
+// Seeded random wide command lines through the loops; every fourth also without the gate,
+// through gate_off_loops.
+void expect_random_lines_match(unsigned seed, int runs, const std::vector<NamedLoop> &loops,
+                               const std::vector<NamedLoop> &gate_off_loops) {
+  std::mt19937 random(seed);
+  for (int run = 0; run < runs && !testing::Test::HasFailure(); ++run) {
     std::vector<std::string> args = random_wide_command_line(random);
-    expect_loops_match_reference(args, kRowsAndPlanes);
-    if (run % 4 == 0) expect_loops_match_reference(without_gate(args), kRowsAndPlanes);
+    expect_loops_match_reference(args, loops);
+    if (run % 4 == 0) expect_loops_match_reference(without_gate(args), gate_off_loops);
   }
 }
 
+TEST(DifferentialSearch, SeededWideCommandLinesWithSmallOuterFactors) {
+  expect_random_lines_match(20261209, 300, kRowsAndPlanes, kRowsAndPlanes);
+}
+
 TEST(DifferentialSearch, ThreadsHandOverWhatOneWalkHandsOver) {
-  std::mt19937 random(20261210);
-  for (int run = 0; run < 200 && !HasFailure(); ++run) {
-    std::vector<std::string> args = random_wide_command_line(random);
-    expect_loops_match_reference(args, kThreadCounts);
-    if (run % 4 == 0) expect_loops_match_reference(without_gate(args), {{"2 threads", search_in_blocks<2>}});
-  }
+  expect_random_lines_match(20261210, 200, kThreadCounts, {{"2 threads", search_in_blocks<2>}});
   // Exact hits in both modes (the last with both candidates of its vector in the window),
   // and a time out that has already passed.
   expect_loops_match_reference({"7", "6", "1e6", "5", "1000", "-1", "2", "3", "7", "11", "13"}, kThreadCounts);
@@ -223,12 +225,7 @@ const std::vector<NamedLoop> kGroupTables{
     {"group table, blocks handed back", search_with_group_table_handing_blocks_back}};
 
 TEST(DifferentialSearch, GroupTableHandsOverWhatOneWalkHandsOver) {
-  std::mt19937 random(20261212);
-  for (int run = 0; run < 200 && !HasFailure(); ++run) {
-    std::vector<std::string> args = random_wide_command_line(random);
-    expect_loops_match_reference(args, kGroupTables);
-    if (run % 4 == 0) expect_loops_match_reference(without_gate(args), kGroupTables);
-  }
+  expect_random_lines_match(20261212, 200, kGroupTables, kGroupTables);
 }
 
 TEST(DifferentialSearch, GroupTableAtItsEdges) {
