@@ -2,6 +2,9 @@
 // one per line (the format of the end-to-end cases, which seed the corpus). The run's
 // time out is bounded by an option put first on the line, never by changing the program,
 // and results file names lose their slashes so every file lands in the working folder.
+// Under --merge every argument loses them, so that shard files are read only from there
+// (never a device that reads forever); standard input is empty.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -35,9 +38,10 @@ void bound_time_out(std::vector<std::string> &args) {
   args = kept;
 }
 
-void keep_results_files_here(std::vector<std::string> &args) {
+void keep_files_here(std::vector<std::string> &args) {
+  bool merge = std::find(args.begin(), args.end(), "--merge") != args.end();
   for (std::string &arg : args) {
-    if (arg.empty() || arg[0] != '(') continue;
+    if (!merge && (arg.empty() || arg[0] != '(')) continue;
     for (char &c : arg) {
       if (c == '/' || c == '\\') c = '_';
     }
@@ -50,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   static FILE *sink = std::fopen("/dev/null", "w");
   static FILE *keys = std::fopen("/dev/null", "r");  // every key wait sees end of input
   std::vector<std::string> args = split_fuzz_arguments(data, size, kMaxArguments);
-  keep_results_files_here(args);
+  keep_files_here(args);
   bound_time_out(args);
   std::vector<const char *> argv{"ratiohunt"};
   for (const std::string &arg : args) argv.push_back(arg.c_str());

@@ -8,6 +8,7 @@
 
 #include "driver/defaults.h"
 #include "present/interval_measures.h"
+#include "search/shards.h"
 
 namespace {
 
@@ -49,12 +50,30 @@ std::string read_subgroup(const std::string &text, std::vector<int> &factors) {
   return "";
 }
 
+// "K/N": shard K of N, 1 <= K <= N <= kMaxShards.
+std::string read_shard(const std::string &text, RunOptions &options) {
+  std::string bad = "--shard: '" + text + "' is not a shard K/N with 1 <= K <= N <= " + std::to_string(kMaxShards);
+  size_t slash = text.find('/');
+  if (slash == std::string::npos) return bad;
+  std::string k = text.substr(0, slash);
+  std::string n = text.substr(slash + 1);
+  auto whole = [](const std::string &digits) {
+    return !digits.empty() && digits.size() <= 4 && digits.find_first_not_of("0123456789") == std::string::npos;
+  };
+  if (!whole(k) || !whole(n)) return bad;
+  options.shard = std::atoi(k.c_str());
+  options.shards = std::atoi(n.c_str());
+  if (options.shard < 1 || options.shard > options.shards || options.shards > kMaxShards) return bad;
+  return "";
+}
+
 const std::vector<OptionEntry> kOptionTable = {
     {"format", 0, ValueKind::kChoice, "FMT", "a format", "text csv json", 0, 0,
      "text (default), csv or json (JSON Lines) on stdout",
      [](const OptionValue &value, RunOptions &options) {
        const OutputFormat formats[] = {OutputFormat::kText, OutputFormat::kCsv, OutputFormat::kJson};
        options.format = formats[value.choice];
+       options.format_given = true;
        return std::string();
      }},
     {"limit", 0, ValueKind::kWholeNumber, "P", "a whole number", nullptr, 2, kMaxPrimeLimit,
@@ -85,6 +104,13 @@ const std::vector<OptionEntry> kOptionTable = {
      "threads to search with (default: every core)",
      [](const OptionValue &value, RunOptions &options) {
        options.threads = static_cast<int>(value.number);
+       return std::string();
+     }},
+    {"shard", 0, ValueKind::kText, "K/N", nullptr, nullptr, 0, 0, nullptr,
+     [](const OptionValue &value, RunOptions &options) { return read_shard(value.text, options); }},
+    {"merge", 0, ValueKind::kNone, nullptr, nullptr, nullptr, 0, 0, nullptr,
+     [](const OptionValue &, RunOptions &options) {
+       options.merge = true;
        return std::string();
      }},
     {"no-wait", 0, ValueKind::kNone, nullptr, nullptr, nullptr, 0, 0, "no key wait before exit",
@@ -222,6 +248,7 @@ std::string option_help_lines() {
   constexpr size_t kHelpColumn = 19;  // where the help lines begin
   std::string lines;
   for (const OptionEntry &option : kOptionTable) {
+    if (option.help == nullptr) continue;  // the page is full: the manual tells of it
     std::string names = "  ";
     if (option.short_name != 0) names += std::string("-") + option.short_name + ", ";
     names += std::string("--") + option.name;

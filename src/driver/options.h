@@ -33,7 +33,7 @@ struct OptionEntry {
   const char *choices;     // kChoice: the words, blank-separated, the default first
   double min;              // kWholeNumber: the range
   double max;
-  const char *help;  // the help page's line
+  const char *help;  // the help page's line; nullptr for one only the manual tells of
   // Sets what the option asks for; returns an error message or "" when the value is fine.
   std::string (*set)(const OptionValue &value, RunOptions &options);
 };

@@ -4,15 +4,19 @@
 // where they differ (where problems are said, key waits, line ends) an OutputStyle says.
 #include "driver/run.h"
 
+#include <functional>
 #include <new>
 #include <string>
 
 #include "driver/command_line.h"
 #include "driver/interrupts.h"
+#include "driver/options.h"
 #include "driver/output_channel.h"
 #include "driver/platform.h"
 #include "driver/progress_line.h"
+#include "driver/shard_merge.h"
 #include "present/result_sinks.h"
+#include "present/text_format.h"
 
 namespace {
 
@@ -32,7 +36,8 @@ struct OutputStyle {
 
 OutputStyle output_style(const RunConfig &config) {
   OutputStyle style;
-  style.records = config.options.format != OutputFormat::kText;
+  // A shard file is records too: for the merge, never for a person.
+  style.records = config.options.format != OutputFormat::kText || config.options.shard > 0;
   style.file_mode = style.records ? FileMode::kBinary : FileMode::kText;
   return style;
 }
@@ -74,18 +79,37 @@ void search_into(const RunConfig &config, ResultSink &sink) {
   run_search(config.search, progress);
 }
 
-// Searches and renders: the search header and text, or records (CSV's summary on stderr).
-void search_and_render(const RunConfig &config, const OutputStyle &style) {
+// Where a run's results come from: the search, or the merge's replay of shards.
+using ResultSource = std::function<void(ResultSink &)>;
+
+// Renders what the source hands over: the search header and text, or records (CSV's
+// summary on stderr). write_summary takes the records' summary line.
+void render(const RunConfig &config, const OutputStyle &style, const ResultSource &source,
+            const TextWriter &write_summary) {
   if (!style.records) {
     TextSink sink(run_view(config), write_results);
     sink.renderer().write_search_header();
-    search_into(config, sink);
+    source(sink);
     return;
   }
   bool csv = config.options.format == OutputFormat::kCsv;
   RecordSink sink(run_view(config), csv ? RecordFormat::kCsv : RecordFormat::kJson, write_results,
-                  csv ? TextWriter(write_to_stderr) : TextWriter(write_results));
-  search_into(config, sink);
+                  csv ? TextWriter(write_to_stderr) : write_summary);
+  source(sink);
+}
+
+// Searches and renders, or for a shard writes its shard file.
+void search_and_render(const RunConfig &config, const OutputStyle &style) {
+  if (config.options.shard > 0) {
+    if (!write_shard(config, write_results)) {
+      write_to_stderr("ratiohunt: shard " + std::to_string(config.options.shard) + "/" +
+                      std::to_string(config.options.shards) +
+                      " stopped before its last block; its file says where, and the merge will say it too\n");
+    }
+    return;
+  }
+  render(
+      config, style, [&](ResultSink &sink) { search_into(config, sink); }, write_results);
 }
 
 // The key waits are for a person at a console: not for scripts, pipes or the help.
@@ -130,8 +154,65 @@ void open_results(const ParsedArguments &parsed, const OutputStyle &style, int a
   if (!style.records) print_run_header(argc, argv);
 }
 
+// The summary of a merge that stopped at a shard's unwalked block: its end says so and
+// names the shards that did not finish.
+std::string incomplete_summary(std::string summary, const std::vector<int> &unfinished) {
+  const std::string time_out = "\"end\":\"time_out\"";
+  size_t at = summary.find(time_out);
+  if (at == std::string::npos) return summary;
+  std::string shards;
+  for (int shard : unfinished) shards += (shards.empty() ? "" : ",") + std::to_string(shard);
+  return summary.replace(at, time_out.size(), "\"end\":\"incomplete\",\"unfinished_shards\":[" + shards + "]");
+}
+
+// --merge: the positional arguments are shard files; prints what one run of their search
+// prints. A shard file that does not belong exits 2 with nothing on stdout; shards that
+// did not finish give what one run stopped at their first unwalked block gives, and exit 1.
+int run_merge(const RunOptions &options, const std::vector<std::string> &names, FILE *console_out, FILE *console_in,
+              OutputStyle &style) {
+  MergeInputs inputs;
+  std::string problem = index_shards(names, console_in, inputs);
+  if (problem.empty() && options.shard > 0) problem = "--shard: a merge runs no shard";
+  if (!problem.empty()) {
+    write_to_stderr("ratiohunt: --merge: " + problem + "\n");
+    return kExitUsage;
+  }
+  RunConfig config = config_of_shards(inputs);
+  config.options = options;
+  style = output_style(config);
+  prepare_console(config, style, console_out, console_in);
+  set_key_waits(false);  // the merge is for scripts, whatever its format
+  MergeOutcome outcome;
+  std::string summary;
+  render(
+      config, style, [&](ResultSink &sink) { outcome = replay_shards(inputs, sink); },
+      [&](const std::string &text) { summary += text; });
+  if (!outcome.unfinished.empty()) summary = incomplete_summary(summary, outcome.unfinished);
+  write_results(summary);
+  if (!outcome.problem.empty()) {
+    write_to_stderr("ratiohunt: --merge: " + outcome.problem + "\n");
+    return kExitUsage;
+  }
+  if (!outcome.unfinished.empty()) {
+    std::string shards;
+    for (int shard : outcome.unfinished) shards += " " + std::to_string(shard);
+    write_to_stderr("ratiohunt: --merge: shards that did not finish:" + shards +
+                    "; the output stops at the first block they left unwalked\n");
+    return kExitIncomplete;
+  }
+  return kExitOk;
+}
+
 // Runs the program; style tells, as soon as it is known, how the run shows things.
 int run_program(int argc, const char *const *argv, FILE *console_out, FILE *console_in, OutputStyle &style) {
+  {
+    RunOptions options;
+    std::vector<std::string> names;
+    if (take_options(argc, argv, options, names).empty() && options.merge && !options.show_help &&
+        !options.show_version) {
+      return run_merge(options, names, console_out, console_in, style);
+    }
+  }
   RunConfig config;
   ParsedArguments parsed = read_command_line(argc, argv, config);
   config.search.interrupt = stop_flag();
@@ -147,12 +228,22 @@ int run_program(int argc, const char *const *argv, FILE *console_out, FILE *cons
     print_version();
     return kExitOk;
   }
+  if (config.options.shard > 0 && config.options.format_given) {
+    print_option_error("--format: a shard writes its shard file; give --format to the merge");
+    return kExitUsage;
+  }
   style = output_style(config);
   prepare_console(config, style, console_out, console_in);
   if (parsed.verdict == ArgumentVerdict::kShowUsage) return show_usage(style);
   bool arguments_ok = parsed.verdict == ArgumentVerdict::kArgumentsOk;
   if (parsed.has_results_file && (arguments_ok || !style.records)) open_results(parsed, style, argc, argv);
   if (!arguments_ok) return report_argument_error(parsed, config, style);
+  if (config.options.shard > 0 && !config.options.has_time_out) {
+    write_to_stderr(
+        format_text("ratiohunt: --shard: the time out is the default %g s; a survey needs a larger one, "
+                    "such as --time-out=1e9\n",
+                    kDefaultTimeOutSeconds));
+  }
   search_and_render(config, style);
   if (!style.records && interrupting_signal() == 0) wait_for_key(KeyPrompt::kExit);
   return kExitOk;

@@ -16,6 +16,7 @@ struct RunOptions {
   bool show_help = false;
   bool show_version = false;
   OutputFormat format = OutputFormat::kText;
+  bool format_given = false;
   bool no_wait = false;  // no key wait before exit
   bool quiet = false;    // no progress line on a terminal
   bool every_vector = kDefaultEveryVector;
@@ -24,6 +25,9 @@ struct RunOptions {
   double time_out_seconds = 0.0;
   std::vector<int> named_factors;  // by --limit or --subgroup
   std::string factors_option;      // which of them named the factors, or ""
+  int shard = 0;                   // --shard=K/N: run shard K of N; 0 for the whole search
+  int shards = 0;
+  bool merge = false;  // the positional arguments are shard files to merge
 };
 
 struct RunConfig {

@@ -1,14 +1,63 @@
 // The block pool: the odometer split into blocks below one outer slot, walked by worker
 // threads that record what they find, and merged in odometer order by the calling thread,
 // which applies the acceptance rule, the exact-hit stop and the time out as one walk would.
+// The split and the replay serve shards too, which need no threads.
+#include <algorithm>
+#include <cstdint>
+
 #include "search/row_walk.h"
+
+// Blocks are numbered in 64 bits, with room to spare.
+constexpr int64_t kMaxBlocks = int64_t{1} << 52;
+
+int64_t total_vectors(const RowWalk &walk) {
+  int64_t below = walk.block_size[walk.last - 1];
+  int64_t top = walk.outer.top[walk.last - 1] + 1;
+  return below > 0 && below <= INT64_MAX / top ? below * top : 0;
+}
+
+int64_t block_count(const RowWalk &walk, int slot) {
+  int64_t count = 1;
+  for (int k = slot; k < walk.last; ++k) {
+    int64_t size = walk.outer.top[k] + 1;
+    if (count > kMaxBlocks / size) return 0;
+    count *= size;
+  }
+  return count;
+}
+
+bool block_ends_open_the_gate(const RowWalk &walk, int slot) {
+  if (walk.context.params.every_vector || opens_gate(walk.context.values[0], walk.row_length - 1)) return true;
+  for (int k = 1; k < slot; ++k) {
+    if (opens_gate(walk.context.values[k], walk.outer.top[k])) return true;
+  }
+  return false;
+}
+
+bool replay_block(RowWalk &walk, const BlockRecords &block) {
+  SearchContext &context = walk.context;
+  const int64_t base = context.tested;
+  const size_t count = block.records.size();
+  const size_t n = static_cast<size_t>(walk.n);
+  for (size_t i = 0; i < count; ++i) {
+    const BlockRecord &record = block.records[i];
+    context.tested = base + record.tested;
+    std::copy_n(block.exponents.begin() + static_cast<std::ptrdiff_t>(i * n), n, context.exponents.begin());
+    if (candidate_accepted(context, record.distance)) accept_candidate(context, record.distance, record.candidate_log);
+    bool vector_ends = i + 1 == count || block.records[i + 1].tested != record.tested;
+    if (vector_ends && context.best_error <= kExactHit) {
+      context.end = SearchEnd::kExactHit;
+      return true;
+    }
+  }
+  context.tested = base + block.tested;
+  return false;
+}
 
 #ifndef RATIOHUNT_NO_THREADS
 
-#include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <cstdint>
 #include <exception>
 #include <functional>
 #include <mutex>
@@ -23,8 +72,6 @@ constexpr int64_t kMinBlockVectors = int64_t{1} << 24;
 // With a group table, the smallest block is this many group blocks: each costs about a
 // row and its hits, whatever its size.
 constexpr int64_t kMinBlockGroups = int64_t{1} << 12;
-// Blocks are numbered in 64 bits, with room to spare.
-constexpr int64_t kMaxBlocks = int64_t{1} << 52;
 // How many blocks the workers may run ahead of the merge: it bounds the records held.
 constexpr int64_t kLookAheadPerThread = 8;
 // While it waits for a block, the merge reads the clock this often for the time out.
@@ -53,35 +100,6 @@ struct Pool {
   std::atomic<double> merged_best_error{0.0};  // the best error after the merged blocks
   std::exception_ptr failure;                  // what a worker threw (out of memory): the merge rethrows it
 };
-
-// The number of vectors of the whole odometer, or 0 when it is past the block sizes.
-int64_t total_vectors(const RowWalk &walk) {
-  int64_t below = walk.block_size[walk.last - 1];
-  int64_t top = walk.outer.top[walk.last - 1] + 1;
-  return below > 0 && below <= INT64_MAX / top ? below * top : 0;
-}
-
-// The number of blocks below slot: the positions of slots slot .. n-2; 0 past kMaxBlocks.
-int64_t block_count(const RowWalk &walk, int slot) {
-  int64_t count = 1;
-  for (int k = slot; k < walk.last; ++k) {
-    int64_t size = walk.outer.top[k] + 1;
-    if (count > kMaxBlocks / size) return 0;
-    count *= size;
-  }
-  return count;
-}
-
-// Each block's first vector follows the previous block's last, whose slots below the
-// block slot are all at their tops; when one of them opens the gate, that vector was
-// examined and a worker knows what it left in the last slot without walking it.
-bool block_ends_open_the_gate(const RowWalk &walk, int slot) {
-  if (walk.context.params.every_vector || opens_gate(walk.context.values[0], walk.row_length - 1)) return true;
-  for (int k = 1; k < slot; ++k) {
-    if (opens_gate(walk.context.values[k], walk.outer.top[k])) return true;
-  }
-  return false;
-}
 
 // Blocks below the lowest slot (2 at the lowest, so that a block holds whole planes) whose
 // blocks hold at least kMinBlockVectors. Blocks stay short: when the time out strikes, the
@@ -178,28 +196,6 @@ void run_worker(Pool &pool) {
     }
     pool.block_done.notify_all();
   }
-}
-
-// Replays a worker's records with the true best error, as the single walk would have met
-// them. Returns true on an exact hit, with the count standing at its vector.
-bool replay_block(RowWalk &walk, const BlockRecords &block) {
-  SearchContext &context = walk.context;
-  const int64_t base = context.tested;
-  const size_t count = block.records.size();
-  const size_t n = static_cast<size_t>(walk.n);
-  for (size_t i = 0; i < count; ++i) {
-    const BlockRecord &record = block.records[i];
-    context.tested = base + record.tested;
-    std::copy_n(block.exponents.begin() + static_cast<std::ptrdiff_t>(i * n), n, context.exponents.begin());
-    if (candidate_accepted(context, record.distance)) accept_candidate(context, record.distance, record.candidate_log);
-    bool vector_ends = i + 1 == count || block.records[i + 1].tested != record.tested;
-    if (vector_ends && context.best_error <= kExactHit) {
-      context.end = SearchEnd::kExactHit;
-      return true;
-    }
-  }
-  context.tested = base + block.tested;
-  return false;
 }
 
 // Waits for block b, polling the clock (and so the time out, an interruption and the

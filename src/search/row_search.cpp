@@ -429,17 +429,6 @@ void finish_singly(RowWalk &walk) {
   } while (step_odometer(walk.exponents, walk.context.limits.data(), walk.n));
 }
 
-// The gate opens only for a factor above 2 with a non-zero exponent, and the last slot
-// holds one only after an evaluation; so without such an enumerated factor that can take
-// a non-zero exponent, no vector is ever counted.
-bool gate_can_open(const SearchContext &context) {
-  if (context.params.every_vector) return true;
-  for (int k = 0; k < context.n - 1; ++k) {
-    if (opens_gate(context.values[k], top_value(context.limits[k]))) return true;
-  }
-  return false;
-}
-
 // Whether to walk from here a plane at once: slot 1 at 0, every vector passing the gate,
 // and enough rows walked already that building the plane's circle pays off.
 bool plane_walk_ready(RowWalk &walk) {
@@ -470,6 +459,14 @@ bool group_walk_ready(RowWalk &walk, int end_slot) {
 bool worker_done(const RowWalk &walk) { return walk.records->dense || walk.stop->load(std::memory_order_relaxed); }
 
 }  // namespace
+
+bool gate_can_open(const SearchContext &context) {
+  if (context.params.every_vector) return true;
+  for (int k = 0; k < context.n - 1; ++k) {
+    if (opens_gate(context.values[k], top_value(context.limits[k]))) return true;
+  }
+  return false;
+}
 
 void index_buckets(InnerCircle &circle, int64_t wanted, int max_buckets) {
   circle.buckets = 1;

@@ -145,6 +145,26 @@ void place_at_block(RowWalk &walk, int block_slot, int64_t block);
 // records for a worker.
 bool walk_block(RowWalk &walk, int end_slot);
 
+// The gate opens only for a factor above 2 with a non-zero exponent, and the last slot
+// holds one only after an evaluation; so without such an enumerated factor that can take
+// a non-zero exponent, no vector is ever counted.
+bool gate_can_open(const SearchContext &context);
+
+// ---- The split into blocks, shared by the threads' pool and by shards ---------------
+// The number of vectors of the whole odometer, or 0 when it is past the block sizes.
+int64_t total_vectors(const RowWalk &walk);
+// The number of blocks below slot: the positions of slots slot .. n-2; 0 past the most
+// blocks a search is split into.
+int64_t block_count(const RowWalk &walk, int slot);
+// Each block's first vector follows the previous block's last, whose slots below the
+// block slot are all at their tops; when one of them opens the gate, that vector was
+// examined and a walk knows what it left in the last slot without walking it.
+bool block_ends_open_the_gate(const RowWalk &walk, int slot);
+// Replays a block's records (running minima in successive mode) with the true best
+// error, as the single walk would have met them. Returns true on an exact hit, with the
+// count standing at its vector.
+bool replay_block(RowWalk &walk, const BlockRecords &block);
+
 // The search over blocks of the odometer walked by `threads` workers and merged in order.
 // Returns false, having done nothing, for a search too small for threads or one that
 // cannot be split.

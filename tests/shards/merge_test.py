@@ -1,0 +1,196 @@
+#!/usr/bin/env python3
+"""Shards merged against one run, and the merge's refusals.
+
+Random searches big enough to split, run as N shards (N = 1, 2, 3, 7, 64) and merged, in
+text and JSON, both modes, with and without the gate, the shard files given in shuffled
+order or concatenated on standard input: the merge prints exactly what one run prints
+(JSON's seconds aside, which are the shards' sum). Then each way a set of shard files can
+be broken, and a shard that did not finish. Usage: merge_test.py RATIOHUNT [SEARCHES]
+"""
+import json
+import os
+import random
+import re
+import subprocess
+import sys
+import tempfile
+
+SHARD_COUNTS = [1, 2, 3, 7, 64]
+PRIMES = [2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31]
+TARGETS = ["1/1", "7/6", "11/8", "3/2", "700c", "1 1", "5/4", "13/11"]
+SEARCHES = 200
+
+
+def run(binary, args, stdin=b""):
+    done = subprocess.run([binary] + args, input=stdin, capture_output=True, timeout=120)
+    return done.returncode, done.stdout, done.stderr
+
+
+def without_seconds(output):
+    return re.sub(rb'"seconds":[^,}]*', b'"seconds":0', output)
+
+
+def random_search(rng):
+    factors = sorted(rng.sample(PRIMES[1:], rng.randint(3, 7)))
+    if rng.random() < 0.8:
+        factors = [2] + factors
+    target = rng.choice(TARGETS).split()
+    max_quotient = "%ge%d" % (rng.choice([1, 2, 5]), rng.randint(4, 8))
+    if rng.random() < 0.5:
+        low = rng.choice(["0", "1", "-1"])
+        mode = ["-2", low, str(rng.choice([0.5, 2, 10, 30]))]
+    else:
+        mode = []
+    args = target + [max_quotient, "6", "900"] + mode + [str(f) for f in factors]
+    if rng.random() < 0.3:
+        args.append("--every-vector")
+    return args
+
+
+def write_shards(binary, args, shards, folder):
+    names = []
+    for k in range(1, shards + 1):
+        status, out, err = run(binary, ["--shard=%d/%d" % (k, shards), "--time-out=1e9"] + args)
+        assert status == 0 and err == b"", (args, k, status, err)
+        name = os.path.join(folder, "shard-%d.jsonl" % k)
+        with open(name, "wb") as f:
+            f.write(out)
+        names.append(name)
+    return names
+
+
+def border_records(names):
+    """How many records sit on a block's first or last counted vector."""
+    count = 0
+    for name in names:
+        tested = None
+        with open(name) as f:
+            for line in f:
+                record = json.loads(line)
+                if "block" in record:
+                    tested = record["tested"]
+                elif "at" in record and record["at"] in (1, tested):
+                    count += 1
+    return count
+
+
+def check_merges_equal_one_run(binary, rng, searches):
+    split = 0
+    on_borders = 0
+    for i in range(searches):
+        args = random_search(rng)
+        shards = SHARD_COUNTS[i % len(SHARD_COUNTS)]
+        form = ["--format=json"] if i % 2 else []
+        with tempfile.TemporaryDirectory() as folder:
+            names = write_shards(binary, args, shards, folder)
+            with open(names[0]) as f:
+                split += json.loads(f.readline())["blocks"] >= 2 * shards
+            on_borders += border_records(names)
+            status, one, _ = run(binary, args + form + ["--no-wait"])
+            assert status == 0, args
+            rng.shuffle(names)
+            if i % 3 == 0 and shards > 1:  # concatenated on standard input, one file also named
+                stdin = b"".join(open(name, "rb").read() for name in names[1:])
+                status, merged, err = run(binary, ["--merge", names[0], "-"] + form, stdin)
+            else:
+                status, merged, err = run(binary, ["--merge"] + names + form)
+            assert status == 0 and err == b"", (args, shards, status, err)
+            if without_seconds(merged) != without_seconds(one):
+                sys.exit("merge of %d shards differs from one run: %s %s" % (shards, " ".join(args), form))
+    print("%d searches merged as one run; %d split into at least 2 blocks per shard; %d records on block borders"
+          % (searches, split, on_borders))
+    assert split >= searches // 2 and on_borders > 0
+
+
+# Each broken set of shard files: how to break it, and what the merge must say.
+BROKEN = [
+    ("missing", lambda files: files[:2] + files[3:], r"shard 3/4 is missing"),
+    ("duplicated", lambda files: files + [files[1]], r"shard-2\.jsonl: shard 2/4 is also in .*shard-2\.jsonl"),
+    ("truncated", lambda files: cut(files, 1, -7), r"shard-2\.jsonl: is cut short: its last line is incomplete"),
+    ("end line lost", lambda files: cut(files, 2, "last line"), r"shard-3\.jsonl: is cut short: shard 3/4 has no end"),
+    ("empty", lambda files: files + [write(files, "empty.jsonl", b"")], r"empty\.jsonl: is empty, not a shard file"),
+    ("foreign", lambda files: files + [write(files, "notes.txt", b"7/6\n")], r"notes\.txt: is not a shard file"),
+    ("another query", lambda files: files[:3] + [other_shard(files, ["--shard=4/4", "7/6", "1e7"])],
+     r"other\.jsonl: is a shard of another search than"),
+    ("another count", lambda files: files + [other_shard(files, ["--shard=5/5"] + SEARCH)],
+     r"other\.jsonl: is shard 5/5, but .* is one of 4"),
+    ("another version", lambda files: files[1:] + [edit(files[0], '"version":"', '"version":"0.')],
+     r"shard-1\.jsonl: was written by ratiohunt 0\."),
+    ("another logarithm", lambda files: files[1:] + [edit(files[0], '"ln_factors":["3fe62e42fefa39ef"',
+                                                         '"ln_factors":["3fe62e42fefa39f0"')],
+     r"shard-1\.jsonl: its machine computed ln 2 differently from"),
+    ("unreadable", lambda files: files + [os.path.join(os.path.dirname(files[0]), "absent.jsonl")],
+     r"absent\.jsonl: cannot be read"),
+    ("nothing", lambda files: [], r"give the shard files to merge"),
+]
+SEARCH = ["1/1", "1e7", "6", "900", "-2", "0", "2", "2", "3", "5", "7", "11"]
+BINARY = None
+
+
+def write(files, name, data):
+    path = os.path.join(os.path.dirname(files[0]), name)
+    with open(path, "wb") as f:
+        f.write(data)
+    return path
+
+
+def cut(files, index, where):
+    data = open(files[index], "rb").read()
+    data = data[:where] if where != "last line" else data[:data.rstrip(b"\n").rfind(b"\n") + 1]
+    write(files, os.path.basename(files[index]), data)
+    return files
+
+
+def edit(path, old, new):
+    data = open(path, "rb").read().replace(old.encode(), new.encode(), 1)
+    with open(path, "wb") as f:
+        f.write(data)
+    return path
+
+
+def other_shard(files, args):
+    status, out, _ = run(BINARY, args[:1] + ["--time-out=1e9"] + args[1:])
+    assert status == 0
+    return write(files, "other.jsonl", out)
+
+
+def check_broken_shards(binary):
+    for name, breaks, message in BROKEN:
+        with tempfile.TemporaryDirectory() as folder:
+            files = write_shards(binary, SEARCH, 4, folder)
+            status, out, err = run(binary, ["--merge"] + breaks(files))
+            if status != 2 or out != b"" or not re.search(message, err.decode()):
+                sys.exit("broken shards, %s: exit %d, stdout %r, stderr %r" % (name, status, out[:80], err))
+    print("%d kinds of broken shard files refused" % len(BROKEN))
+
+
+def check_unfinished_shard(binary):
+    """A shard that ran out of time: the merge gives what one run gives stopped there."""
+    with tempfile.TemporaryDirectory() as folder:
+        files = write_shards(binary, SEARCH, 4, folder)
+        status, out, _ = run(binary, ["--shard=3/4", "--time-out=-1"] + SEARCH)
+        assert status == 0
+        write(files, "shard-3.jsonl", out)
+        _, whole, _ = run(binary, SEARCH + ["--format=json"])
+        status, merged, err = run(binary, ["--merge", "--format=json"] + files)
+        assert status == 1 and b"shards that did not finish: 3" in err, (status, err)
+        records = merged.splitlines()[:-1]
+        assert records == whole.splitlines()[:len(records)] and len(records) < len(whole.splitlines()) - 1
+        summary = json.loads(merged.splitlines()[-1])
+        assert summary["end"] == "incomplete" and summary["unfinished_shards"] == [3], summary
+        status, text, _ = run(binary, ["--merge"] + files)
+        assert status == 1 and b"time out at" in text, text[-300:]
+    print("an unfinished shard ends the merge where it stopped")
+
+
+def main():
+    global BINARY
+    BINARY = sys.argv[1]
+    searches = int(sys.argv[2]) if len(sys.argv) > 2 else SEARCHES
+    check_merges_equal_one_run(BINARY, random.Random(29), searches)
+    check_broken_shards(BINARY)
+    check_unfinished_shard(BINARY)
+
+
+if __name__ == "__main__":
+    main()
