@@ -171,6 +171,7 @@ std::string incomplete_summary(std::string summary, const std::vector<int> &unfi
 int run_merge(const RunOptions &options, const std::vector<std::string> &names, FILE *console_out, FILE *console_in,
               OutputStyle &style) {
   MergeInputs inputs;
+  if (console_in != nullptr) set_binary_mode(console_in);  // shard files are bytes, LF on every platform
   std::string problem = index_shards(names, console_in, inputs);
   if (problem.empty() && options.shard > 0) problem = "--shard: a merge runs no shard";
   if (!problem.empty()) {

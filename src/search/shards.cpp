@@ -8,7 +8,9 @@
 #ifndef RATIOHUNT_NO_THREADS
 #include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #endif
 
@@ -92,9 +94,10 @@ constexpr auto kWatchInterval = std::chrono::milliseconds(10);
 
 // Whether the time out has passed or a stop was asked for; safe on any thread.
 bool past_time_or_stopped(const SearchContext &context) {
-  if (context.params.interrupt != nullptr && context.params.interrupt->load(std::memory_order_relaxed) != 0)
-    return true;
-  return context.params.time_out_seconds * 1000.0 < static_cast<double>(steady_clock_ms() - context.start_ms);
+  const std::atomic<int> *interrupt = context.params.interrupt;
+  bool stop_asked = interrupt != nullptr && interrupt->load(std::memory_order_relaxed) != 0;
+  return stop_asked ||
+         context.params.time_out_seconds * 1000.0 < static_cast<double>(steady_clock_ms() - context.start_ms);
 }
 
 // A walk of blocks reads no clock; this thread does, and stops the walk within its block
@@ -173,6 +176,173 @@ ShardSpan plan_shard(const SearchParams &params, int k, int n) {
   return span_of(plan_of(shard_walk, n), k, n);
 }
 
+#ifndef RATIOHUNT_NO_THREADS
+// How many blocks each thread may walk ahead of the one being written: it bounds the
+// records held.
+constexpr int64_t kLookAheadPerThread = 4;
+
+// A shard's blocks walked by several threads, each with a walk of its own over the one
+// group table, and handed out in odometer order by the calling thread, which also reads
+// the clock. In successive mode a block starts from the best distance of the blocks
+// handed out before it, which is never below the one search's best there, so its records
+// hold every approximant the merge can accept.
+struct ShardPool {
+  ShardPool(ShardWalk &calling, const ShardPlan &block_plan, const ShardSpan &shard_span, int threads)
+      : shard_walk(calling),
+        plan(block_plan),
+        span(shard_span),
+        window(kLookAheadPerThread * threads),
+        results(static_cast<size_t>(window)),
+        done(static_cast<size_t>(window), 0) {}
+  ShardWalk &shard_walk;
+  const ShardPlan &plan;
+  const ShardSpan &span;
+  const int64_t window;
+  std::vector<ShardBlock> results;  // the block of sequence number i in results[i % window]
+  std::vector<char> done;
+  std::mutex mutex;
+  std::condition_variable block_done;
+  std::condition_variable block_written;
+  int64_t next_block = next_block_of_shard(span, 0);  // the next block to claim, and its sequence number
+  int64_t next_sequence = 0;
+  int64_t written = 0;  // blocks handed out so far
+  std::atomic<double> written_best{0.0};
+  std::atomic<bool> stop{false};
+  std::exception_ptr failure;
+};
+
+// Claims the next block within the look-ahead; false when none is left or the pool stops.
+bool claim_block(ShardPool &pool, int64_t &block, int64_t &sequence) {
+  std::unique_lock<std::mutex> lock(pool.mutex);
+  pool.block_written.wait(lock, [&] {
+    return pool.stop.load() || pool.next_block >= pool.span.blocks || pool.next_sequence < pool.written + pool.window;
+  });
+  if (pool.stop.load() || pool.next_block >= pool.span.blocks) return false;
+  block = pool.next_block;
+  sequence = pool.next_sequence++;
+  pool.next_block = next_block_of_shard(pool.span, block + 1);
+  return true;
+}
+
+void walk_claimed_blocks(ShardPool &pool) {
+  ShardWalk shard_walk(pool.shard_walk.context.params);
+  shard_walk.walk.table = pool.shard_walk.walk.table;
+  shard_walk.walk.stop = &pool.stop;
+  int64_t block = 0;
+  int64_t sequence = 0;
+  while (claim_block(pool, block, sequence)) {
+    const size_t slot = static_cast<size_t>(sequence % pool.window);
+    ShardBlock &out = pool.results[slot];
+    out.index = block;
+    out.records.clear();
+    out.exponents.clear();
+    shard_walk.recorder.block = &out;
+    shard_walk.context.best_error = pool.written_best.load();
+    walk_one_block(shard_walk, pool.plan, block);
+    out.tested = shard_walk.context.tested;
+    {
+      std::lock_guard<std::mutex> lock(pool.mutex);
+      pool.done[slot] = 1;
+    }
+    pool.block_done.notify_all();
+  }
+}
+
+void run_shard_worker(ShardPool &pool) {
+  try {
+    walk_claimed_blocks(pool);
+  } catch (...) {  // an allocation that fails: the calling thread rethrows it
+    {
+      std::lock_guard<std::mutex> lock(pool.mutex);
+      if (!pool.failure) pool.failure = std::current_exception();
+    }
+    pool.block_done.notify_all();
+  }
+}
+
+void stop_shard_workers(ShardPool &pool) {
+  {
+    std::lock_guard<std::mutex> lock(pool.mutex);
+    pool.stop.store(true);
+  }
+  pool.block_written.notify_all();
+}
+
+// Waits for the block of a sequence number, reading the clock; false when the search
+// should stop first.
+bool wait_for_shard_block(ShardPool &pool, size_t slot) {
+  for (;;) {
+    {
+      std::unique_lock<std::mutex> lock(pool.mutex);
+      if (pool.block_done.wait_for(lock, kWatchInterval, [&] { return pool.done[slot] != 0 || pool.failure; })) {
+        if (pool.failure) std::rethrow_exception(pool.failure);
+        return true;
+      }
+    }
+    if (past_time_or_stopped(pool.shard_walk.context)) return false;
+  }
+}
+
+// Hands the blocks out in order as the workers finish them; returns the first block not
+// handed out.
+int64_t hand_out_blocks(ShardPool &pool, const std::function<void(const ShardBlock &)> &block_done) {
+  SearchContext &context = pool.shard_walk.context;
+  int64_t next = next_block_of_shard(pool.span, 0);
+  for (int64_t sequence = 0; next < pool.span.blocks; ++sequence) {
+    const size_t slot = static_cast<size_t>(sequence % pool.window);
+    if (!wait_for_shard_block(pool, slot) || stop_requested(context)) {
+      if (!stop_requested(context)) context.end = SearchEnd::kTimeOut;
+      break;
+    }
+    const ShardBlock &block = pool.results[slot];
+    block_done(block);
+    double best = pool.written_best.load();
+    for (const ShardRecord &record : block.records) best = std::min(best, record.distance);
+    pool.written_best.store(best);
+    next = next_block_of_shard(pool.span, block.index + 1);
+    if (block_ends_in_exact_hit(block)) {
+      context.end = SearchEnd::kExactHit;
+      break;
+    }
+    {
+      std::lock_guard<std::mutex> lock(pool.mutex);
+      pool.done[slot] = 0;
+      pool.written = sequence + 1;
+    }
+    pool.block_written.notify_all();
+  }
+  return next;
+}
+
+// Runs the shard's blocks on `threads` threads; false, having done nothing, when no
+// thread could start.
+bool run_shard_pool(ShardWalk &shard_walk, const ShardPlan &plan, const ShardSpan &span, int threads,
+                    const std::function<void(const ShardBlock &)> &block_done, ShardOutcome &outcome) {
+  if (shard_walk.walk.group_slots > 0 && shard_walk.walk.table == nullptr) build_group_table(shard_walk.walk);
+  ShardPool pool(shard_walk, plan, span, threads);
+  pool.written_best.store(shard_walk.context.best_error);
+  std::vector<std::thread> workers;
+  try {
+    for (int i = 0; i < threads; ++i) {
+      try {
+        workers.emplace_back(run_shard_worker, std::ref(pool));
+      } catch (const std::system_error &) {
+        break;  // fewer threads
+      }
+    }
+    if (workers.empty()) return false;
+    outcome.next_block = hand_out_blocks(pool, block_done);
+  } catch (...) {
+    stop_shard_workers(pool);
+    for (std::thread &worker : workers) worker.join();
+    throw;
+  }
+  stop_shard_workers(pool);
+  for (std::thread &worker : workers) worker.join();
+  return true;
+}
+#endif
+
 ShardOutcome run_shard(const SearchParams &params, int k, int n,
                        const std::function<void(const ShardBlock &)> &block_done) {
   ShardWalk shard_walk(params);
@@ -181,6 +351,14 @@ ShardOutcome run_shard(const SearchParams &params, int k, int n,
   const ShardSpan span = span_of(plan, k, n);
   ShardOutcome outcome;
   outcome.next_block = next_block_of_shard(span, 0);
+#ifndef RATIOHUNT_NO_THREADS
+  if (params.threads > 1 && !shard_walk.whole &&
+      run_shard_pool(shard_walk, plan, span, params.threads, block_done, outcome)) {
+    outcome.end = context.end;
+    outcome.seconds = static_cast<double>(steady_clock_ms() - context.start_ms) * 0.001;
+    return outcome;
+  }
+#endif
   ShardBlock block;
   shard_walk.recorder.block = &block;
 #ifndef RATIOHUNT_NO_THREADS

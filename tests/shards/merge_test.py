@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Shards merged against one run, and the merge's refusals.
 
-Random searches big enough to split, run as N shards (N = 1, 2, 3, 7, 64) and merged, in
+Random searches big enough to split, run as N shards (N = 1, 2, 3, 7, 64; on one thread
+or three) and merged, in
 text and JSON, both modes, with and without the gate, the shard files given in shuffled
 order or concatenated on standard input: the merge prints exactly what one run prints
 (JSON's seconds aside, which are the shards' sum). Then each way a set of shard files can
@@ -50,7 +51,8 @@ def random_search(rng):
 def write_shards(binary, args, shards, folder):
     names = []
     for k in range(1, shards + 1):
-        status, out, err = run(binary, ["--shard=%d/%d" % (k, shards), "--time-out=1e9"] + args)
+        threads = "--threads=%d" % (1 if k % 2 else 3)  # one walk, or the shard's own threads
+        status, out, err = run(binary, ["--shard=%d/%d" % (k, shards), "--time-out=1e9", threads] + args)
         assert status == 0 and err == b"", (args, k, status, err)
         name = os.path.join(folder, "shard-%d.jsonl" % k)
         with open(name, "wb") as f:
