@@ -41,14 +41,6 @@ TEST(ReadArgument, IntegerReadingIsAtoiClampedToInt) {
   EXPECT_EQ(read_int_argument("-99999999999"), INT_MIN);
 }
 
-TEST(ReadArgument, DecimalReadingIsStrtod) {
-  EXPECT_EQ(read_number_argument("1.5"), 1.5);
-  EXPECT_EQ(read_number_argument("7"), 7.0);
-  EXPECT_EQ(read_number_argument("abc"), 0.0);
-  EXPECT_EQ(read_number_argument("0x10"), 16.0);
-  EXPECT_TRUE(std::isinf(read_number_argument("1e400")));
-}
-
 TEST(Grammar, DefaultsHoldWhenArgumentsRunOut) {
   Reading r = read({"7", "6"});
   EXPECT_EQ(r.parsed.verdict, ArgumentVerdict::kArgumentsOk);
@@ -213,6 +205,9 @@ TEST(RatioTarget, SplitsIntoNumeratorAndDenominator) {
   EXPECT_EQ(r.config.search.x, 7.0);
   EXPECT_EQ(r.config.search.y, 6.0);
   EXPECT_EQ(r.factors, (std::vector<int>{2, 3, 5}));
+  EXPECT_EQ(r.config.target.text, "7/6");
+  EXPECT_EQ(read({"7", "6", "-1", "2"}).config.target.text, "7 6");
+  EXPECT_EQ(read({"(r.txt)", "[-4 4 -1>"}).config.target.monzo, (std::vector<int64_t>{-4, 4, -1}));
   EXPECT_EQ(read({"7/6"}).parsed.verdict, ArgumentVerdict::kArgumentsOk);  // one argument is a whole target
   EXPECT_EQ(read({"-7/6"}).parsed.verdict, ArgumentVerdict::kBadRatio);
   EXPECT_EQ(read({"7/0"}).parsed.verdict, ArgumentVerdict::kZeroTarget);

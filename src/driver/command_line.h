@@ -29,9 +29,7 @@ struct ParsedArguments {
 };
 
 // The C library's atoi, but clamped to the int range instead of undefined beyond it.
-int read_int_argument(const char *text);
-// The C library's strtod: longest valid prefix, 0 when there is no number.
-double read_number_argument(const char *text);
+int read_int_argument(const std::string &text);
 
 // Reads the whole command line into config: options first, wherever they stand, then the
 // positional arguments. Prints nothing. With --help or --version nothing else is read.

@@ -8,6 +8,7 @@
 
 #include "driver/defaults.h"
 #include "present/interval_measures.h"
+#include "present/ratio_reader.h"
 
 namespace {
 
@@ -175,13 +176,6 @@ std::string read_value(const OptionEntry &option, const std::string &text, Optio
 }
 
 }  // namespace
-
-bool reads_wholly_as_number(const std::string &text, double &value) {
-  if (text.empty()) return false;
-  char *end = nullptr;
-  value = std::strtod(text.c_str(), &end);
-  return *end == '\0';
-}
 
 const std::vector<OptionEntry> &option_table() { return kOptionTable; }
 

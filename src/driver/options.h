@@ -40,9 +40,6 @@ struct OptionEntry {
 
 const std::vector<OptionEntry> &option_table();
 
-// Whether the whole text reads as a number (strtod consumes all of it), and its value.
-bool reads_wholly_as_number(const std::string &text, double &value);
-
 // Takes the options out of argv (argv[0] is the program); what is left is positional, in
 // order. Returns an error message, or "" when every option was understood.
 std::string take_options(int argc, const char *const *argv, RunOptions &options, std::vector<std::string> &positional);
