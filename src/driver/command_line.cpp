@@ -90,11 +90,16 @@ bool target_is_one_word(const Words &words) {
   return index < words.size() && notation_of(words[index]) != RatioNotation::kNumber;
 }
 
-// What is wrong with a one-word target that does not read, or "".
-std::string one_word_target_problem(const RatioReading &reading) {
-  if (reading.problem.empty()) return "";
+// What is wrong with a one-word target that does not read, or none.
+Problem one_word_target_problem(const RatioReading &reading) {
+  if (reading.problem.empty()) return no_problem();
   const char *what = reading.value.notation == RatioNotation::kFraction ? "a target N/D" : "a target";
-  return "'" + reading.value.text + "' is not " + what + ": " + reading.problem;
+  return problem_of(ProblemKind::kBadTarget, "'" + reading.value.text + "' is not " + what + ": " + reading.problem);
+}
+
+// An argument error, with the lines that tell it.
+Problem argument_problem(ProblemKind kind, const SearchParams &search, int bad_factor = 0) {
+  return problem_of(kind, argument_error_text(kind, search, bad_factor));
 }
 
 // Reads the positional arguments after the options; one_word_target is the target when
@@ -106,7 +111,7 @@ ParsedArguments read_positional(const Words &words, const RatioValue *one_word_t
   // Fewer than two words, a one-word target counting as the two numbers it stands for:
   // the usage pages, before a results file is named.
   if (words.size() + (2 - target_words) < 2) {
-    parsed.verdict = ArgumentVerdict::kShowUsage;
+    parsed.problem = problem_of(ProblemKind::kShowUsage, "");
     return parsed;
   }
   size_t index = 0;
@@ -117,7 +122,7 @@ ParsedArguments read_positional(const Words &words, const RatioValue *one_word_t
     parsed.results_name = name;
     index = 1;
     if (words.size() - index < target_words) {  // nothing to approximate: explain instead of reading past the end
-      parsed.verdict = ArgumentVerdict::kShowUsage;
+      parsed.problem = problem_of(ProblemKind::kShowUsage, "");
       return parsed;
     }
   }
@@ -126,12 +131,12 @@ ParsedArguments read_positional(const Words &words, const RatioValue *one_word_t
   search.y = config.target.y;
   index += target_words;
   if (search.x == 0 || search.y == 0) {
-    parsed.verdict = ArgumentVerdict::kZeroTarget;
+    parsed.problem = argument_problem(ProblemKind::kZeroTarget, search);
     return parsed;
   }
   double ratio = search.x / search.y;
   if (!(ratio > 0) || !std::isfinite(ratio)) {  // no logarithm to search against
-    parsed.verdict = ArgumentVerdict::kBadRatio;
+    parsed.problem = argument_problem(ProblemKind::kBadRatio, search);
     return parsed;
   }
   index = read_optional_numbers(words, index, config);
@@ -139,17 +144,16 @@ ParsedArguments read_positional(const Words &words, const RatioValue *one_word_t
   for (; index < words.size(); ++index) {
     int factor = read_int_argument(words[index]);
     if (factor < 1) {
-      parsed.verdict = ArgumentVerdict::kBadFactor;
-      parsed.bad_factor_reading = factor;
+      parsed.problem = argument_problem(ProblemKind::kBadFactor, search, factor);
       return parsed;
     }
     search.factors.push_back(factor);
   }
   const RunOptions &options = config.options;
   if (!options.named_factors.empty() && !search.factors.empty()) {
-    parsed.verdict = ArgumentVerdict::kBadOption;
-    parsed.option_error =
-        options.factors_option + " names the factors, and so do the arguments after the target; give one of them";
+    parsed.problem = problem_of(ProblemKind::kBadOption, options.factors_option +
+                                                             " names the factors, and so do the arguments after the "
+                                                             "target; give one of them");
     return parsed;
   }
   if (!options.named_factors.empty()) search.factors = options.named_factors;
@@ -157,7 +161,7 @@ ParsedArguments read_positional(const Words &words, const RatioValue *one_word_t
     search.factors.assign(std::begin(kDefaultFactors), std::end(kDefaultFactors));
   }
   if (search.factors.back() == 1) {  // the last exponent is solved by dividing by ln m
-    parsed.verdict = ArgumentVerdict::kLastFactorOne;
+    parsed.problem = argument_problem(ProblemKind::kLastFactorOne, search);
   }
   return parsed;
 }
@@ -174,21 +178,17 @@ void apply_search_options(const RunOptions &options, SearchParams &search) {
 ParsedArguments read_command_line(int argc, const char *const *argv, RunConfig &config) {
   config = default_run_config();
   Words words;
-  std::string error = take_options(argc, argv, config.options, words);
+  ParsedArguments parsed;
+  parsed.problem = take_options(argc, argv, config.options, words);
   RatioReading one_word;
   bool one_word_target = target_is_one_word(words);
-  if (error.empty() && one_word_target) {
+  if (!parsed.problem && one_word_target) {
     one_word = read_ratio(words[target_index(words)]);
-    error = one_word_target_problem(one_word);
+    parsed.problem = one_word_target_problem(one_word);
   }
-  if (!error.empty()) {
-    ParsedArguments parsed;
-    parsed.verdict = ArgumentVerdict::kBadOption;
-    parsed.option_error = error;
-    return parsed;
-  }
+  if (parsed.problem) return parsed;
   if (config.options.show_help || config.options.show_version) return ParsedArguments{};
-  ParsedArguments parsed = read_positional(words, one_word_target ? &one_word.value : nullptr, config);
+  parsed = read_positional(words, one_word_target ? &one_word.value : nullptr, config);
   apply_search_options(config.options, config.search);
   return parsed;
 }

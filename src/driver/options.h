@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/problem.h"
 #include "driver/run_config.h"
 
 enum class ValueKind {
@@ -34,15 +35,16 @@ struct OptionEntry {
   double min;              // kWholeNumber: the range
   double max;
   const char *help;  // the help page's line
-  // Sets what the option asks for; returns an error message or "" when the value is fine.
-  std::string (*set)(const OptionValue &value, RunOptions &options);
+  // Sets what the option asks for; returns what is wrong with the value (kBadOption), or none.
+  Problem (*set)(const OptionValue &value, RunOptions &options);
 };
 
 const std::vector<OptionEntry> &option_table();
 
 // Takes the options out of argv (argv[0] is the program); what is left is positional, in
-// order. Returns an error message, or "" when every option was understood.
-std::string take_options(int argc, const char *const *argv, RunOptions &options, std::vector<std::string> &positional);
+// order. Returns what is wrong with the first option that is not understood (kBadOption),
+// or none.
+Problem take_options(int argc, const char *const *argv, RunOptions &options, std::vector<std::string> &positional);
 
 // The help page's option lines, one per entry: names and value, then the help line.
 std::string option_help_lines();
