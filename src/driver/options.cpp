@@ -14,6 +14,7 @@ namespace {
 
 constexpr int kMaxThreads = 1024;
 constexpr int kMaxPrimeLimit = 1000;
+constexpr size_t kMaxSubgroupDigits = 9;  // every number of 9 digits fits an int
 
 Problem bad_option(const std::string &message) { return problem_of(ProblemKind::kBadOption, message); }
 
@@ -39,8 +40,8 @@ Problem read_subgroup(const std::string &text, std::vector<int> &factors) {
                             .append(element)
                             .append("; only integer factors are supported"));
     }
-    bool digits =
-        !element.empty() && element.size() <= 9 && element.find_first_not_of("0123456789") == std::string::npos;
+    bool digits = !element.empty() && element.size() <= kMaxSubgroupDigits &&
+                  element.find_first_not_of("0123456789") == std::string::npos;
     if (!digits || std::atoi(element.c_str()) < 1) {
       return bad_option(what +
                         "is not a subgroup: write its factors, integers of 1 or more, between dots, as in 2.3.7");

@@ -1,7 +1,7 @@
 // The options (--name, --name=value, --name value, -h, -V): one table in which each entry
-// is an option's names, the kind and range of its value, its help line and default, and
-// what it sets. Reading the options, the help page's option lines and the test against
-// the manual page all come from this table; adding an option is one entry.
+// is an option's names, the kind and range of its value, its help line, and what it sets
+// (the defaults it starts from are in defaults.h). Reading the options, the help page's option lines and the test
+// against the manual page all come from this table; adding an option is one entry.
 #pragma once
 
 #include <string>

@@ -35,12 +35,17 @@ OutputStyle output_style(const RunConfig &config) {
 // Text says it on the console and in the results file and waits for a key; records say
 // it on standard error, where their readers expect whatever is not a record.
 int report_out_of_memory(int argc, const OutputStyle &style) {
-  // About what a run needs besides its search: the factor arrays and the result log.
-  double bytes = 20.0 * (argc > 4 ? argc : 4) + sizeof(double) * kResultLogCapacity;
+  // About what a run needs besides its search: the factor arrays (some bytes for each
+  // argument, as if there were at least a few) and the result log.
+  constexpr double kFactorBytesPerArgument = 20.0;
+  constexpr int kFewestArgumentsCounted = 4;
+  constexpr double kBytesPerKb = 1024.0;
+  double arguments = argc > kFewestArgumentsCounted ? argc : kFewestArgumentsCounted;
+  double kb = (kFactorBytesPerArgument * arguments + sizeof(double) * kResultLogCapacity) / kBytesPerKb;
   if (style.records) {
-    std::fprintf(stderr, "ratiohunt: out of memory, %g Kb extra needed\n", bytes / 1024);
+    std::fprintf(stderr, "ratiohunt: out of memory, %g Kb extra needed\n", kb);
   } else {
-    tee_printf("Out of memory, %g Kb extra needed", bytes / 1024);
+    tee_printf("Out of memory, %g Kb extra needed", kb);
     wait_for_key(KeyPrompt::kExit);
   }
   return kExitOutputIncomplete;

@@ -11,13 +11,13 @@
 #include <vector>
 
 #include "present/interval_measures.h"
+#include "search/search.h"
 
 namespace {
 
 const std::string kCentSign = "\xC2\xA2";             // ¢ in UTF-8
 const std::string kMonzoAngleClose = "\xE2\x9F\xA9";  // ⟩ in UTF-8
 constexpr double kExactLimit = 9007199254740992.0;    // 2^53: integers below it are exact doubles
-constexpr double kCentsPerOctave = 1200.0;
 constexpr const char *kDecimalCharacters = "+-.0123456789eE";
 // A monzo entry beyond this takes the value out of the doubles whatever the other entries.
 constexpr int64_t kMaxMonzoEntry = 1000000000;
