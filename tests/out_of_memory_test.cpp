@@ -13,6 +13,7 @@
 
 #include "driver/run.h"
 #include "search/row_walk.h"
+#include "walk_thresholds.h"
 
 namespace {
 
@@ -108,7 +109,7 @@ TEST(OutOfMemory, EveryAllocationOfASearchWithWorkerThreads) {
   params.range_low_cents = 0;
   params.range_high_cents = 20;
   params.threads = 2;
-  const WalkThresholds split_at_once{0, 0, 4096};
+  const WalkThresholds split_at_once = blocks_and_planes_at_once();
   CollectingSink whole;
   run_search_with_thresholds(params, whole, split_at_once);
   ASSERT_GT(whole.found.size(), 10u);
