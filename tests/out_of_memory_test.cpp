@@ -79,11 +79,16 @@ TEST(OutOfMemory, EveryAllocationOfASuccessiveSearch) {
   expect_every_failure_handled({"ratiohunt", "--threads=1", "7/6", "-1", "2", "3", "5", "7"});
 }
 
-// Text output only: the JSON library's destructor allocates, so a record being built when
-// memory runs out ends the program (std::terminate) instead of unwinding to the report.
 TEST(OutOfMemory, EveryAllocationOfACommaSearchWithAResultsFile) {
   expect_every_failure_handled(
       {"ratiohunt", "--threads=2", "(oom_test_results.txt)", "1/1", "-2", "0", "30", "2", "3", "5"});
+}
+
+// A record is written while memory runs out: the run unwinds to the report.
+TEST(OutOfMemory, EveryAllocationOfJsonAndCsvRecords) {
+  for (const char *format : {"--format=json", "--format=csv"}) {
+    expect_every_failure_handled({"ratiohunt", format, "--threads=2", "1/1", "-2", "0", "30", "2", "3", "5", "7"});
+  }
 }
 
 // The search split into blocks for two worker threads from the smallest search on: an

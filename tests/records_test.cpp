@@ -52,6 +52,37 @@ std::vector<std::string> record_integers(const nlohmann::json &record) {
   return integers;
 }
 
+// The fields of one CSV row, unquoted (RFC 4180).
+std::vector<std::string> csv_columns(const std::string &row) {
+  std::vector<std::string> columns(1);
+  bool quoted = false;
+  for (size_t i = 0; i < row.size(); ++i) {
+    char c = row[i];
+    if (quoted && c == '"' && i + 1 < row.size() && row[i + 1] == '"') {
+      columns.back() += '"';
+      ++i;
+    } else if (c == '"') {
+      quoted = !quoted;
+    } else if (c == ',' && !quoted) {
+      columns.emplace_back();
+    } else {
+      columns.back() += c;
+    }
+  }
+  return columns;
+}
+
+// A JSON value as its CSV column spells it: a list's entries joined by blanks, null empty.
+std::string as_csv_value(const nlohmann::ordered_json &value) {
+  if (value.is_null()) return "";
+  if (value.is_string()) return value.get<std::string>();
+  if (value.is_number_float()) return shortest_number_text(value.get<double>());
+  if (!value.is_array()) return value.dump();
+  std::string joined;
+  for (const auto &entry : value) joined += (joined.empty() ? "" : " ") + entry.dump();
+  return joined;
+}
+
 const std::vector<std::string> kCommaSearch = {"1/1", "1e9", "5", "10", "-2", "0", "12", "2", "3", "5", "7"};
 
 std::vector<std::string> json_args_of(std::vector<std::string> args) {
@@ -104,6 +135,49 @@ TEST(Records, CsvHasTheSameRowsWithQuotingWhereNeeded) {
   }
 }
 
+// One list of fields makes both formats: the CSV header names the JSON keys after "type",
+// in order, and each row holds the same values (lists joined by blanks, null left empty).
+TEST(Records, CsvColumnsAreTheJsonKeys) {
+  RunView run;
+  run.factors = {2, 3, 5, 7};
+  run.unison_target = true;
+  RecordContext context = record_context(run);
+  const int exponents[] = {-4, 4, -1, 0};
+  std::string json_text;
+  std::string csv_row;
+  append_approximant_record(context, RecordFormat::kJson, exponents, 21.506289596715803, json_text);
+  append_approximant_record(context, RecordFormat::kCsv, exponents, 21.506289596715803, csv_row);
+  nlohmann::ordered_json record = nlohmann::ordered_json::parse(json_text);
+  std::vector<std::string> columns = csv_columns(approximant_field_names());
+  std::vector<std::string> values = csv_columns(csv_row.substr(0, csv_row.size() - 1));
+  ASSERT_EQ(record.size(), columns.size() + 1);
+  ASSERT_EQ(values.size(), columns.size());
+  auto key = record.begin();
+  EXPECT_EQ(key.key(), "type");
+  for (size_t i = 0; i < columns.size(); ++i) {
+    ++key;
+    EXPECT_EQ(key.key(), columns[i]);
+    EXPECT_EQ(as_csv_value(key.value()), values[i]) << columns[i];
+  }
+}
+
+// Strings are escaped as a JSON library escapes them, and quoted in CSV only when needed.
+TEST(Records, TextIsEscapedForEachFormat) {
+  for (const std::string &text :
+       std::vector<std::string>{"plain 7/6", "a \"quoted\" word", "back\\slash", "tab\tand\nline", "W\xc3\xbcrschmidt",
+                                "bad \xff byte", std::string("nul\0inside", 10), "a,b"}) {
+    std::string json_text;
+    RecordWriter json{RecordFormat::kJson, json_text};
+    write_text(json, text);
+    EXPECT_EQ(json_text, nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+    std::string csv_text;
+    RecordWriter csv{RecordFormat::kCsv, csv_text};
+    write_text(csv, text);
+    EXPECT_EQ(csv_columns(csv_text), std::vector<std::string>{text}) << csv_text;
+    EXPECT_EQ(csv_text.front() == '"', text.find_first_of(",\"\n") != std::string::npos) << csv_text;
+  }
+}
+
 TEST(Records, NumbersAreShortestRoundTripDecimals) {
   for (double value : {0.1, 21.506289596715803, 1e300, -2.5e-320, 1.0 / 3.0, 1200.0}) {
     std::string text = shortest_number_text(value);
@@ -122,8 +196,9 @@ TEST(Records, NonFiniteNumbersBecomeNull) {
   nlohmann::json summary = nlohmann::json::parse(json_summary_record(run, RunTotals{}));
   EXPECT_TRUE(summary["window_cents"][1].is_null());
   const int exponents[] = {-1, 1};
-  EXPECT_EQ(csv_approximant_row(run, factorise_factors(run.factors), exponents, 701.955),
-            "-1 1,3,2,701.955,701.955,,3/2,-1 1,3,2.584962500721156,3,");
+  std::string row;
+  append_approximant_record(record_context(run), RecordFormat::kCsv, exponents, 701.955, row);
+  EXPECT_EQ(row, "-1 1,3,2,701.955,701.955,,3/2,-1 1,3,2.584962500721156,3,\n");
 }
 
 }  // namespace
