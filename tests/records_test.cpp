@@ -141,6 +141,7 @@ TEST(Records, CsvColumnsAreTheJsonKeys) {
   RunView run;
   run.factors = {2, 3, 5, 7};
   run.unison_target = true;
+  run.factor_vals = true;
   RecordContext context = record_context(run);
   const int exponents[] = {-4, 4, -1, 0};
   std::string json_text;
@@ -148,7 +149,7 @@ TEST(Records, CsvColumnsAreTheJsonKeys) {
   append_approximant_record(context, RecordFormat::kJson, exponents, 21.506289596715803, json_text);
   append_approximant_record(context, RecordFormat::kCsv, exponents, 21.506289596715803, csv_row);
   nlohmann::ordered_json record = nlohmann::ordered_json::parse(json_text);
-  std::vector<std::string> columns = csv_columns(approximant_field_names());
+  std::vector<std::string> columns = csv_columns(approximant_field_names(run));
   std::vector<std::string> values = csv_columns(csv_row.substr(0, csv_row.size() - 1));
   ASSERT_EQ(record.size(), columns.size() + 1);
   ASSERT_EQ(values.size(), columns.size());

@@ -79,6 +79,12 @@ const std::vector<OptionEntry> kOptionTable = {
        options.every_vector = true;
        return no_problem();
      }},
+    {"factor-vals", 0, ValueKind::kNone, nullptr, nullptr, nullptr, 0, 0,
+     "records also give tempered_out_by_factor_vals",
+     [](const OptionValue &, RunOptions &options) {
+       options.factor_vals = true;
+       return std::string();
+     }},
     {"time-out", 0, ValueKind::kNumber, "S", "a number of seconds", nullptr, 0, 0,
      "seconds before the search gives up (over TIMEOUT)",
      [](const OptionValue &value, RunOptions &options) {

@@ -86,19 +86,30 @@ bool numeral_less(const std::string &a, const std::string &b) {
   return a.size() != b.size() ? a.size() < b.size() : a < b;
 }
 
-// The N from 1 to 99 whose patent val (p -> round(N log2 p)) maps the interval to 0 steps.
-// The steps of all N are summed one prime at a time, a loop the compiler vectorises.
-std::vector<int> tempering_divisions(const FactorPrimes &factor_primes, const std::vector<int64_t> &sums) {
+// The N from 1 to 99 whose patent val maps the exponents of the basis to 0 steps, where
+// vals[i][N - 1] is the val's entry for the basis element i. The steps of all N are summed
+// one element at a time.
+template <typename Exponent>
+std::vector<int> tempering_divisions(const std::vector<std::vector<int64_t>> &vals, const Exponent *exponents) {
   std::array<int64_t, kMaxTemperingDivisions> steps{};
-  for (size_t i = 0; i < sums.size(); ++i) {
-    const int64_t *val = factor_primes.patent_vals[i].data();
-    for (size_t n = 0; n < steps.size(); ++n) steps[n] += sums[i] * val[n];
+  for (size_t i = 0; i < vals.size(); ++i) {
+    const int64_t *val = vals[i].data();
+    for (size_t n = 0; n < steps.size(); ++n) steps[n] += static_cast<int64_t>(exponents[i]) * val[n];
   }
   std::vector<int> divisions;
   for (size_t n = 0; n < steps.size(); ++n) {
     if (steps[n] == 0) divisions.push_back(static_cast<int>(n + 1));
   }
   return divisions;
+}
+
+// round(N log2 element) for N from 1 to kMaxTemperingDivisions.
+std::vector<int64_t> patent_val_entries(int element) {
+  std::vector<int64_t> entries;
+  for (int n = 1; n <= kMaxTemperingDivisions; ++n) {
+    entries.push_back(std::llround(n * std::log2(static_cast<double>(element))));
+  }
+  return entries;
 }
 
 }  // namespace
@@ -128,16 +139,13 @@ FactorPrimes factorise_factors(const std::vector<int> &factors) {
     for (const auto &power : powers) indexed.emplace_back(prime_index(result.primes, power.first), power.second);
     result.powers.push_back(indexed);
   }
-  for (int prime : result.primes) {
-    std::vector<int64_t> val;
-    for (int n = 1; n <= kMaxTemperingDivisions; ++n)
-      val.push_back(std::llround(n * std::log2(static_cast<double>(prime))));
-    result.patent_vals.push_back(val);
-  }
+  for (int prime : result.primes) result.patent_vals.push_back(patent_val_entries(prime));
+  for (int factor : factors) result.factor_vals.push_back(patent_val_entries(factor));
   return result;
 }
 
-IntervalMeasures measure_interval(const FactorPrimes &factor_primes, const int *exponents, bool unison_target) {
+IntervalMeasures measure_interval(const FactorPrimes &factor_primes, const int *exponents, bool unison_target,
+                                  bool factor_vals) {
   const std::vector<int> &primes = factor_primes.primes;
   std::vector<int64_t> sums = prime_exponents(factor_primes, exponents);
   IntervalMeasures measures;
@@ -160,6 +168,9 @@ IntervalMeasures measure_interval(const FactorPrimes &factor_primes, const int *
     }
   }
   measures.has_tempered_out_by = unison_target;
-  if (unison_target) measures.tempered_out_by = tempering_divisions(factor_primes, sums);
+  if (unison_target) measures.tempered_out_by = tempering_divisions(factor_primes.patent_vals, sums.data());
+  if (unison_target && factor_vals) {
+    measures.tempered_out_by_factor_vals = tempering_divisions(factor_primes.factor_vals, exponents);
+  }
   return measures;
 }

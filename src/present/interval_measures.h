@@ -24,6 +24,8 @@ struct FactorPrimes {
   // For each prime p, its patent val's entry round(N log2 p) for N from 1 to
   // kMaxTemperingDivisions (at N - 1).
   std::vector<std::vector<int64_t>> patent_vals;
+  // The same over the factors as given: round(N log2 m) for each factor m.
+  std::vector<std::vector<int64_t>> factor_vals;
 };
 FactorPrimes factorise_factors(const std::vector<int> &factors);
 
@@ -36,6 +38,11 @@ struct IntervalMeasures {
   std::string odd_limit;             // the larger of the odd parts of n and d
   bool has_tempered_out_by = false;  // only for a unison target
   std::vector<int> tempered_out_by;  // each N whose patent val maps the interval to 0 steps
+  // Each N whose patent val over the factors themselves maps the exponents to 0 steps
+  // (only for a unison target, and when asked for).
+  std::vector<int> tempered_out_by_factor_vals;
 };
-// The measures of the approximant with these signed exponents of the factors.
-IntervalMeasures measure_interval(const FactorPrimes &factor_primes, const int *exponents, bool unison_target);
+// The measures of the approximant with these signed exponents of the factors; with
+// factor_vals, tempered_out_by_factor_vals too.
+IntervalMeasures measure_interval(const FactorPrimes &factor_primes, const int *exponents, bool unison_target,
+                                  bool factor_vals = false);

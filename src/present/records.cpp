@@ -21,12 +21,19 @@ struct ApproximantFacts {
   IntervalMeasures measures;
 };
 
-// A field of a record: its name and how its value is written from the record's facts.
+// A field of a record: its name, how its value is written from the record's facts, and
+// the run's setting that asks for it (null: always written).
 template <typename Facts>
 struct Field {
   const char *name;
   void (*write)(const Facts &, RecordWriter &);
+  bool RunView::*asked_by = nullptr;
 };
+
+template <typename Facts>
+bool written_in(const Field<Facts> &entry, const RunView &run) {
+  return entry.asked_by == nullptr || run.*entry.asked_by;
+}
 
 template <typename Integer>
 void write_list_or_null(RecordWriter &writer, bool present, const std::vector<Integer> &values) {
@@ -45,6 +52,10 @@ void write_tempered_out_by(const ApproximantFacts &facts, RecordWriter &writer) 
   write_list_or_null(writer, facts.measures.has_tempered_out_by, facts.measures.tempered_out_by);
 }
 
+void write_tempered_out_by_factor_vals(const ApproximantFacts &facts, RecordWriter &writer) {
+  write_list_or_null(writer, facts.measures.has_tempered_out_by, facts.measures.tempered_out_by_factor_vals);
+}
+
 // The fields of an approximant record, in the order of its JSON keys and CSV columns.
 constexpr Field<ApproximantFacts> kApproximantFields[] = {
     {"exponents", [](const ApproximantFacts &f, RecordWriter &w) { write_integers(w, f.exponents, f.count); }},
@@ -59,6 +70,7 @@ constexpr Field<ApproximantFacts> kApproximantFields[] = {
     {"tenney_height", [](const ApproximantFacts &f, RecordWriter &w) { write_number(w, f.measures.tenney_height); }},
     {"odd_limit", [](const ApproximantFacts &f, RecordWriter &w) { write_text(w, f.measures.odd_limit); }},
     {"tempered_out_by", write_tempered_out_by},
+    {"tempered_out_by_factor_vals", write_tempered_out_by_factor_vals, &RunView::factor_vals},
 };
 
 // What the closing summary is written from.
@@ -97,13 +109,14 @@ constexpr Field<RunSummary> kSummaryFields[] = {
     {"seconds", [](const RunSummary &s, RecordWriter &w) { write_number(w, s.totals.seconds); }},
 };
 
-// One record of these fields, and no line end.
+// One record of the fields the run asks for, and no line end.
 template <typename Facts, size_t kCount>
-void write_record(const Facts &facts, const char *type, const Field<Facts> (&fields)[kCount], RecordFormat format,
-                  std::string &out) {
+void write_record(const RunView &run, const Facts &facts, const char *type, const Field<Facts> (&fields)[kCount],
+                  RecordFormat format, std::string &out) {
   RecordWriter writer{format, out};
   begin_record(writer, type);
   for (const Field<Facts> &entry : fields) {
+    if (!written_in(entry, run)) continue;
     field(writer, entry.name);
     entry.write(facts, writer);
   }
@@ -118,9 +131,10 @@ RecordContext record_context(RunView run) {
   return context;
 }
 
-std::string approximant_field_names() {
+std::string approximant_field_names(const RunView &run) {
   std::string names;
   for (const Field<ApproximantFacts> &entry : kApproximantFields) {
+    if (!written_in(entry, run)) continue;
     if (!names.empty()) names += ',';
     names += entry.name;
   }
@@ -137,13 +151,13 @@ void append_approximant_record(const RecordContext &context, RecordFormat format
                          cents - run.target_cents,
                          exact_ratio(run.factors.data(), exponents, count),
                          interval_name(run.factors.data(), exponents, count),
-                         measure_interval(context.factor_primes, exponents, run.unison_target)};
-  write_record(facts, "approximant", kApproximantFields, format, out);
+                         measure_interval(context.factor_primes, exponents, run.unison_target, run.factor_vals)};
+  write_record(run, facts, "approximant", kApproximantFields, format, out);
   out += '\n';
 }
 
 std::string json_summary_record(const RunView &run, const RunTotals &totals) {
   std::string out;
-  write_record(RunSummary{run, totals}, "summary", kSummaryFields, RecordFormat::kJson, out);
+  write_record(run, RunSummary{run, totals}, "summary", kSummaryFields, RecordFormat::kJson, out);
   return out;
 }

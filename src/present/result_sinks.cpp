@@ -48,7 +48,7 @@ RecordSink::RecordSink(RunView run, RecordFormat format, TextWriter write_record
       format_(format),
       write_records_(std::move(write_records)),
       write_summary_(std::move(write_summary)) {
-  if (format_ == RecordFormat::kCsv) write_records_(approximant_field_names() + "\n");
+  if (format_ == RecordFormat::kCsv) write_records_(approximant_field_names(context_.run) + "\n");
 }
 
 void RecordSink::write_approximant(const int *exponents, double cents) {

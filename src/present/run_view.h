@@ -19,6 +19,7 @@ struct RunView {
   double range_high_cents = 0.0;
   double max_quotient = 0.0;  // as the user gave it
   int precision = 0;          // significant digits of sizes in cents in the text output
+  bool factor_vals = false;   // records also give tempered_out_by_factor_vals
 };
 
 // The view of a search: its target, factors, mode and window, with the max quotient as
