@@ -171,6 +171,7 @@ ParsedArguments read_positional(const std::vector<const char *> &args, RunConfig
 // Options that set what the positional arguments also set win over them.
 void apply_search_options(const RunOptions &options, SearchParams &search) {
   search.every_vector = options.every_vector;
+  search.complete = options.complete;
   search.threads = options.threads > 0 ? options.threads : hardware_threads();
   if (options.has_time_out) search.time_out_seconds = options.time_out_seconds;
 }
@@ -193,5 +194,13 @@ ParsedArguments read_command_line(int argc, const char *const *argv, RunConfig &
   for (const std::string &arg : positional) args.push_back(arg.c_str());
   ParsedArguments parsed = read_positional(args, config);
   apply_search_options(config.options, config.search);
+  if (parsed.verdict == ArgumentVerdict::kArgumentsOk && config.search.complete &&
+      !factors_multiplicatively_independent(config.search.factors)) {
+    // One ratio would come from many exponent vectors and be listed as many times.
+    parsed.verdict = ArgumentVerdict::kBadOption;
+    parsed.option_error =
+        "--complete: the factors are multiplicatively dependent (a product of powers of some equals "
+        "another, or a factor is 1); give independent ones, such as primes";
+  }
   return parsed;
 }

@@ -39,7 +39,6 @@ std::string help_page() {
          option_help_lines() +
          "Examples:\n"
          "  ratiohunt 11/8 -1 2 3 5 7          7-limit approximations of 11/8\n"
-         "  ratiohunt --limit=7 '7\\12'         the 12-EDO fifth in the 7-limit\n"
          "  ratiohunt --limit=13 1/1 -2 0 2    13-limit commas under 2 cents\n"
          "Quote ( \\ < > [ | for the shell. Run 'man ratiohunt' for the whole story.\n";
 }

@@ -74,6 +74,12 @@ const std::vector<OptionEntry> kOptionTable = {
        options.every_vector = true;
        return std::string();
      }},
+    {"complete", 0, ValueKind::kNone, nullptr, nullptr, nullptr, 0, 0,
+     "every interval of the basis up to the bound, once",
+     [](const OptionValue &, RunOptions &options) {
+       options.complete = true;
+       return std::string();
+     }},
     {"time-out", 0, ValueKind::kNumber, "S", "a number of seconds", nullptr, 0, 0,
      "seconds before the search gives up (over TIMEOUT)",
      [](const OptionValue &value, RunOptions &options) {

@@ -19,6 +19,7 @@ struct RunOptions {
   bool no_wait = false;  // no key wait before exit
   bool quiet = false;    // no progress line on a terminal
   bool every_vector = kDefaultEveryVector;
+  bool complete = false;
   int threads = kDefaultThreads;  // 0: as many as the machine runs at once
   bool has_time_out = false;
   double time_out_seconds = 0.0;

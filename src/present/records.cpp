@@ -100,6 +100,7 @@ std::string json_summary_record(const RunView &run, const RunTotals &totals) {
   record["records"] = totals.records;
   record["end"] = totals.end;
   record["seconds"] = number_or_null(totals.seconds);
+  if (run.complete) record["complete"] = true;
   // The target as typed may be any bytes: what is not UTF-8 becomes U+FFFD.
   return record.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
