@@ -175,18 +175,35 @@ bool hits_target_exactly(const SearchContext &context, const ReducedRatio &ratio
          whole_x / ratio.numerator == whole_y / ratio.denominator;
 }
 
+void invert_exponents(SearchContext &context) {
+  for (int i = 0; i < context.n; ++i) context.exponents[i] = fold_exponent(-decode_exponent(context.exponents[i]));
+}
+
 // The candidate with this last exponent, when its ratio fits; false when it does not.
 bool try_complete_candidate(SearchContext &context, int exponent, double partial) {
   const int last = context.n - 1;
   ReducedRatio ratio;
   if (!reduced_within_max_quotient(context, exponent, ratio)) return false;
   double candidate_log = exponent * context.logs[last] + partial;
-  // A comma and its inverse are one interval: the one above 1/1 is listed (1/1 never).
-  if (context.unison_target && (!(candidate_log > 0) || (exponent == 0 && enumerated_all_zero(context)))) return true;
   context.exponents[last] = fold_exponent(exponent);
   double distance = std::fabs(context.ln_target - candidate_log);
   if (distance < kNearTarget && hits_target_exactly(context, ratio)) distance = 0.0;
-  if (candidate_accepted(context, distance)) accept_candidate(context, distance, candidate_log);
+  if (!candidate_accepted(context, distance)) return true;
+  if (!context.unison_target) {
+    accept_candidate(context, distance, candidate_log);
+    return true;
+  }
+  // A comma and its inverse are one interval, listed above 1/1. The search examines one of
+  // each pair of inverse vectors (the vector of zeros, whose candidates are powers of the
+  // last factor, both ways), so a candidate below 1/1 is listed as its inverse, at the same
+  // distance from 1/1; 1/1 itself never.
+  if (candidate_log > 0) {
+    accept_candidate(context, distance, candidate_log);
+  } else if (candidate_log < 0 && !enumerated_all_zero(context)) {
+    invert_exponents(context);
+    accept_candidate(context, distance, -candidate_log);
+    invert_exponents(context);
+  }
   return true;
 }
 
@@ -233,6 +250,7 @@ void start_complete_search(SearchContext &context) {
 bool examine_complete_vector(SearchContext &context) {
   const int last = context.n - 1;
   if (has_negative_zero(context.exponents.data(), last)) return false;
+  if (context.unison_target && is_inverse_duplicate(context.exponents.data(), last)) return false;
   double partial = 0.0;
   for (int i = 0; i < last; ++i) partial += decode_exponent(context.exponents[i]) * context.logs[i];
   const double ln_last = context.logs[last];

@@ -40,10 +40,7 @@ void add_group_vectors(GroupTerms &terms, int k, int64_t index, double log_sum, 
                        int lowest_nonzero) {
   const RowWalk &walk = terms.walk;
   if (k < 0) {
-    if (walk.context.unison_target && !walk.context.params.complete && lowest_nonzero != 0 &&
-        is_denominator_slot(lowest_nonzero)) {
-      return;
-    }
+    if (walk.context.unison_target && lowest_nonzero != 0 && is_denominator_slot(lowest_nonzero)) return;
     double turns = log_sum * walk.inv_ln_last;
     double position = turns - std::floor(turns);
     terms.entries.push_back({position < 1.0 ? position : 0.0, static_cast<int>(index), negative, positive});

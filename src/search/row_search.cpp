@@ -36,7 +36,7 @@ int top_value(int limit) { return limit > 0 ? limit : 0; }
 // target one whose first non-zero exponent is negative.
 bool inner_always_skipped(const RowWalk &walk, int v0, int v1) {
   if (is_negative_zero(v0) || is_negative_zero(v1)) return true;
-  if (!walk.context.unison_target || walk.context.params.complete) return false;
+  if (!walk.context.unison_target) return false;
   return v0 != 0 ? is_denominator_slot(v0) : is_denominator_slot(v1);
 }
 
