@@ -83,7 +83,13 @@ const std::vector<OptionEntry> kOptionTable = {
      "records also give tempered_out_by_factor_vals",
      [](const OptionValue &, RunOptions &options) {
        options.factor_vals = true;
-       return std::string();
+       return no_problem();
+     }},
+    {"complete", 0, ValueKind::kNone, nullptr, nullptr, nullptr, 0, 0,
+     "every interval of the basis up to the bound, once",
+     [](const OptionValue &, RunOptions &options) {
+       options.complete = true;
+       return no_problem();
      }},
     {"time-out", 0, ValueKind::kNumber, "S", "a number of seconds", nullptr, 0, 0,
      "seconds before the search gives up (over TIMEOUT)",

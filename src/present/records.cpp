@@ -107,6 +107,7 @@ constexpr Field<RunSummary> kSummaryFields[] = {
     {"records", [](const RunSummary &s, RecordWriter &w) { write_integer(w, s.totals.records); }},
     {"end", [](const RunSummary &s, RecordWriter &w) { write_text(w, s.totals.end); }},
     {"seconds", [](const RunSummary &s, RecordWriter &w) { write_number(w, s.totals.seconds); }},
+    {"complete", [](const RunSummary &, RecordWriter &w) { write_boolean(w, true); }, &RunView::complete},
 };
 
 // One record of the fields the run asks for, and no line end.

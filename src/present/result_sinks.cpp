@@ -13,6 +13,7 @@ RunView view_of_search(const SearchParams &search, double max_quotient, int prec
   view.range_mode = search.range_mode;
   view.range_low_cents = search.range_low_cents;
   view.range_high_cents = search.range_high_cents;
+  view.complete = search.complete;
   view.max_quotient = max_quotient;
   view.precision = precision;
   return view;
