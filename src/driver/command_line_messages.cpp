@@ -93,8 +93,13 @@ const char *const kUsagePage2 =
 constexpr size_t kDateBufferSize = 128;
 
 std::string read_ratio_text(const RunConfig &config) {
-  return format_text("Read: ratio to approx %s/%s\n", ratio_number_text(config.search.x).c_str(),
-                     ratio_number_text(config.search.y).c_str());
+  return "Read: ratio to approx " + ratio_number_text(config.search.x) + "/" + ratio_number_text(config.search.y) +
+         "\n";
+}
+
+// The target as the messages about factors read it: x and y as ints, then the line end.
+std::string read_target_as_ints(const RunConfig &config) {
+  return std::to_string(target_as_int(config.search.x)) + "/" + std::to_string(target_as_int(config.search.y)) + "\n";
 }
 
 }  // namespace
@@ -121,13 +126,12 @@ std::string argument_error_text(const ParsedArguments &parsed, const RunConfig &
       text = read_ratio_text(config) + "Ratio to approx has to be positive and finite.\n";
       break;
     case ArgumentVerdict::kBadFactor:
-      text = format_text("Read: %d as one of the factors to look for, ratio to approx %d/%d\n",
-                         parsed.bad_factor_reading, target_as_int(config.search.x), target_as_int(config.search.y)) +
+      text = "Read: " + std::to_string(parsed.bad_factor_reading) +
+             " as one of the factors to look for, ratio to approx " + read_target_as_ints(config) +
              "All factors need to be positive and non zero\n";
       break;
     case ArgumentVerdict::kLastFactorOne:
-      text = format_text("Read: 1 as the last factor to look for, ratio to approx %d/%d\n",
-                         target_as_int(config.search.x), target_as_int(config.search.y)) +
+      text = "Read: 1 as the last factor to look for, ratio to approx " + read_target_as_ints(config) +
              "The last factor needs to be 2 or more\n";
       break;
     case ArgumentVerdict::kArgumentsOk:
@@ -140,16 +144,17 @@ std::string argument_error_text(const ParsedArguments &parsed, const RunConfig &
 
 void print_run_header(int argc, const char *const *argv) {
   char date[kDateBufferSize];
-  if (format_local_date(date, sizeof date)) tee_printf("%s\n", date);
-  tee_printf("command line:\n");
-  for (int i = 1; i < argc; ++i) tee_printf(" %s", argv[i]);
-  tee_printf("\n\n");
+  std::string header;
+  if (format_local_date(date, sizeof date)) header += std::string(date) + "\n";
+  header += "command line:\n";
+  for (int i = 1; i < argc; ++i) header += std::string(" ") + argv[i];
+  write_output(header + "\n\n");
 }
 
 void print_help() { write_console_only(help_page().c_str()); }
 
-void print_version() { write_console_only(format_text("ratiohunt %s\n", RATIOHUNT_VERSION).c_str()); }
+void print_version() { write_console_only("ratiohunt " RATIOHUNT_VERSION "\n"); }
 
 void print_option_error(const std::string &error) {
-  std::fputs(format_text("ratiohunt: %s\nTry 'ratiohunt --help'.\n", error.c_str()).c_str(), stderr);
+  std::fputs(("ratiohunt: " + error + "\nTry 'ratiohunt --help'.\n").c_str(), stderr);
 }

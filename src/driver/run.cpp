@@ -13,6 +13,7 @@
 #include "driver/platform.h"
 #include "driver/progress_line.h"
 #include "present/result_sinks.h"
+#include "present/text_format.h"
 
 namespace {
 
@@ -43,9 +44,11 @@ int report_out_of_memory(int argc, const OutputStyle &style) {
   // About what a run needs besides its search: the factor arrays and the result log.
   double bytes = 20.0 * (argc > 4 ? argc : 4) + sizeof(double) * kResultLogCapacity;
   if (style.records) {
-    std::fprintf(stderr, "ratiohunt: out of memory, %g Kb extra needed\n", bytes / 1024);
+    std::fputs(
+        ("ratiohunt: out of memory, " + number_text(kOutOfMemoryKbFormat, bytes / 1024) + " Kb extra needed\n").c_str(),
+        stderr);
   } else {
-    tee_printf("Out of memory, %g Kb extra needed", bytes / 1024);
+    write_output("Out of memory, " + number_text(kOutOfMemoryKbFormat, bytes / 1024) + " Kb extra needed");
     wait_for_key(KeyPrompt::kExit);
   }
   return kExitIncomplete;
