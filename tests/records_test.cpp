@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "harness.h"
+#include "present/search_ends.h"
 
 namespace {
 
@@ -187,6 +189,18 @@ TEST(Records, NumbersAreShortestRoundTripDecimals) {
   EXPECT_EQ(shortest_number_text(0.1), "0.1");
   EXPECT_EQ(shortest_number_text(1200.0), "1200");
   EXPECT_EQ(shortest_number_text(1.0 / 0.0), "null");
+}
+
+// The table of ends has one entry for each end, in order, each with its own record name.
+TEST(Records, EveryEndHasItsEntry) {
+  const SearchEnd ends[] = {SearchEnd::kExhausted, SearchEnd::kExactHit, SearchEnd::kTimeOut, SearchEnd::kInterrupted,
+                            SearchEnd::kOutputLost};
+  ASSERT_EQ(std::size(kSearchEnds), std::size(ends));
+  for (size_t i = 0; i < std::size(ends); ++i) {
+    EXPECT_EQ(search_end_text(ends[i]).end, ends[i]);
+    EXPECT_EQ(&search_end_text(ends[i]), &kSearchEnds[i]);
+    for (size_t j = 0; j < i; ++j) EXPECT_STRNE(kSearchEnds[i].record_name, kSearchEnds[j].record_name);
+  }
 }
 
 TEST(Records, NonFiniteNumbersBecomeNull) {

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "driver/defaults.h"
-#include "present/interval_measures.h"
+#include "present/primes.h"
 #include "present/ratio_reader.h"
 
 namespace {

@@ -13,6 +13,7 @@
 #include "driver/platform.h"
 #include "driver/progress_line.h"
 #include "present/result_sinks.h"
+#include "present/text_format.h"
 
 namespace {
 
@@ -43,9 +44,10 @@ int report_out_of_memory(int argc, const OutputStyle &style) {
   double arguments = argc > kFewestArgumentsCounted ? argc : kFewestArgumentsCounted;
   double kb = (kFactorBytesPerArgument * arguments + sizeof(double) * kResultLogCapacity) / kBytesPerKb;
   if (style.records) {
-    std::fprintf(stderr, "ratiohunt: out of memory, %g Kb extra needed\n", kb);
+    std::fputs(("ratiohunt: out of memory, " + number_text(kOutOfMemoryKbFormat, kb) + " Kb extra needed\n").c_str(),
+               stderr);
   } else {
-    tee_printf("Out of memory, %g Kb extra needed", kb);
+    write_output("Out of memory, " + number_text(kOutOfMemoryKbFormat, kb) + " Kb extra needed");
     wait_for_key(KeyPrompt::kExit);
   }
   return kExitOutputIncomplete;

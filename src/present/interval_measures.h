@@ -11,10 +11,6 @@
 constexpr int kMaxListedPrime = 97;         // prime monzos are listed up to this prime limit
 constexpr int kMaxTemperingDivisions = 99;  // tempered_out_by looks at 1 to 99 divisions of the octave
 
-// The primes in increasing order: the first count of them, or all up to limit.
-std::vector<int> first_primes(int count);
-std::vector<int> primes_up_to(int limit);
-
 // The factors of a search written over the distinct primes that divide them, with what
 // every record's measures need of those primes, worked out once for the search.
 struct FactorPrimes {

@@ -145,14 +145,15 @@ std::string approximant_field_names(const RunView &run) {
 void append_approximant_record(const RecordContext &context, RecordFormat format, const int *exponents, double cents,
                                std::string &out) {
   const RunView &run = context.run;
-  int count = static_cast<int>(run.factors.size());
+  IntervalMeasures measures = measure_interval(context.factor_primes, exponents, run.unison_target, run.factor_vals);
+  const char *name = measures.has_prime_monzo ? comma_name(measures.prime_monzo) : nullptr;
   ApproximantFacts facts{exponents,
                          run.factors.size(),
                          cents,
                          cents - run.target_cents,
-                         exact_ratio(run.factors.data(), exponents, count),
-                         interval_name(run.factors.data(), exponents, count),
-                         measure_interval(context.factor_primes, exponents, run.unison_target, run.factor_vals)};
+                         exact_ratio(run.factors.data(), exponents, static_cast<int>(run.factors.size())),
+                         name,
+                         std::move(measures)};
   write_record(run, facts, "approximant", kApproximantFields, format, out);
   out += '\n';
 }
