@@ -107,9 +107,8 @@ void build_outer(RowWalk &walk) {
   refresh_suffixes(walk, walk.last - 1);
 }
 
-}  // namespace
-
-bool advance_outer(RowWalk &walk, int start, int end_slot) {
+// Kept inline in the walk's loop, which it serves at every step; dead_run_at calls it too.
+[[gnu::always_inline]] inline bool step_outer(RowWalk &walk, int start, int end_slot) {
   int k = start;
   for (; k < end_slot; ++k) {
     count_outer_slot(walk, k, -1);
@@ -122,8 +121,6 @@ bool advance_outer(RowWalk &walk, int start, int end_slot) {
   refresh_suffixes(walk, k);
   return true;
 }
-
-namespace {
 
 // The number of vectors below each outer slot k: the product of the sizes of slots 0 .. k-1.
 void size_block_sizes(RowWalk &walk) {
@@ -364,7 +361,7 @@ bool walk_group(RowWalk &walk) {
 // bound or hold a negative zero, and whose every vector passes the gate, as slots k and
 // up open it.
 // Blocks end at end_slot at most; 0 when the walk stands at no such block.
-int dead_block_slot(const RowWalk &walk, int end_slot) {
+[[gnu::always_inline]] inline int dead_block_slot(const RowWalk &walk, int end_slot) {
   const int *exponents = walk.exponents;
   int lowest_set = 1;  // slots 1 .. lowest_set-1 are 0
   while (lowest_set < walk.last && exponents[lowest_set] == 0) ++lowest_set;
@@ -470,6 +467,8 @@ bool group_walk_ready(RowWalk &walk, int end_slot) {
 }
 
 }  // namespace
+
+bool advance_outer(RowWalk &walk, int start, int end_slot) { return step_outer(walk, start, end_slot); }
 
 DeadRun dead_run_at(RowWalk &walk, int block_slot) {
   DeadRun run;
@@ -582,7 +581,7 @@ bool walk_block(RowWalk &walk, int end_slot) {
       if (walk_row(walk)) return true;
       step_slot = 1;
     }
-  } while (advance_outer(walk, step_slot, end_slot));
+  } while (step_outer(walk, step_slot, end_slot));
   return false;
 }
 
