@@ -12,6 +12,7 @@
 #include "driver/output_channel.h"
 #include "driver/platform.h"
 #include "driver/progress_line.h"
+#include "driver/scale_command.h"
 #include "present/result_sinks.h"
 
 namespace {
@@ -132,6 +133,7 @@ void open_results(const ParsedArguments &parsed, const OutputStyle &style, int a
 
 // Runs the program; style tells, as soon as it is known, how the run shows things.
 int run_program(int argc, const char *const *argv, FILE *console_out, FILE *console_in, OutputStyle &style) {
+  if (is_scale_command(argc, argv)) return run_scale_command(argc, argv, console_out);
   RunConfig config;
   ParsedArguments parsed = read_command_line(argc, argv, config);
   config.search.interrupt = stop_flag();

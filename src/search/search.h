@@ -19,6 +19,7 @@ struct SearchParams {
   double range_low_cents = 0.0;
   double range_high_cents = 0.0;
   bool every_vector = false;  // examine every vector, not only those the gate lets through
+  bool complete = false;
   int threads = 1;
   // Set (by a signal handler, so lock-free) when the search should stop; read where the
   // search reads its clock. Its value says why: kStopForLostOutput, or anything else
