@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   for (const std::string &arg : args) argv.push_back(arg.c_str());
   RunConfig config;
   ParsedArguments parsed = read_command_line(static_cast<int>(argv.size()), argv.data(), config);
-  if (parsed.verdict != ArgumentVerdict::kArgumentsOk || config.options.show_help || config.options.show_version) {
+  if (parsed.problem || config.options.show_help || config.options.show_version) {
     return 0;
   }
   if (!(odometer_size(config.search) <= kMaxVectors)) return 0;

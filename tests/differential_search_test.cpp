@@ -9,6 +9,7 @@
 #include "harness.h"
 #include "search/row_walk.h"
 #include "search/search.h"
+#include "walk_thresholds.h"
 
 namespace {
 
@@ -137,14 +138,14 @@ template <int kThreads>
 SearchSummary search_in_blocks(const SearchParams &params, ResultSink &sink) {
   SearchParams split = params;
   split.threads = kThreads;
-  return run_search_with_thresholds(split, sink, WalkThresholds{0, 0, 4096});
+  return run_search_with_thresholds(split, sink, blocks_and_planes_at_once());
 }
 // Workers that give back every block with more than two records, which the merge then
 // walks itself, after blocks it has merged from records.
 SearchSummary search_handing_blocks_back(const SearchParams &params, ResultSink &sink) {
   SearchParams split = params;
   split.threads = 2;
-  return run_search_with_thresholds(split, sink, WalkThresholds{0, 0, 2});
+  return run_search_with_thresholds(split, sink, blocks_and_planes_at_once(2));
 }
 
 // The group table from the start, its group the most inner slots holding at most
@@ -153,13 +154,13 @@ template <int kThreads, int64_t kGroupVectors>
 SearchSummary search_with_group_table(const SearchParams &params, ResultSink &sink) {
   SearchParams split = params;
   split.threads = kThreads;
-  return run_search_with_thresholds(split, sink, WalkThresholds{0, 0, 4096, 0, kGroupVectors, 1e18, 0});
+  return run_search_with_thresholds(split, sink, group_table_at_once(kGroupVectors));
 }
 // Workers with a group table that give back every block with more than two records.
 SearchSummary search_with_group_table_handing_blocks_back(const SearchParams &params, ResultSink &sink) {
   SearchParams split = params;
   split.threads = 2;
-  return run_search_with_thresholds(split, sink, WalkThresholds{0, 0, 2, 0, 256, 1e18, 0});
+  return run_search_with_thresholds(split, sink, group_table_at_once(256, 2));
 }
 
 struct NamedLoop {

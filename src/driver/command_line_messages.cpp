@@ -93,9 +93,9 @@ const char *const kUsagePage2 =
 
 constexpr size_t kDateBufferSize = 128;
 
-std::string read_ratio_text(const RunConfig &config) {
-  return format_text("Read: ratio to approx %s/%s\n", ratio_number_text(config.search.x).c_str(),
-                     ratio_number_text(config.search.y).c_str());
+std::string read_ratio_text(const SearchParams &search) {
+  return format_text("Read: ratio to approx %s/%s\n", ratio_number_text(search.x).c_str(),
+                     ratio_number_text(search.y).c_str());
 }
 
 }  // namespace
@@ -112,28 +112,29 @@ void print_usage_pages_to_stderr() {
   std::fputs(kUsagePage2, stderr);
 }
 
-std::string argument_error_text(const ParsedArguments &parsed, const RunConfig &config) {
+std::string argument_error_text(ProblemKind kind, const SearchParams &search, int bad_factor) {
   std::string text;
-  switch (parsed.verdict) {
-    case ArgumentVerdict::kZeroTarget:
-      text = read_ratio_text(config) + "Denominator and denumerator have to be non zero.\n";
+  switch (kind) {
+    case ProblemKind::kZeroTarget:
+      text = read_ratio_text(search) + "Denominator and denumerator have to be non zero.\n";
       break;
-    case ArgumentVerdict::kBadRatio:
-      text = read_ratio_text(config) + "Ratio to approx has to be positive and finite.\n";
+    case ProblemKind::kBadRatio:
+      text = read_ratio_text(search) + "Ratio to approx has to be positive and finite.\n";
       break;
-    case ArgumentVerdict::kBadFactor:
-      text = format_text("Read: %d as one of the factors to look for, ratio to approx %d/%d\n",
-                         parsed.bad_factor_reading, target_as_int(config.search.x), target_as_int(config.search.y)) +
+    case ProblemKind::kBadFactor:
+      text = format_text("Read: %d as one of the factors to look for, ratio to approx %d/%d\n", bad_factor,
+                         target_as_int(search.x), target_as_int(search.y)) +
              "All factors need to be positive and non zero\n";
       break;
-    case ArgumentVerdict::kLastFactorOne:
-      text = format_text("Read: 1 as the last factor to look for, ratio to approx %d/%d\n",
-                         target_as_int(config.search.x), target_as_int(config.search.y)) +
+    case ProblemKind::kLastFactorOne:
+      text = format_text("Read: 1 as the last factor to look for, ratio to approx %d/%d\n", target_as_int(search.x),
+                         target_as_int(search.y)) +
              "The last factor needs to be 2 or more\n";
       break;
-    case ArgumentVerdict::kArgumentsOk:
-    case ArgumentVerdict::kShowUsage:
-    case ArgumentVerdict::kBadOption:
+    case ProblemKind::kNone:
+    case ProblemKind::kShowUsage:
+    case ProblemKind::kBadOption:
+    case ProblemKind::kBadTarget:
       return text;
   }
   return text + "Run prog without any args for example of use\n";

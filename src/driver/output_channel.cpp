@@ -102,8 +102,6 @@ void write_output(const std::string &text) {
   }
 }
 
-bool output_was_lost() { return channel.output_lost; }
-
 int console_terminal_column() { return channel.console_is_terminal ? channel.console_column : 0; }
 
 bool console_failed() { return channel.console_failed; }

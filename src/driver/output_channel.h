@@ -1,6 +1,6 @@
 // The output channel: every message of a run goes to the console and, when one is
 // open, the same bytes to the results file. It also owns the key wait, which reads the
-// console's input. This is the program's one global state, reset for every run.
+// console's input. Its state is one run's: open_output_channel starts it afresh.
 #pragma once
 
 #include <cstdio>
@@ -34,9 +34,7 @@ void flush_outputs();
 // output of the run was lost: the results file could not be opened, written or closed,
 // or standard output could not be written.
 bool close_output_channel();
-// Whether output has been lost so far, and whether standard output is what failed (the
-// run then stops, for nothing more can be shown).
-bool output_was_lost();
+// Whether standard output has failed (the run then stops, for nothing more can be shown).
 bool console_failed();
 // Where the console's unfinished line ends when the console is a terminal; else 0.
 int console_terminal_column();

@@ -17,11 +17,6 @@
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitIncomplete = 1;  // the results file or standard output failed, or memory ran out
-constexpr int kExitUsage = 2;       // a bad option, or a bad command line under --format
-constexpr int kExitBySignal = 128;  // plus the signal's number
-
 // How a run shows what is not a result. Text is for a person at a console: usage pages
 // and argument errors go to the console (and the results file, after its run header) and
 // the run waits for a key. Records are for scripts: everything but the records goes to
@@ -41,15 +36,20 @@ OutputStyle output_style(const RunConfig &config) {
 // Text says it on the console and in the results file and waits for a key; records say
 // it on standard error, where their readers expect whatever is not a record.
 int report_out_of_memory(int argc, const OutputStyle &style) {
-  // About what a run needs besides its search: the factor arrays and the result log.
-  double bytes = 20.0 * (argc > 4 ? argc : 4) + sizeof(double) * kResultLogCapacity;
+  // About what a run needs besides its search: the factor arrays (some bytes for each
+  // argument, as if there were at least a few) and the result log.
+  constexpr double kFactorBytesPerArgument = 20.0;
+  constexpr int kFewestArgumentsCounted = 4;
+  constexpr double kBytesPerKb = 1024.0;
+  double arguments = argc > kFewestArgumentsCounted ? argc : kFewestArgumentsCounted;
+  double kb = (kFactorBytesPerArgument * arguments + sizeof(double) * kResultLogCapacity) / kBytesPerKb;
   if (style.records) {
-    std::fprintf(stderr, "ratiohunt: out of memory, %g Kb extra needed\n", bytes / 1024);
+    std::fprintf(stderr, "ratiohunt: out of memory, %g Kb extra needed\n", kb);
   } else {
-    tee_printf("Out of memory, %g Kb extra needed", bytes / 1024);
+    tee_printf("Out of memory, %g Kb extra needed", kb);
     wait_for_key(KeyPrompt::kExit);
   }
-  return kExitIncomplete;
+  return kExitOutputIncomplete;
 }
 
 void write_to_stderr(const std::string &text) { std::fputs(text.c_str(), stderr); }
@@ -108,18 +108,18 @@ void prepare_console(const RunConfig &config, const OutputStyle &style, FILE *co
 int show_usage(const OutputStyle &style) {
   if (style.records) {
     print_usage_pages_to_stderr();
-    return kExitUsage;
+    return kExitBadCommandLine;
   }
   print_usage_pages();
   return kExitOk;
 }
 
-int report_argument_error(const ParsedArguments &parsed, const RunConfig &config, const OutputStyle &style) {
+int report_argument_error(const Problem &problem, const OutputStyle &style) {
   if (style.records) {
-    write_to_stderr(argument_error_text(parsed, config));
-    return kExitUsage;
+    write_to_stderr(problem.message);
+    return kExitBadCommandLine;
   }
-  write_output(argument_error_text(parsed, config));
+  write_output(problem.message);
   wait_for_key(KeyPrompt::kExit);
   return kExitOk;
 }
@@ -137,9 +137,10 @@ int run_program(int argc, const char *const *argv, FILE *console_out, FILE *cons
   RunConfig config;
   ParsedArguments parsed = read_command_line(argc, argv, config);
   config.search.interrupt = stop_flag();
-  if (parsed.verdict == ArgumentVerdict::kBadOption) {
-    print_option_error(parsed.option_error);
-    return kExitUsage;
+  const Problem &problem = parsed.problem;
+  if (problem.kind == ProblemKind::kBadOption || problem.kind == ProblemKind::kBadTarget) {
+    print_option_error(problem.message);
+    return kExitBadCommandLine;
   }
   if (config.options.show_help) {
     print_help();
@@ -151,10 +152,9 @@ int run_program(int argc, const char *const *argv, FILE *console_out, FILE *cons
   }
   style = output_style(config);
   prepare_console(config, style, console_out, console_in);
-  if (parsed.verdict == ArgumentVerdict::kShowUsage) return show_usage(style);
-  bool arguments_ok = parsed.verdict == ArgumentVerdict::kArgumentsOk;
-  if (parsed.has_results_file && (arguments_ok || !style.records)) open_results(parsed, style, argc, argv);
-  if (!arguments_ok) return report_argument_error(parsed, config, style);
+  if (problem.kind == ProblemKind::kShowUsage) return show_usage(style);
+  if (parsed.has_results_file && (!problem || !style.records)) open_results(parsed, style, argc, argv);
+  if (problem) return report_argument_error(problem, style);
   search_and_render(config, style);
   if (!style.records && interrupting_signal() == 0) wait_for_key(KeyPrompt::kExit);
   return kExitOk;
@@ -173,7 +173,7 @@ int run_ratiohunt(int argc, const char *const *argv, FILE *console_out, FILE *co
     status = report_out_of_memory(argc, style);
   }
   bool output_complete = close_output_channel();
-  if (interrupting_signal() != 0) return kExitBySignal + interrupting_signal();
-  if (!output_complete && status == kExitOk) return kExitIncomplete;
+  if (interrupting_signal() != 0) return kExitSignalBase + interrupting_signal();
+  if (!output_complete && status == kExitOk) return kExitOutputIncomplete;
   return status;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "driver/defaults.h"
+#include "present/ratio_reader.h"
 #include "present/run_view.h"
 #include "search/search.h"
 
@@ -28,7 +29,7 @@ struct RunOptions {
 
 struct RunConfig {
   SearchParams search;
-  std::string target_text;    // the target as typed: "7/6", "700c", or "7 6" for two numbers
+  RatioValue target;          // as typed ("7/6", "700c", or "7 6" for two numbers) and read
   double max_quotient = 0.0;  // as given; the search takes its logarithm
   int precision = 0;          // significant digits of the sizes in cents
   RunOptions options;

@@ -16,16 +16,15 @@
 #include "driver/interrupts.h"
 #include "driver/options.h"
 #include "driver/platform.h"
+#include "driver/run.h"
 #include "driver/scale_source.h"
+#include "present/ratio_reader.h"
 #include "present/scala_file.h"
 #include "present/scale_table.h"
 #include "theory/scale_just.h"
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitIncomplete = 1;
-constexpr int kExitUsage = 2;
 constexpr const char *kCommandWord = "scale";
 constexpr const char *kStandardStream = "-";
 constexpr double kMaxScaleTerm = 9007199254740992.0;  // 2^53: every term below it is an exact double
@@ -87,7 +86,7 @@ std::string take_program_options(const std::vector<std::string> &args, RunOption
   std::vector<const char *> argv;
   argv.reserve(args.size());
   for (const std::string &arg : args) argv.push_back(arg.c_str());
-  return take_options(static_cast<int>(argv.size()), argv.data(), options, positional);
+  return take_options(static_cast<int>(argv.size()), argv.data(), options, positional).message;
 }
 
 struct ScaleRequest {
@@ -136,7 +135,7 @@ std::string read_rules(const ScaleRequest &request, ScalePlan &plan) {
   double within = kDefaultScaleWithinCents;
   double max_term = kDefaultScaleMaxTerm;
   double base_note = kDefaultBaseNote;
-  double base_frequency = kDefaultBaseFrequency;
+  double base_frequency = kDefaultReferenceHz;
   std::string problem = read_number_option(request, "within", within, "a number of cents above 0");
   if (problem.empty() && !(within > 0)) problem = "--within: '" + request.values.at("within") + "' is not above 0";
   if (problem.empty()) problem = read_number_option(request, "max-term", max_term, "a whole number from 2 to 2^53");
@@ -276,14 +275,14 @@ int run_scale(int argc, const char *const *argv, FILE *console_out) {
   // The word alone asks for the usage; anything else that fails says what is wrong.
   if (request.items.empty() && request.values.empty() && request.options.factors_option.empty()) {
     std::fputs(kUsage, stderr);
-    return kExitUsage;
+    return kExitBadCommandLine;
   }
   if (!problem.empty()) {
     complain(problem);
-    return kExitUsage;
+    return kExitBadCommandLine;
   }
   std::vector<JustDegree> degrees = make_scale_just(plan.source.pitches, plan.rules);
-  if (interrupting_signal() != 0) return kExitIncomplete;
+  if (interrupting_signal() != 0) return kExitOutputIncomplete;
   ScaleSummary summary;
   summary.scale = plan.source.given;
   summary.description = plan.source.description;
@@ -298,7 +297,7 @@ int run_scale(int argc, const char *const *argv, FILE *console_out) {
   std::fputs(shown.c_str(), table_out);
   bool shown_ok = std::fflush(table_out) == 0 && std::ferror(table_out) == 0;
   if (!problem.empty()) complain(problem);
-  return problem.empty() && shown_ok ? kExitOk : kExitIncomplete;
+  return problem.empty() && shown_ok ? kExitOk : kExitOutputIncomplete;
 }
 
 }  // namespace
@@ -320,6 +319,6 @@ int run_scale_command(int argc, const char *const *argv, FILE *console_out) {
     return run_scale(argc, argv, console_out);
   } catch (const std::bad_alloc &) {
     complain("out of memory");
-    return kExitIncomplete;
+    return kExitOutputIncomplete;
   }
 }

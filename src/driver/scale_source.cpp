@@ -9,8 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "driver/options.h"
-#include "driver/target_notation.h"
+#include "present/ratio_reader.h"
 #include "present/scala_file.h"
 
 namespace {
@@ -61,17 +60,6 @@ bool read_exact_ratio(const std::string &text, uint64_t &numerator, uint64_t &de
   return checked_product(a, b_scale / common, numerator) && checked_product(b, a_scale / common, denominator);
 }
 
-// A or A/B read as the command line reads numbers, as a size only.
-bool read_inexact_ratio(const std::string &text, double &ratio) {
-  size_t slash = text.find('/');
-  double a = 0;
-  double b = 1;
-  if (!reads_wholly_as_number(text.substr(0, slash), a)) return false;
-  if (slash != std::string::npos && !reads_wholly_as_number(text.substr(slash + 1), b)) return false;
-  ratio = a / b;
-  return true;
-}
-
 bool is_whole_below_exact_limit(double value) {
   return value >= 1 && value < kExactLimit && value == std::floor(value);
 }
@@ -109,13 +97,6 @@ bool exact_step(uint64_t numerator, uint64_t denominator, uint64_t k, uint64_t d
   return true;
 }
 
-// Cents notation ends in its mark, c or the cent sign.
-bool is_cents_text(const std::string &text) {
-  const std::string cent_sign = "\xC2\xA2";
-  return text.back() == 'c' || (text.size() >= cent_sign.size() &&
-                                text.compare(text.size() - cent_sign.size(), cent_sign.size(), cent_sign) == 0);
-}
-
 // The file's bytes as they are; a problem naming the file and the system's reason, or "".
 std::string read_whole_file(const std::string &name, std::string &text) {
   FILE *file = std::fopen(name.c_str(), "rb");
@@ -132,29 +113,34 @@ std::string read_whole_file(const std::string &name, std::string &text) {
 
 std::string read_scale_degree(const std::string &text, ScalePitch &pitch) {
   const std::string what = "'" + text + "' is not a scale degree: ";
-  TargetNotation notation = read_target_notation(text);
-  if (notation.is_notation) {
-    if (!notation.problem.empty()) return what + notation.problem;
-    bool monzo = text[0] == '[' || text[0] == '|';
-    if (is_cents_text(text)) {
-      pitch = cents_pitch(std::strtod(text.c_str(), nullptr));  // read as typed, not through its ratio
-    } else if (monzo && is_whole_below_exact_limit(notation.x) && is_whole_below_exact_limit(notation.y)) {
-      pitch = ratio_pitch(static_cast<uint64_t>(notation.x), static_cast<uint64_t>(notation.y));
-    } else {
-      pitch = cents_pitch(cents_of_ratio(notation.x / notation.y));
-    }
-    return "";
-  }
+  RatioReading reading = read_ratio(text);
+  if (!reading.problem.empty()) return what + reading.problem;
+  const RatioValue &value = reading.value;
+  double ratio = value.x / value.y;
+  if (!(ratio > 0) || !std::isfinite(ratio)) return what + "a degree is a positive finite ratio";
   uint64_t numerator = 0;
   uint64_t denominator = 0;
-  if (read_exact_ratio(text, numerator, denominator)) {
-    pitch = ratio_pitch(numerator, denominator);
-    return "";
+  switch (value.notation) {
+    case RatioNotation::kCents:
+      pitch = cents_pitch(std::strtod(text.c_str(), nullptr));  // as typed, not through its ratio
+      return "";
+    case RatioNotation::kMonzo:
+      if (is_whole_below_exact_limit(value.x) && is_whole_below_exact_limit(value.y)) {
+        pitch = ratio_pitch(static_cast<uint64_t>(value.x), static_cast<uint64_t>(value.y));
+        return "";
+      }
+      break;
+    case RatioNotation::kNumber:
+    case RatioNotation::kFraction:
+    case RatioNotation::kNumberPair:
+      if (read_exact_ratio(text, numerator, denominator)) {
+        pitch = ratio_pitch(numerator, denominator);
+        return "";
+      }
+      break;
+    case RatioNotation::kEqualSteps:
+      break;
   }
-  double ratio = 0;
-  if (!read_inexact_ratio(text, ratio))
-    return what + "write a ratio N/D, a number, cents (700c), steps (7\\12) or a monzo";
-  if (!(ratio > 0) || !std::isfinite(ratio)) return what + "a degree is a positive finite ratio";
   pitch = cents_pitch(cents_of_ratio(ratio));
   return "";
 }

@@ -3,9 +3,9 @@
 #include "present/interval_measures.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
-#include <memory>
 
 #include "present/decimal_big.h"
 
@@ -64,8 +64,7 @@ struct SideTexts {
   std::string whole;
 };
 SideTexts side_texts(const std::vector<int> &primes, const std::vector<int64_t> &sums, int sign) {
-  std::unique_ptr<DecimalBig> number(new DecimalBig);  // 20 KB: kept off the stack, set below
-  decimal_big_set(*number, 1);
+  DecimalBig number;
   int64_t twos = 0;
   for (size_t i = 0; i < primes.size(); ++i) {
     int64_t magnitude = sums[i] * sign;
@@ -73,13 +72,13 @@ SideTexts side_texts(const std::vector<int> &primes, const std::vector<int64_t> 
     if (primes[i] == 2) {
       twos = magnitude;
     } else {
-      decimal_big_power(*number, primes[i], static_cast<int>(magnitude));
+      decimal_big_power(number, static_cast<uint32_t>(primes[i]), static_cast<int>(magnitude));
     }
   }
   SideTexts texts;
-  texts.odd_part = decimal_big_to_text(*number);
-  decimal_big_power(*number, 2, static_cast<int>(twos));
-  texts.whole = decimal_big_to_text(*number);
+  texts.odd_part = decimal_big_to_text(number);
+  decimal_big_power(number, 2, static_cast<int>(twos));
+  texts.whole = decimal_big_to_text(number);
   return texts;
 }
 
@@ -88,13 +87,16 @@ bool numeral_less(const std::string &a, const std::string &b) {
 }
 
 // The N from 1 to 99 whose patent val (p -> round(N log2 p)) maps the interval to 0 steps.
+// The steps of all N are summed one prime at a time, a loop the compiler vectorises.
 std::vector<int> tempering_divisions(const FactorPrimes &factor_primes, const std::vector<int64_t> &sums) {
+  std::array<int64_t, kMaxTemperingDivisions> steps{};
+  for (size_t i = 0; i < sums.size(); ++i) {
+    const int64_t *val = factor_primes.patent_vals[i].data();
+    for (size_t n = 0; n < steps.size(); ++n) steps[n] += sums[i] * val[n];
+  }
   std::vector<int> divisions;
-  for (int n = 1; n <= kMaxTemperingDivisions; ++n) {
-    const std::vector<int64_t> &val = factor_primes.patent_vals[static_cast<size_t>(n - 1)];
-    int64_t steps = 0;
-    for (size_t i = 0; i < sums.size(); ++i) steps += sums[i] * val[i];
-    if (steps == 0) divisions.push_back(n);
+  for (size_t n = 0; n < steps.size(); ++n) {
+    if (steps[n] == 0) divisions.push_back(static_cast<int>(n + 1));
   }
   return divisions;
 }
@@ -126,9 +128,10 @@ FactorPrimes factorise_factors(const std::vector<int> &factors) {
     for (const auto &power : powers) indexed.emplace_back(prime_index(result.primes, power.first), power.second);
     result.powers.push_back(indexed);
   }
-  for (int n = 1; n <= kMaxTemperingDivisions; ++n) {
+  for (int prime : result.primes) {
     std::vector<int64_t> val;
-    for (int prime : result.primes) val.push_back(std::llround(n * std::log2(static_cast<double>(prime))));
+    for (int n = 1; n <= kMaxTemperingDivisions; ++n)
+      val.push_back(std::llround(n * std::log2(static_cast<double>(prime))));
     result.patent_vals.push_back(val);
   }
   return result;

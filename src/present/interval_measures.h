@@ -21,7 +21,8 @@ struct FactorPrimes {
   std::vector<int> primes;  // distinct, increasing
   // For each factor, its prime powers: (index into primes, multiplicity).
   std::vector<std::vector<std::pair<int, int>>> powers;
-  // For N from 1 to kMaxTemperingDivisions, the patent val of each prime: round(N log2 p).
+  // For each prime p, its patent val's entry round(N log2 p) for N from 1 to
+  // kMaxTemperingDivisions (at N - 1).
   std::vector<std::vector<int64_t>> patent_vals;
 };
 FactorPrimes factorise_factors(const std::vector<int> &factors);

@@ -1,6 +1,6 @@
 // How every number ratiohunt writes looks: one printf format for each kind of number.
 // The formats for format_text (present/text_format.h) use only what it implements; those
-// for snprintf write records and exact integers, where no exponent can appear.
+// for snprintf write the numbers of CSV rows.
 #pragma once
 
 // For format_text: a floating exponent there always has at least three digits (1e+006).
@@ -30,6 +30,3 @@ constexpr const char *kProgressCentsFormat = "%.4g";
 
 // A record's number: the first of these that reads back as the same double.
 constexpr const char *kRoundTripFormats[] = {"%.15g", "%.16g", "%.17g"};
-// An exact integer in base-10000 limbs: the leading limb bare, every other one four digits.
-constexpr const char *kLeadingLimbFormat = "%d";
-constexpr const char *kInnerLimbFormat = "%04d";

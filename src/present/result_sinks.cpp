@@ -44,24 +44,23 @@ const char *search_end_name(SearchEnd end) {
 }
 
 RecordSink::RecordSink(RunView run, RecordFormat format, TextWriter write_records, TextWriter write_summary)
-    : run_(std::move(run)),
-      factor_primes_(factorise_factors(run_.factors)),
+    : context_(record_context(std::move(run))),
       format_(format),
       write_records_(std::move(write_records)),
       write_summary_(std::move(write_summary)) {
-  if (format_ == RecordFormat::kCsv) write_records_(csv_header_row() + "\n");
+  if (format_ == RecordFormat::kCsv) write_records_(approximant_field_names() + "\n");
 }
 
 void RecordSink::write_approximant(const int *exponents, double cents) {
-  write_records_((format_ == RecordFormat::kCsv ? csv_approximant_row(run_, factor_primes_, exponents, cents)
-                                                : json_approximant_record(run_, factor_primes_, exponents, cents)) +
-                 "\n");
+  std::string record;
+  append_approximant_record(context_, format_, exponents, cents, record);
+  write_records_(record);
 }
 
 void RecordSink::write_waiting(bool exact_hit) {
   if (!has_waiting_) return;
   has_waiting_ = false;
-  write_approximant(waiting_exponents_.data(), exact_hit ? run_.target_cents : waiting_cents_);
+  write_approximant(waiting_exponents_.data(), exact_hit ? context_.run.target_cents : waiting_cents_);
 }
 
 void RecordSink::approximant(const Approximant &found) {
@@ -82,5 +81,5 @@ void RecordSink::finished(const SearchSummary &summary) {
   totals.records = summary.accepted;
   totals.end = search_end_name(summary.end);
   totals.seconds = summary.seconds;
-  write_summary_(json_summary_record(run_, totals) + "\n");
+  write_summary_(json_summary_record(context_.run, totals) + "\n");
 }

@@ -43,8 +43,7 @@ class RecordSink : public ResultSink {
   void write_approximant(const int *exponents, double cents);
   void write_waiting(bool exact_hit);
 
-  RunView run_;
-  FactorPrimes factor_primes_;  // the factors factorised once for the whole search
+  RecordContext context_;
   bool has_waiting_ = false;
   std::vector<int> waiting_exponents_;
   double waiting_cents_ = 0.0;

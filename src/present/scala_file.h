@@ -35,10 +35,10 @@ std::string scala_pitch_text(const ScalePitch &pitch);
 std::string scala_scale_text(const std::vector<std::string> &comments, const ScalaScale &scale);
 
 // A linear keyboard mapping of a scale of this size: every MIDI note mapped, the 1/1 on
-// the base note at the base frequency, one equave per map.
+// the base note (MIDI) at the base frequency (Hz), one equave per map.
 struct KeyboardMapping {
   int size = 0;
-  int base_note = 60;
-  double base_frequency = 261.6256;
+  int base_note = 0;
+  double base_frequency = 0.0;
 };
 std::string scala_keyboard_text(const std::vector<std::string> &comments, const KeyboardMapping &mapping);

@@ -21,6 +21,13 @@ std::string end_seconds_text(double seconds) { return format_text(kEndSecondsFor
 
 }  // namespace
 
+void append_range_line(const RunView &run, const int *exponents, double cents, std::string &out) {
+  out += monzo_line(run.factors.data(), exponents, static_cast<int>(run.factors.size()));
+  out += " = ";
+  out += cents_text(run.precision, cents);
+  out += '\n';
+}
+
 TextRenderer::TextRenderer(RunView run, TextWriter write) : run_(std::move(run)), write_(std::move(write)) {}
 
 void TextRenderer::write_search_header() const {
@@ -48,12 +55,12 @@ void TextRenderer::write_search_header() const {
 
 void TextRenderer::write_approximant(const int *exponents, double cents) {
   if (result_log_.size() < static_cast<size_t>(kResultLogCapacity)) result_log_.push_back(cents);
-  const int *factors = run_.factors.data();
-  int count = static_cast<int>(run_.factors.size());
   if (run_.range_mode) {
-    write_(monzo_line(factors, exponents, count) + " = " + cents_text(run_.precision, cents) + "\n");
+    std::string line;
+    append_range_line(run_, exponents, cents, line);
+    write_(line);
   } else {
-    write_(ratio_formula(factors, exponents, count) + "  ");
+    write_(ratio_formula(run_.factors.data(), exponents, static_cast<int>(run_.factors.size())) + "  ");
   }
 }
 

@@ -16,6 +16,11 @@ using TextWriter = std::function<void(const std::string &text)>;
 // The report lists the sizes of this many approximants; later ones are shown but not listed.
 constexpr int kResultLogCapacity = 1000;
 
+// One approximant's line in range mode, line end included, appended to out: the monzo
+// line and its size in cents. It depends on nothing but its arguments, so any thread may
+// write one.
+void append_range_line(const RunView &run, const int *exponents, double cents, std::string &out);
+
 class TextRenderer {
  public:
   TextRenderer(RunView run, TextWriter write);

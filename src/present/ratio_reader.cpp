@@ -1,6 +1,6 @@
-// Reading the target notations: which notation a text is meant to be, then its parts,
-// each with the problem a malformed one has.
-#include "driver/target_notation.h"
+// Reading a ratio: which notation a text is meant to be, then its parts, each with the
+// problem a malformed one has.
+#include "present/ratio_reader.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "present/interval_measures.h"
+#include "search/search.h"
 
 namespace {
 
@@ -32,6 +33,16 @@ bool is_integer_text(const std::string &text) {
   return text.find_first_not_of("0123456789", start) == std::string::npos;
 }
 
+// An integer's digits without '+' or leading zeros, '-' before a negative one ("-0" is
+// "0"); "" when the text is no integer.
+std::string integer_digits(const std::string &text) {
+  if (!is_integer_text(text)) return "";
+  bool negative = text[0] == '-';
+  size_t first = text.find_first_not_of("+-0");
+  if (first == std::string::npos) return "0";
+  return (negative ? "-" : "") + text.substr(first);
+}
+
 // A decimal number, all of the text (no hexadecimal, inf or nan); false for none.
 bool read_decimal(const std::string &text, double &value) {
   if (text.empty() || text.find_first_not_of(kDecimalCharacters) != std::string::npos) return false;
@@ -40,22 +51,20 @@ bool read_decimal(const std::string &text, double &value) {
   return *end == '\0';
 }
 
-TargetNotation failed(const std::string &problem) {
-  TargetNotation notation;
-  notation.is_notation = true;
-  notation.problem = problem;
-  return notation;
+RatioReading failed(const std::string &problem) {
+  RatioReading reading;
+  reading.problem = problem;
+  return reading;
 }
 
-// 2 to the given number of octaves as the target x, y = 1, unless it leaves the doubles.
-TargetNotation octaves_above_unison(double octaves) {
+// 2 to the given number of octaves as x, y = 1, unless it leaves the doubles.
+RatioReading octaves_above_unison(double octaves) {
   double x = std::exp2(octaves);
   if (std::isinf(x) || std::isnan(x)) return failed("overflows");
   if (x == 0) return failed("underflows to 0");
-  TargetNotation notation;
-  notation.is_notation = true;
-  notation.x = x;
-  return notation;
+  RatioReading reading;
+  reading.value.x = x;
+  return reading;
 }
 
 // ---- Cents: a decimal, then c or the cent sign -------------------------------------
@@ -69,14 +78,14 @@ size_t cents_mark(const std::string &text) {
   return text.find_first_not_of(kDecimalCharacters) < mark ? std::string::npos : mark;
 }
 
-TargetNotation read_cents(const std::string &text, size_t mark) {
+RatioReading read_cents(const std::string &text, size_t mark) {
   std::string number = text.substr(0, mark);
   size_t mark_length = text[mark] == 'c' ? 1 : kCentSign.size();
   if (number.empty()) return failed("no number before the cents sign");
   double cents = 0;
   if (!read_decimal(number, cents)) return failed("a number of cents that is not a decimal");
   if (mark + mark_length != text.size()) return failed("trailing text after the cents sign");
-  return octaves_above_unison(cents / 1200.0);
+  return octaves_above_unison(cents / kCentsPerOctave);
 }
 
 // ---- Steps of an equal division: k\N, k\N<P>, k\N<P/Q> ----------------------------
@@ -98,7 +107,7 @@ std::string read_equave(const std::string &text, double &value) {
   return "";
 }
 
-TargetNotation read_equal_steps(const std::string &text) {
+RatioReading read_equal_steps(const std::string &text) {
   size_t backslash = text.find('\\');
   std::string steps = text.substr(0, backslash);
   std::string rest = text.substr(backslash + 1);
@@ -165,7 +174,7 @@ bool exact_side(const std::vector<int64_t> &exponents, const std::vector<int> &p
   return true;
 }
 
-TargetNotation read_monzo(const std::string &text) {
+RatioReading read_monzo(const std::string &text) {
   size_t close_length = monzo_close_length(text);
   if (close_length == 0) return failed("no closing bracket");
   std::vector<std::string> entries;
@@ -182,37 +191,103 @@ TargetNotation read_monzo(const std::string &text) {
     if (errno == ERANGE || std::llabs(exponents[i]) > kMaxMonzoEntry) return failed("an entry that overflows");
     octaves += static_cast<double>(exponents[i]) * std::log2(static_cast<double>(primes[i]));
   }
-  TargetNotation notation;
-  notation.is_notation = true;
-  if (exact_side(exponents, primes, 1, notation.x) && exact_side(exponents, primes, -1, notation.y)) return notation;
-  return octaves_above_unison(octaves);
+  RatioReading reading;
+  if (!exact_side(exponents, primes, 1, reading.value.x) || !exact_side(exponents, primes, -1, reading.value.y)) {
+    reading = octaves_above_unison(octaves);
+  }
+  if (reading.problem.empty()) reading.value.monzo = exponents;
+  return reading;
+}
+
+// ---- Numbers: N/D, one number, X Y ------------------------------------------------
+
+RatioReading read_fraction(const std::string &text, size_t slash) {
+  std::string numerator = text.substr(0, slash);
+  std::string denominator = text.substr(slash + 1);
+  RatioReading reading;
+  if (!reads_wholly_as_number(numerator, reading.value.x) || !reads_wholly_as_number(denominator, reading.value.y)) {
+    return failed("both sides must be numbers, as in 7/6");
+  }
+  reading.value.numerator_digits = integer_digits(numerator);
+  reading.value.denominator_digits = integer_digits(denominator);
+  return reading;
+}
+
+RatioReading read_number(const std::string &text) {
+  RatioReading reading;
+  if (!reads_wholly_as_number(text, reading.value.x)) return failed("not a number");
+  reading.value.numerator_digits = integer_digits(text);
+  reading.value.denominator_digits = "1";
+  return reading;
+}
+
+// Exact digits only when both sides have them.
+void keep_digits_of_integers_only(RatioValue &value) {
+  if (value.numerator_digits.empty() || value.denominator_digits.empty()) {
+    value.numerator_digits.clear();
+    value.denominator_digits.clear();
+  }
 }
 
 }  // namespace
 
-TargetNotation read_target_notation(const std::string &text) {
-  if (text.empty()) return TargetNotation{};
-  if (text[0] == '[' || text[0] == '|') return read_monzo(text);
-  if (text.find('\\') != std::string::npos) return read_equal_steps(text);
-  size_t mark = cents_mark(text);
-  return mark != std::string::npos ? read_cents(text, mark) : TargetNotation{};
+RatioNotation notation_of(const std::string &text) {
+  if (text.empty()) return RatioNotation::kNumber;
+  if (text[0] == '[' || text[0] == '|') return RatioNotation::kMonzo;
+  if (text.find('\\') != std::string::npos) return RatioNotation::kEqualSteps;
+  if (cents_mark(text) != std::string::npos) return RatioNotation::kCents;
+  if (text.find('/') != std::string::npos) return RatioNotation::kFraction;
+  return RatioNotation::kNumber;
 }
 
-bool expand_target_notation(std::vector<std::string> &positional, size_t index, std::string &target_text,
-                            std::string &error) {
-  const std::string target = positional[index];
-  TargetNotation notation = read_target_notation(target);
-  if (!notation.is_notation) return false;
-  if (!notation.problem.empty()) {
-    error = "'" + target + "' is not a target: " + notation.problem;
-    return true;
+RatioReading read_ratio(const std::string &text) {
+  RatioNotation notation = notation_of(text);
+  RatioReading reading;
+  switch (notation) {
+    case RatioNotation::kMonzo:
+      reading = read_monzo(text);
+      break;
+    case RatioNotation::kEqualSteps:
+      reading = read_equal_steps(text);
+      break;
+    case RatioNotation::kCents:
+      reading = read_cents(text, cents_mark(text));
+      break;
+    case RatioNotation::kFraction:
+      reading = read_fraction(text, text.find('/'));
+      break;
+    case RatioNotation::kNumber:
+    case RatioNotation::kNumberPair:
+      reading = read_number(text);
+      break;
   }
-  char x[32];
-  char y[32];
-  std::snprintf(x, sizeof x, "%.17g", notation.x);
-  std::snprintf(y, sizeof y, "%.17g", notation.y);
-  target_text = target;
-  positional[index] = x;
-  positional.insert(positional.begin() + static_cast<std::ptrdiff_t>(index) + 1, y);
-  return true;
+  reading.value.notation = notation;
+  reading.value.text = text;
+  keep_digits_of_integers_only(reading.value);
+  return reading;
+}
+
+RatioValue read_number_pair(const std::string &x_text, const std::string &y_text) {
+  RatioValue value;
+  value.notation = RatioNotation::kNumberPair;
+  value.text = x_text + " " + y_text;
+  value.x = read_leading_number(x_text.c_str());
+  value.y = read_leading_number(y_text.c_str());
+  value.numerator_digits = integer_digits(x_text);
+  value.denominator_digits = integer_digits(y_text);
+  keep_digits_of_integers_only(value);
+  return value;
+}
+
+bool reads_wholly_as_number(const std::string &text, double &value) {
+  if (text.empty()) return false;
+  char *end = nullptr;
+  value = std::strtod(text.c_str(), &end);
+  return *end == '\0';
+}
+
+double read_leading_number(const char *text) {
+  char *end = nullptr;
+  double value = std::strtod(text, &end);
+  return end == text ? 0.0 : value;  // no number at all: 0, never a C library's -0
 }
