@@ -13,6 +13,7 @@
 #include "driver/output_channel.h"
 #include "driver/platform.h"
 #include "driver/progress_line.h"
+#include "driver/scale_command.h"
 #include "driver/temper_command.h"
 #include "present/result_sinks.h"
 #include "present/text_format.h"
@@ -147,6 +148,7 @@ bool run_named_command(int argc, const char *const *argv, int &status) {
 
 // Runs the program; style tells, as soon as it is known, how the run shows things.
 int run_program(int argc, const char *const *argv, FILE *console_out, FILE *console_in, OutputStyle &style) {
+  if (is_scale_command(argc, argv)) return run_scale_command(argc, argv, console_out);
   int command_status = kExitOk;
   if (run_named_command(argc, argv, command_status)) return command_status;
   RunConfig config;

@@ -8,8 +8,8 @@
 #include <nlohmann/json.hpp>
 
 #include "present/comma_names.h"
-#include "present/primes.h"
 #include "present/decimal_big.h"
+#include "present/primes.h"
 
 namespace {
 
