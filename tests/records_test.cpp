@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <iterator>
 #include <nlohmann/json.hpp>
@@ -178,6 +179,18 @@ TEST(Records, TextIsEscapedForEachFormat) {
     write_text(csv, text);
     EXPECT_EQ(csv_columns(csv_text), std::vector<std::string>{text}) << csv_text;
     EXPECT_EQ(csv_text.front() == '"', text.find_first_of(",\"\n") != std::string::npos) << csv_text;
+  }
+}
+
+// JSON numbers are spelt as the JSON library spells them: ".0" on whole numbers, its own
+// exponent style, null for what is not finite.
+TEST(Records, JsonNumbersAreTheLibrarys) {
+  for (double value : {1.0, 1e9, 0.1, 1e-5, 1.5e-7, 1e21, 1e16, 123456789012345680.0, -0.0, 5e-324,
+                       1.7976931348623157e308, -21.506289596715803, 1.0 / 0.0, std::nan("")}) {
+    std::string text;
+    RecordWriter writer{RecordFormat::kJson, text};
+    write_number(writer, value);
+    EXPECT_EQ(text, nlohmann::json(value).dump()) << value;
   }
 }
 
