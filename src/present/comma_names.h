@@ -8,7 +8,6 @@
 struct NamedInterval {
   uint64_t numerator;  // reduced, above the denominator
   uint64_t denominator;
-  double cents;
   const char *name;
 };
 

@@ -44,7 +44,8 @@ struct RatioReading {
 RatioNotation notation_of(const std::string &text);
 
 // Reads one word as a ratio in any notation. A number, and each side of N/D, must be a
-// number as a whole (as the C library's strtod reads them: 7, -1.5, 1e3, 0x1c, inf).
+// number as a whole (as the C library's strtod reads them: 7, -1.5, 1e3, 0x1c, inf); what
+// reads may still be 0, negative or not finite (0/1, -7/6, inf/1): the caller judges that.
 RatioReading read_ratio(const std::string &text);
 
 // The ratio X / Y of two words, each read as the longest number it begins with (0 when
