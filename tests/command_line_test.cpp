@@ -41,17 +41,9 @@ TEST(ReadArgument, IntegerReadingIsAtoiClampedToInt) {
   EXPECT_EQ(read_int_argument("-99999999999"), INT_MIN);
 }
 
-TEST(ReadArgument, DecimalReadingIsStrtod) {
-  EXPECT_EQ(read_number_argument("1.5"), 1.5);
-  EXPECT_EQ(read_number_argument("7"), 7.0);
-  EXPECT_EQ(read_number_argument("abc"), 0.0);
-  EXPECT_EQ(read_number_argument("0x10"), 16.0);
-  EXPECT_TRUE(std::isinf(read_number_argument("1e400")));
-}
-
 TEST(Grammar, DefaultsHoldWhenArgumentsRunOut) {
   Reading r = read({"7", "6"});
-  EXPECT_EQ(r.parsed.verdict, ArgumentVerdict::kArgumentsOk);
+  EXPECT_EQ(r.parsed.problem.kind, ProblemKind::kNone);
   EXPECT_EQ(r.config.search.x, 7.0);
   EXPECT_EQ(r.config.search.y, 6.0);
   EXPECT_EQ(r.config.max_quotient, 1000000.0);
@@ -100,7 +92,7 @@ TEST(Grammar, RangeModeTakesTwoBoundsOrKeepsDefaults) {
 
 TEST(Grammar, FactorsReadAsIntegers) {
   EXPECT_EQ(read({"7", "6", "-1", "2.5", "3"}).factors, (std::vector<int>{2, 3}));
-  EXPECT_EQ(read({"7", "6", "-1", "1", "3"}).parsed.verdict, ArgumentVerdict::kArgumentsOk);
+  EXPECT_EQ(read({"7", "6", "-1", "1", "3"}).parsed.problem.kind, ProblemKind::kNone);
 }
 
 TEST(Grammar, ResultsFileName) {
@@ -116,30 +108,33 @@ TEST(Grammar, ResultsFileName) {
 }
 
 TEST(Grammar, TooFewArgumentsShowUsage) {
-  EXPECT_EQ(read({}).parsed.verdict, ArgumentVerdict::kShowUsage);
-  EXPECT_EQ(read({"7"}).parsed.verdict, ArgumentVerdict::kShowUsage);
-  EXPECT_EQ(read({"(out.txt)", "7"}).parsed.verdict, ArgumentVerdict::kShowUsage);
-  EXPECT_EQ(read({"(out.txt)"}).parsed.verdict, ArgumentVerdict::kShowUsage);
+  EXPECT_EQ(read({}).parsed.problem.kind, ProblemKind::kShowUsage);
+  EXPECT_EQ(read({"7"}).parsed.problem.kind, ProblemKind::kShowUsage);
+  EXPECT_EQ(read({"(out.txt)", "7"}).parsed.problem.kind, ProblemKind::kShowUsage);
+  EXPECT_EQ(read({"(out.txt)"}).parsed.problem.kind, ProblemKind::kShowUsage);
 }
 
 TEST(Grammar, TargetErrors) {
-  EXPECT_EQ(read({"0", "6"}).parsed.verdict, ArgumentVerdict::kZeroTarget);
-  EXPECT_EQ(read({"7", "abc"}).parsed.verdict, ArgumentVerdict::kZeroTarget);
-  EXPECT_EQ(read({"-7", "6"}).parsed.verdict, ArgumentVerdict::kBadRatio);
-  EXPECT_EQ(read({"inf", "6"}).parsed.verdict, ArgumentVerdict::kBadRatio);
-  EXPECT_EQ(read({"nan", "6"}).parsed.verdict, ArgumentVerdict::kBadRatio);
-  EXPECT_EQ(read({"1e300", "1e-300"}).parsed.verdict, ArgumentVerdict::kBadRatio);  // overflows
-  EXPECT_EQ(read({"1e-300", "1e300"}).parsed.verdict, ArgumentVerdict::kBadRatio);  // underflows to 0
-  EXPECT_EQ(read({"-7", "-6"}).parsed.verdict, ArgumentVerdict::kArgumentsOk);
+  EXPECT_EQ(read({"0", "6"}).parsed.problem.kind, ProblemKind::kZeroTarget);
+  EXPECT_EQ(read({"7", "abc"}).parsed.problem.kind, ProblemKind::kZeroTarget);
+  EXPECT_EQ(read({"-7", "6"}).parsed.problem.kind, ProblemKind::kBadRatio);
+  EXPECT_EQ(read({"inf", "6"}).parsed.problem.kind, ProblemKind::kBadRatio);
+  EXPECT_EQ(read({"nan", "6"}).parsed.problem.kind, ProblemKind::kBadRatio);
+  EXPECT_EQ(read({"1e300", "1e-300"}).parsed.problem.kind, ProblemKind::kBadRatio);  // overflows
+  EXPECT_EQ(read({"1e-300", "1e300"}).parsed.problem.kind, ProblemKind::kBadRatio);  // underflows to 0
+  EXPECT_EQ(read({"-7", "-6"}).parsed.problem.kind, ProblemKind::kNone);
 }
 
 TEST(Grammar, FactorErrors) {
   Reading zero = read({"7", "6", "-1", "2", "3", "0"});
-  EXPECT_EQ(zero.parsed.verdict, ArgumentVerdict::kBadFactor);
-  EXPECT_EQ(zero.parsed.bad_factor_reading, 0);
-  EXPECT_EQ(read({"7", "6", "-1", "2", "-3"}).parsed.bad_factor_reading, -3);
-  EXPECT_EQ(read({"7", "6", "-1", "2", "1"}).parsed.verdict, ArgumentVerdict::kLastFactorOne);
-  EXPECT_EQ(read({"7", "6", "-1", "1"}).parsed.verdict, ArgumentVerdict::kLastFactorOne);
+  EXPECT_EQ(zero.parsed.problem.kind, ProblemKind::kBadFactor);
+  EXPECT_EQ(zero.parsed.problem.message,
+            "Read: 0 as one of the factors to look for, ratio to approx 7/6\n"
+            "All factors need to be positive and non zero\n"
+            "Run prog without any args for example of use\n");
+  EXPECT_NE(read({"7", "6", "-1", "2", "-3"}).parsed.problem.message.find("Read: -3 as"), std::string::npos);
+  EXPECT_EQ(read({"7", "6", "-1", "2", "1"}).parsed.problem.kind, ProblemKind::kLastFactorOne);
+  EXPECT_EQ(read({"7", "6", "-1", "1"}).parsed.problem.kind, ProblemKind::kLastFactorOne);
 }
 
 TEST(Grammar, NanTimeOutKeepsTheDefault) {
@@ -148,7 +143,7 @@ TEST(Grammar, NanTimeOutKeepsTheDefault) {
 
 TEST(Options, StandAnywhereAndLeaveThePositionalGrammarAlone) {
   Reading r = read({"--no-wait", "(out.txt)", "1", "1", "-2", "--quiet", "40", "60", "2", "3", "--every-vector", "5"});
-  EXPECT_EQ(r.parsed.verdict, ArgumentVerdict::kArgumentsOk);
+  EXPECT_EQ(r.parsed.problem.kind, ProblemKind::kNone);
   EXPECT_EQ(r.parsed.results_name, "out.txt");
   EXPECT_TRUE(r.config.options.no_wait);
   EXPECT_TRUE(r.config.options.quiet);
@@ -174,16 +169,16 @@ TEST(Options, DoubleDashEndsThemAndSingleDashNumbersStayPositional) {
   EXPECT_FALSE(ended.config.options.quiet);
   EXPECT_EQ(ended.config.max_quotient, 0.0);  // "--quiet" read as a number: none, so 0
   Reading negative = read({"7", "6", "-0.5", "-2", "-1", "-inf", "3"});
-  EXPECT_EQ(negative.parsed.verdict, ArgumentVerdict::kArgumentsOk);
+  EXPECT_EQ(negative.parsed.problem.kind, ProblemKind::kNone);
   EXPECT_TRUE(negative.config.search.range_mode);
 }
 
 TEST(Options, ErrorsNameTheArgument) {
-  EXPECT_EQ(read({"7", "6", "--frobnicate"}).parsed.option_error, "unknown option '--frobnicate'");
-  EXPECT_EQ(read({"7", "6", "--format"}).parsed.option_error, "option '--format' needs a value");
-  EXPECT_EQ(read({"--quiet=1", "7", "6"}).parsed.option_error, "option '--quiet' takes no value");
-  EXPECT_EQ(read({"--threads=2.5", "7", "6"}).parsed.verdict, ArgumentVerdict::kBadOption);
-  EXPECT_EQ(read({"--time-out=soon", "7", "6"}).parsed.verdict, ArgumentVerdict::kBadOption);
+  EXPECT_EQ(read({"7", "6", "--frobnicate"}).parsed.problem.message, "unknown option '--frobnicate'");
+  EXPECT_EQ(read({"7", "6", "--format"}).parsed.problem.message, "option '--format' needs a value");
+  EXPECT_EQ(read({"--quiet=1", "7", "6"}).parsed.problem.message, "option '--quiet' takes no value");
+  EXPECT_EQ(read({"--threads=2.5", "7", "6"}).parsed.problem.kind, ProblemKind::kBadOption);
+  EXPECT_EQ(read({"--time-out=soon", "7", "6"}).parsed.problem.kind, ProblemKind::kBadOption);
 }
 
 TEST(Options, FactorsByName) {
@@ -193,11 +188,11 @@ TEST(Options, FactorsByName) {
   EXPECT_EQ(read({"--subgroup=9.2.1.5", "1/1"}).factors, (std::vector<int>{9, 2, 1, 5}));
   // The factors take their place after the mode and its bounds.
   Reading range = read({"1/1", "-2", "0", "2", "--subgroup", "2.3.7"});
-  EXPECT_EQ(range.parsed.verdict, ArgumentVerdict::kArgumentsOk);
+  EXPECT_EQ(range.parsed.problem.kind, ProblemKind::kNone);
   EXPECT_EQ(range.config.search.range_high_cents, 2.0);
   EXPECT_EQ(range.factors, (std::vector<int>{2, 3, 7}));
   for (const char *bad : {"2.3.", ".2", "2.0", "2.-3", "2.3x", "", "2.1e3"}) {
-    EXPECT_EQ(read({std::string("--subgroup=") + bad, "7/6"}).parsed.verdict, ArgumentVerdict::kBadOption) << bad;
+    EXPECT_EQ(read({std::string("--subgroup=") + bad, "7/6"}).parsed.problem.kind, ProblemKind::kBadOption) << bad;
   }
 }
 
@@ -213,13 +208,16 @@ TEST(RatioTarget, SplitsIntoNumeratorAndDenominator) {
   EXPECT_EQ(r.config.search.x, 7.0);
   EXPECT_EQ(r.config.search.y, 6.0);
   EXPECT_EQ(r.factors, (std::vector<int>{2, 3, 5}));
-  EXPECT_EQ(read({"7/6"}).parsed.verdict, ArgumentVerdict::kArgumentsOk);  // one argument is a whole target
-  EXPECT_EQ(read({"-7/6"}).parsed.verdict, ArgumentVerdict::kBadRatio);
-  EXPECT_EQ(read({"7/0"}).parsed.verdict, ArgumentVerdict::kZeroTarget);
+  EXPECT_EQ(r.config.target.text, "7/6");
+  EXPECT_EQ(read({"7", "6", "-1", "2"}).config.target.text, "7 6");
+  EXPECT_EQ(read({"(r.txt)", "[-4 4 -1>"}).config.target.monzo, (std::vector<int64_t>{-4, 4, -1}));
+  EXPECT_EQ(read({"7/6"}).parsed.problem.kind, ProblemKind::kNone);  // one argument is a whole target
+  EXPECT_EQ(read({"-7/6"}).parsed.problem.kind, ProblemKind::kBadRatio);
+  EXPECT_EQ(read({"7/0"}).parsed.problem.kind, ProblemKind::kZeroTarget);
   EXPECT_EQ(read({"0x10/3"}).config.search.x, 16.0);
   EXPECT_EQ(read({"1.5/1"}).config.search.x, 1.5);
   for (const char *malformed : {"7/", "/6", "7/6/5", "7/x", "/"}) {
-    EXPECT_EQ(read({malformed}).parsed.verdict, ArgumentVerdict::kBadOption) << malformed;
+    EXPECT_EQ(read({malformed}).parsed.problem.kind, ProblemKind::kBadTarget) << malformed;
   }
 }
 

@@ -1,11 +1,10 @@
-// The decimal big integer: limb arithmetic and carries, the text form with its inner
-// zeros, and exact numerals far beyond 64 bits, including multipliers above 16 bits.
+// The decimal big integer: carries across limbs, the text form with its inner zeros, and
+// exact numerals far beyond 64 bits, for any multiplier and at any size.
 #include "present/decimal_big.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,61 +28,30 @@ std::string power_by_decimal_digits(int base, int count) {
   return digits;
 }
 
-// DecimalBig is 20 KB; the tests keep theirs on the heap.
-struct Number {
-  std::unique_ptr<DecimalBig> big = std::make_unique<DecimalBig>();
-  Number() { decimal_big_set(*big, 1); }
-  std::string str() const { return decimal_big_to_text(*big); }
-  std::vector<int> limbs() const { return std::vector<int>(big->limbs, big->limbs + big->length); }
-};
-
 std::string power_text(int base, int count) {
-  Number n;
-  decimal_big_power(*n.big, base, count);
-  return n.str();
+  DecimalBig n;
+  decimal_big_power(n, static_cast<uint32_t>(base), count);
+  return decimal_big_to_text(n);
 }
 
-TEST(DecimalBig, SetAndSmallProducts) {
-  Number one;
-  EXPECT_EQ(one.str(), "1");
-  EXPECT_EQ(one.big->length, 1);
-
-  Number a;
-  decimal_big_multiply(*a.big, 9999);
-  decimal_big_multiply(*a.big, 2);
-  EXPECT_EQ(a.limbs(), (std::vector<int>{9998, 1}));
-  EXPECT_EQ(a.str(), "19998");
-
-  Number b;
-  decimal_big_multiply(*b.big, 5000);
-  decimal_big_multiply(*b.big, 2);
-  EXPECT_EQ(b.limbs(), (std::vector<int>{0, 1}));
-  EXPECT_EQ(b.str(), "10000");
+std::string product_text(const std::vector<uint32_t> &multipliers) {
+  DecimalBig n;
+  for (uint32_t multiplier : multipliers) decimal_big_multiply(n, multiplier);
+  return decimal_big_to_text(n);
 }
 
-TEST(DecimalBig, InnerLimbsKeepTheirLeadingZeros) {
-  Number n;
-  n.big->length = 3;
-  n.big->limbs[0] = 1;
-  n.big->limbs[1] = 0;
-  n.big->limbs[2] = 1;
-  EXPECT_EQ(n.str(), "100000001");
+TEST(DecimalBig, CarriesAcrossLimbsAndInnerZeros) {
+  EXPECT_EQ(product_text({}), "1");
+  EXPECT_EQ(product_text({999999999, 2}), "1999999998");
+  EXPECT_EQ(product_text({500000000, 2}), "1000000000");
+  EXPECT_EQ(product_text({1000000000, 1000000000, 3}), "3000000000000000000");  // inner limbs of zeros
+  EXPECT_EQ(product_text({999999999, 999999999, 999999999}), "999999997000000002999999999");
+  EXPECT_EQ(product_text({UINT32_MAX, UINT32_MAX}), "18446744065119617025");
+  EXPECT_EQ(product_text({123456789, 0, 7}), "0");
   EXPECT_EQ(power_text(97, 12), "693842360995438000295041");
-}
-
-TEST(DecimalBig, CarriesTravelAndLargeMultipliersAddLimbs) {
-  Number n;
-  decimal_big_multiply(*n.big, 133333334);
-  EXPECT_EQ(n.limbs(), (std::vector<int>{3334, 3333, 1}));
-  decimal_big_multiply(*n.big, 3);  // 3334 * 3 carries 1 into a limb whose product is 9999
-  EXPECT_EQ(n.limbs(), (std::vector<int>{2, 0, 4}));
-  EXPECT_EQ(n.str(), "400000002");
-
-  Number m;
-  decimal_big_multiply(*m.big, 9999);
-  decimal_big_multiply(*m.big, 32767);
-  EXPECT_EQ(m.limbs(), (std::vector<int>{7233, 2763, 3}));
-  EXPECT_EQ(m.str(), "327637233");
+  DecimalBig set;
+  decimal_big_set(set, UINT32_MAX);
+  EXPECT_EQ(decimal_big_to_text(set), "4294967295");
 }
 
 TEST(DecimalBig, PowerCounts) {
@@ -119,6 +87,31 @@ TEST(DecimalBig, AgreesWithDigitByDigitProducts) {
       EXPECT_EQ(power_text(base, count), power_by_decimal_digits(base, count)) << base << "^" << count;
     }
   }
+}
+
+// Checked against Python's integers: digit count, both ends and the sum of the digits.
+TEST(DecimalBig, GrowsToAHundredThousandDigitsExactly) {
+  struct Expected {
+    size_t digits;
+    const char *head;
+    const char *tail;
+    int digit_sum;
+  };
+  auto check = [](const std::string &text, const Expected &expected) {
+    EXPECT_EQ(text.size(), expected.digits);
+    EXPECT_EQ(text.substr(0, 40), expected.head);
+    EXPECT_EQ(text.substr(text.size() - 40), expected.tail);
+    int sum = 0;
+    for (char digit : text) sum += digit - '0';
+    EXPECT_EQ(sum, expected.digit_sum);
+  };
+  check(power_text(3, 209590),
+        {100000, "6978734785597860956170168591698608997779", "3448129075255724770294668706760576951449", 448974});
+  DecimalBig n;
+  decimal_big_power(n, INT_MAX, 10000);
+  decimal_big_power(n, 10, 3);
+  check(decimal_big_to_text(n),
+        {93323, "1989087150365956000735908430624705274501", "3507167000521386153095021671219200001000", 419347});
 }
 
 }  // namespace

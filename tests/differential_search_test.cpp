@@ -2,6 +2,7 @@
 // seeded random command lines: the same printed text, counts and best error, exactly.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "harness.h"
 #include "search/row_walk.h"
 #include "search/search.h"
+#include "walk_thresholds.h"
 
 namespace {
 
@@ -137,14 +139,14 @@ template <int kThreads>
 SearchSummary search_in_blocks(const SearchParams &params, ResultSink &sink) {
   SearchParams split = params;
   split.threads = kThreads;
-  return run_search_with_thresholds(split, sink, WalkThresholds{0, 0, 4096});
+  return run_search_with_thresholds(split, sink, blocks_and_planes_at_once());
 }
 // Workers that give back every block with more than two records, which the merge then
 // walks itself, after blocks it has merged from records.
 SearchSummary search_handing_blocks_back(const SearchParams &params, ResultSink &sink) {
   SearchParams split = params;
   split.threads = 2;
-  return run_search_with_thresholds(split, sink, WalkThresholds{0, 0, 2});
+  return run_search_with_thresholds(split, sink, blocks_and_planes_at_once(2));
 }
 
 // The group table from the start, its group the most inner slots holding at most
@@ -153,13 +155,13 @@ template <int kThreads, int64_t kGroupVectors>
 SearchSummary search_with_group_table(const SearchParams &params, ResultSink &sink) {
   SearchParams split = params;
   split.threads = kThreads;
-  return run_search_with_thresholds(split, sink, WalkThresholds{0, 0, 4096, 0, kGroupVectors, 1e18, 0});
+  return run_search_with_thresholds(split, sink, group_table_at_once(kGroupVectors));
 }
 // Workers with a group table that give back every block with more than two records.
 SearchSummary search_with_group_table_handing_blocks_back(const SearchParams &params, ResultSink &sink) {
   SearchParams split = params;
   split.threads = 2;
-  return run_search_with_thresholds(split, sink, WalkThresholds{0, 0, 2, 0, 256, 1e18, 0});
+  return run_search_with_thresholds(split, sink, group_table_at_once(256, 2));
 }
 
 struct NamedLoop {
@@ -226,6 +228,32 @@ const std::vector<NamedLoop> kGroupTables{
 
 TEST(DifferentialSearch, GroupTableHandsOverWhatOneWalkHandsOver) {
   expect_random_lines_match(20261212, 200, kGroupTables, kGroupTables);
+}
+
+// Complete searches: every exponent both ways, no gate, no end at an exact hit in range
+// mode, each comma once; through one walk, the threads and the group tables.
+TEST(DifferentialSearch, CompleteSearchesHandOverWhatTheReferenceDoes) {
+  std::mt19937 random(20261214);
+  std::vector<NamedLoop> loops = kThreadCounts;
+  loops.insert(loops.end(), kGroupTables.begin(), kGroupTables.end());
+  loops.push_back({"rows first", run_search});
+  for (int run = 0; run < 150 && !HasFailure(); ++run) {
+    std::vector<std::string> args = random_wide_command_line(random);
+    // Independent factors only: primes, in a shuffled order, and 6 35 for a composite pair.
+    std::vector<std::string> factors{"2", "3", "5", "7", "11", "13"};
+    if (run % 5 == 0) factors = {"6", "35", "11", "13", "17", "19"};
+    std::shuffle(factors.begin(), factors.end(), random);
+    size_t count = 2 + random() % 4;
+    while (!args.empty() && args.back().find_first_not_of("0123456789") == std::string::npos && args.size() > 6) {
+      args.pop_back();  // the random line's own factors
+    }
+    args.insert(args.end(), factors.begin(), factors.begin() + static_cast<std::ptrdiff_t>(count));
+    args.push_back("--complete");
+    expect_loops_match_reference(args, loops);
+  }
+  // The target itself, at distance 0, in the window of a range search that goes on.
+  expect_loops_match_reference({"3", "2", "1e4", "5", "1000", "-2", "-1", "10", "2", "3", "5", "7", "--complete"},
+                               kThreadCounts);
 }
 
 TEST(DifferentialSearch, GroupTableAtItsEdges) {

@@ -72,7 +72,7 @@ SearchOutcome search_with(const std::vector<std::string> &args, SearchLoop loop,
   SearchOutcome outcome;
   RunConfig config;
   ParsedArguments parsed = read_command_line(static_cast<int>(argv.size()), argv.data(), config);
-  outcome.arguments_ok = parsed.verdict == ArgumentVerdict::kArgumentsOk;
+  outcome.arguments_ok = !parsed.problem;
   if (!outcome.arguments_ok) return outcome;
   TextSink renderer(run_view(config), [&outcome](const std::string &text) { outcome.text += text; });
   RecordingSink sink(outcome, render_text ? &renderer : nullptr);

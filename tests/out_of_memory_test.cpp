@@ -13,6 +13,7 @@
 
 #include "driver/run.h"
 #include "search/row_walk.h"
+#include "walk_thresholds.h"
 
 namespace {
 
@@ -78,11 +79,16 @@ TEST(OutOfMemory, EveryAllocationOfASuccessiveSearch) {
   expect_every_failure_handled({"ratiohunt", "--threads=1", "7/6", "-1", "2", "3", "5", "7"});
 }
 
-// Text output only: the JSON library's destructor allocates, so a record being built when
-// memory runs out ends the program (std::terminate) instead of unwinding to the report.
 TEST(OutOfMemory, EveryAllocationOfACommaSearchWithAResultsFile) {
   expect_every_failure_handled(
       {"ratiohunt", "--threads=2", "(oom_test_results.txt)", "1/1", "-2", "0", "30", "2", "3", "5"});
+}
+
+// A record is written while memory runs out: the run unwinds to the report.
+TEST(OutOfMemory, EveryAllocationOfJsonAndCsvRecords) {
+  for (const char *format : {"--format=json", "--format=csv"}) {
+    expect_every_failure_handled({"ratiohunt", format, "--threads=2", "1/1", "-2", "0", "30", "2", "3", "5", "7"});
+  }
 }
 
 // The search split into blocks for two worker threads from the smallest search on: an
@@ -108,7 +114,7 @@ TEST(OutOfMemory, EveryAllocationOfASearchWithWorkerThreads) {
   params.range_low_cents = 0;
   params.range_high_cents = 20;
   params.threads = 2;
-  const WalkThresholds split_at_once{0, 0, 4096};
+  const WalkThresholds split_at_once = blocks_and_planes_at_once();
   CollectingSink whole;
   run_search_with_thresholds(params, whole, split_at_once);
   ASSERT_GT(whole.found.size(), 10u);

@@ -4,13 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "harness.h"
+#include "present/search_ends.h"
 
 namespace {
 
@@ -30,24 +33,68 @@ std::vector<std::string> monzo_lines(const std::string &text) {
   return monzos;
 }
 
-// The monzo line the text output would show for a JSON record, at precision 5.
-std::string as_monzo_line(const nlohmann::json &record) {
-  std::string line = "[";
-  const auto &exponents = record["exponents"];
-  for (size_t i = 0; i < exponents.size(); ++i) {
-    if (i > 0) line += " ";
-    line += std::to_string(exponents[i].get<int>());
-    if ((i + 2) % 3 == 0) line += ",";
+// The integers of a text monzo line before its size, "[-4 4, -1> = 81 : 80 = 21.506":
+// the exponents, then numerator and denominator, whatever the line groups them by.
+std::vector<std::string> integers_before_size(const std::string &line) {
+  std::string text = line.substr(0, line.rfind(" = "));
+  for (char &c : text) {
+    if (c == '[' || c == '>' || c == ',' || c == ':' || c == '=') c = ' ';
   }
-  return line + "> = " + record["numerator"].get<std::string>() + " : " + record["denominator"].get<std::string>();
+  std::vector<std::string> integers;
+  std::istringstream in(text);
+  for (std::string integer; in >> integer;) integers.push_back(integer);
+  return integers;
+}
+
+// The same integers of a JSON record.
+std::vector<std::string> record_integers(const nlohmann::json &record) {
+  std::vector<std::string> integers;
+  for (const nlohmann::json &exponent : record["exponents"]) integers.push_back(std::to_string(exponent.get<int>()));
+  integers.push_back(record["numerator"]);
+  integers.push_back(record["denominator"]);
+  return integers;
+}
+
+// The fields of one CSV row, unquoted (RFC 4180).
+std::vector<std::string> csv_columns(const std::string &row) {
+  std::vector<std::string> columns(1);
+  bool quoted = false;
+  for (size_t i = 0; i < row.size(); ++i) {
+    char c = row[i];
+    if (quoted && c == '"' && i + 1 < row.size() && row[i + 1] == '"') {
+      columns.back() += '"';
+      ++i;
+    } else if (c == '"') {
+      quoted = !quoted;
+    } else if (c == ',' && !quoted) {
+      columns.emplace_back();
+    } else {
+      columns.back() += c;
+    }
+  }
+  return columns;
+}
+
+// A JSON value as its CSV column spells it: a list's entries joined by blanks, null empty.
+std::string as_csv_value(const nlohmann::ordered_json &value) {
+  if (value.is_null()) return "";
+  if (value.is_string()) return value.get<std::string>();
+  if (value.is_number_float()) return shortest_number_text(value.get<double>());
+  if (!value.is_array()) return value.dump();
+  std::string joined;
+  for (const auto &entry : value) joined += (joined.empty() ? "" : " ") + entry.dump();
+  return joined;
 }
 
 const std::vector<std::string> kCommaSearch = {"1/1", "1e9", "5", "10", "-2", "0", "12", "2", "3", "5", "7"};
 
+std::vector<std::string> json_args_of(std::vector<std::string> args) {
+  args.insert(args.begin(), "--format=json");
+  return args;
+}
+
 TEST(Records, JsonAgreesWithTheTextRecordForRecord) {
-  std::vector<std::string> json_args = kCommaSearch;
-  json_args.insert(json_args.begin(), "--format=json");
-  std::vector<std::string> json_lines = lines_of(capture_run(json_args));
+  std::vector<std::string> json_lines = lines_of(capture_run(json_args_of(kCommaSearch)));
   std::vector<std::string> text = monzo_lines(capture_run(kCommaSearch));
   ASSERT_GT(text.size(), 20u);
   ASSERT_EQ(json_lines.size(), text.size() + 1);
@@ -55,7 +102,7 @@ TEST(Records, JsonAgreesWithTheTextRecordForRecord) {
   for (size_t i = 0; i < text.size(); ++i) {
     nlohmann::json record = nlohmann::json::parse(json_lines[i]);
     EXPECT_EQ(record["type"], "approximant");
-    EXPECT_EQ(text[i].substr(0, text[i].rfind(" = ")), as_monzo_line(record)) << i;
+    EXPECT_EQ(integers_before_size(text[i]), record_integers(record)) << text[i];
     double text_cents = std::strtod(text[i].substr(text[i].rfind(" = ") + 3).c_str(), nullptr);
     EXPECT_NEAR(record["cents"].get<double>(), text_cents, 1e-3 * std::abs(text_cents) + 1e-9);
     EXPECT_EQ(record["distance_cents"].get<double>(), record["cents"].get<double>());  // the target is 1/1
@@ -76,14 +123,67 @@ TEST(Records, CsvHasTheSameRowsWithQuotingWhereNeeded) {
   std::vector<std::string> rows = lines_of(capture_run(csv_args));
   std::vector<std::string> text = monzo_lines(capture_run(kCommaSearch));
   ASSERT_EQ(rows.size(), text.size() + 1);
-  EXPECT_EQ(rows[0],
-            "exponents,numerator,denominator,cents,distance_cents,name,ratio,prime_monzo,prime_limit,tenney_height,"
-            "odd_limit,tempered_out_by");
   EXPECT_EQ(rows[1].substr(0, rows[1].find(',')).find(' '), rows[1].find(' '));  // exponents joined by blanks
   for (size_t i = 1; i < rows.size(); ++i) {
     std::string numerator = text[i - 1].substr(text[i - 1].find("> = ") + 4);
     numerator = numerator.substr(0, numerator.find(' '));
     EXPECT_NE(rows[i].find("," + numerator + ","), std::string::npos) << rows[i];
+  }
+}
+
+// One list of fields makes both formats: the CSV header names the JSON keys after "type",
+// in order, and each row holds the same values (lists joined by blanks, null left empty).
+TEST(Records, CsvColumnsAreTheJsonKeys) {
+  RunView run;
+  run.factors = {2, 3, 5, 7};
+  run.unison_target = true;
+  run.factor_vals = true;
+  RecordContext context = record_context(run);
+  const int exponents[] = {-4, 4, -1, 0};
+  std::string json_text;
+  std::string csv_row;
+  append_approximant_record(context, RecordFormat::kJson, exponents, 21.506289596715803, json_text);
+  append_approximant_record(context, RecordFormat::kCsv, exponents, 21.506289596715803, csv_row);
+  nlohmann::ordered_json record = nlohmann::ordered_json::parse(json_text);
+  std::vector<std::string> columns = csv_columns(approximant_field_names(run));
+  std::vector<std::string> values = csv_columns(csv_row.substr(0, csv_row.size() - 1));
+  ASSERT_EQ(record.size(), columns.size() + 1);
+  ASSERT_EQ(values.size(), columns.size());
+  auto key = record.begin();
+  EXPECT_EQ(key.key(), "type");
+  for (size_t i = 0; i < columns.size(); ++i) {
+    ++key;
+    EXPECT_EQ(key.key(), columns[i]);
+    EXPECT_EQ(as_csv_value(key.value()), values[i]) << columns[i];
+  }
+}
+
+// Strings are escaped as a JSON library escapes them, and quoted in CSV only when needed.
+TEST(Records, TextIsEscapedForEachFormat) {
+  for (const std::string &text :
+       std::vector<std::string>{"plain 7/6", "a \"quoted\" word", "back\\slash", "tab\tand\nline", "W\xc3\xbcrschmidt",
+                                "bad \xff byte", std::string("nul\0inside", 10), "a,b"}) {
+    std::string json_text;
+    RecordWriter json{RecordFormat::kJson, json_text};
+    write_text(json, text);
+    EXPECT_EQ(json_text, nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+    std::string csv_text;
+    RecordWriter csv{RecordFormat::kCsv, csv_text};
+    write_text(csv, text);
+    EXPECT_EQ(csv_columns(csv_text), std::vector<std::string>{text}) << csv_text;
+    EXPECT_EQ(csv_text.front() == '"', text.find_first_of(",\"\n") != std::string::npos) << csv_text;
+  }
+}
+
+// JSON numbers are spelt as the JSON library spells them: ".0" on whole numbers, its own
+// exponent style, null for what is not finite.
+TEST(Records, JsonNumbersAreTheLibrarys) {
+  for (double value : {1.0, 1e9, 0.1, 1e-5, 1.5e-7, 1e21, 1e16, 123456789012345680.0, -0.0, 5e-324,
+                       1.7976931348623157e308, -21.506289596715803, 1.0 / 0.0, std::nan("")}) {
+    std::string text;
+    RecordWriter writer{RecordFormat::kJson, text};
+    write_number(writer, value);
+    EXPECT_EQ(text, nlohmann::json(value).dump()) << value;
   }
 }
 
@@ -97,6 +197,18 @@ TEST(Records, NumbersAreShortestRoundTripDecimals) {
   EXPECT_EQ(shortest_number_text(1.0 / 0.0), "null");
 }
 
+// The table of ends has one entry for each end, in order, each with its own record name.
+TEST(Records, EveryEndHasItsEntry) {
+  const SearchEnd ends[] = {SearchEnd::kExhausted, SearchEnd::kExactHit, SearchEnd::kTimeOut, SearchEnd::kInterrupted,
+                            SearchEnd::kOutputLost};
+  ASSERT_EQ(std::size(kSearchEnds), std::size(ends));
+  for (size_t i = 0; i < std::size(ends); ++i) {
+    EXPECT_EQ(search_end_text(ends[i]).end, ends[i]);
+    EXPECT_EQ(&search_end_text(ends[i]), &kSearchEnds[i]);
+    for (size_t j = 0; j < i; ++j) EXPECT_STRNE(kSearchEnds[i].record_name, kSearchEnds[j].record_name);
+  }
+}
+
 TEST(Records, NonFiniteNumbersBecomeNull) {
   RunView run;
   run.factors = {2, 3};
@@ -105,8 +217,9 @@ TEST(Records, NonFiniteNumbersBecomeNull) {
   nlohmann::json summary = nlohmann::json::parse(json_summary_record(run, RunTotals{}));
   EXPECT_TRUE(summary["window_cents"][1].is_null());
   const int exponents[] = {-1, 1};
-  EXPECT_EQ(csv_approximant_row(run, factorise_factors(run.factors), exponents, 701.955),
-            "-1 1,3,2,701.955,701.955,,3/2,-1 1,3,2.584962500721156,3,");
+  std::string row;
+  append_approximant_record(record_context(run), RecordFormat::kCsv, exponents, 701.955, row);
+  EXPECT_EQ(row, "-1 1,3,2,701.955,701.955,,3/2,-1 1,3,2.584962500721156,3,\n");
 }
 
 }  // namespace

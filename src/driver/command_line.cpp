@@ -14,19 +14,13 @@
 #include "driver/defaults.h"
 #include "driver/options.h"
 #include "driver/platform.h"
-#include "driver/target_notation.h"
+#include "present/ratio_reader.h"
 
-int read_int_argument(const char *text) {
-  long value = std::strtol(text, nullptr, 10);  // strtol clamps to the long range itself
+int read_int_argument(const std::string &text) {
+  long value = std::strtol(text.c_str(), nullptr, 10);  // strtol clamps to the long range itself
   if (value > INT_MAX) return INT_MAX;
   if (value < INT_MIN) return INT_MIN;
   return static_cast<int>(value);
-}
-
-double read_number_argument(const char *text) {
-  char *end = nullptr;
-  double value = std::strtod(text, &end);
-  return end == text ? 0.0 : value;  // no number at all: 0, never a C library's -0
 }
 
 int target_as_int(double value) {
@@ -37,6 +31,8 @@ int target_as_int(double value) {
 }
 
 namespace {
+
+using Words = std::vector<std::string>;
 
 RunConfig default_run_config() {
   RunConfig config;
@@ -52,15 +48,16 @@ RunConfig default_run_config() {
 
 // Takes max quotient, precision and time out, in this order, while each argument reads
 // as a non-negative integer; returns the index of the first argument not taken.
-int read_optional_numbers(int argc, const char *const *argv, int index, RunConfig &config) {
-  for (int taken = 0; taken < 3 && index < argc && read_int_argument(argv[index]) >= 0; ++taken, ++index) {
+size_t read_optional_numbers(const Words &words, size_t index, RunConfig &config) {
+  for (int taken = 0; taken < 3 && index < words.size() && read_int_argument(words[index]) >= 0; ++taken, ++index) {
+    const char *text = words[index].c_str();
     if (taken == 0) {
-      config.max_quotient = read_number_argument(argv[index]);
+      config.max_quotient = read_leading_number(text);
       config.search.ln_max_quotient = std::log(config.max_quotient);
     } else if (taken == 1) {
-      config.precision = read_int_argument(argv[index]);
+      config.precision = read_int_argument(words[index]);
     } else {
-      double time_out = read_number_argument(argv[index]);
+      double time_out = read_leading_number(text);
       // "nan" reads as no number of seconds at all: the default time out stays.
       if (!std::isnan(time_out)) config.search.time_out_seconds = time_out;
     }
@@ -70,92 +67,93 @@ int read_optional_numbers(int argc, const char *const *argv, int index, RunConfi
 
 // A negative argument is the mode; -2 selects range mode and takes up to two cents
 // bounds (a bound missing at the end of the line keeps its default).
-int read_mode(int argc, const char *const *argv, int index, RunConfig &config) {
-  if (index >= argc || read_int_argument(argv[index]) >= 0) return index;
-  bool range = read_int_argument(argv[index]) == kRangeModeArgument;
+size_t read_mode(const Words &words, size_t index, RunConfig &config) {
+  if (index >= words.size() || read_int_argument(words[index]) >= 0) return index;
+  bool range = read_int_argument(words[index]) == kRangeModeArgument;
   ++index;
   if (!range) return index;
   config.search.range_mode = true;
-  if (index < argc) config.search.range_low_cents = read_number_argument(argv[index++]);
-  if (index < argc) config.search.range_high_cents = read_number_argument(argv[index++]);
+  if (index < words.size()) config.search.range_low_cents = read_leading_number(words[index++].c_str());
+  if (index < words.size()) config.search.range_high_cents = read_leading_number(words[index++].c_str());
   return index;
 }
 
 // ---- Positional arguments ----------------------------------------------------------
 
-// Replaces a target written N/D or in a target notation (the first argument after the
-// results file) by its x and y, keeping it as typed in target_text. Returns an error
-// message for a malformed one, or "".
-std::string split_ratio_target(std::vector<std::string> &positional, std::string &target_text) {
-  size_t index = !positional.empty() && positional[0][0] == '(' ? 1 : 0;
-  if (index >= positional.size()) return "";
-  const std::string target = positional[index];
-  std::string notation_error;
-  if (expand_target_notation(positional, index, target_text, notation_error)) return notation_error;
-  size_t slash = target.find('/');
-  if (slash == std::string::npos) return "";
-  std::string numerator = target.substr(0, slash);
-  std::string denominator = target.substr(slash + 1);
-  double ignored = 0;
-  if (!reads_wholly_as_number(numerator, ignored) || !reads_wholly_as_number(denominator, ignored)) {
-    return "'" + target + "' is not a target N/D: both sides must be numbers, as in 7/6";
-  }
-  target_text = target;
-  positional[index] = numerator;
-  positional.insert(positional.begin() + static_cast<std::ptrdiff_t>(index) + 1, denominator);
-  return "";
+// Where the target stands: after the results file, when there is one.
+size_t target_index(const Words &words) { return !words.empty() && words[0][0] == '(' ? 1 : 0; }
+
+// The target is one word when it is N/D or in a notation of its own, else the two
+// numbers X Y.
+bool target_is_one_word(const Words &words) {
+  size_t index = target_index(words);
+  return index < words.size() && notation_of(words[index]) != RatioNotation::kNumber;
 }
 
-ParsedArguments read_positional(const std::vector<const char *> &args, RunConfig &config) {
-  const int argc = static_cast<int>(args.size());
-  const char *const *argv = args.data();
+// What is wrong with a one-word target that does not read, or none.
+Problem one_word_target_problem(const RatioReading &reading) {
+  if (reading.problem.empty()) return no_problem();
+  const char *what = reading.value.notation == RatioNotation::kFraction ? "a target N/D" : "a target";
+  return problem_of(ProblemKind::kBadTarget, "'" + reading.value.text + "' is not " + what + ": " + reading.problem);
+}
+
+// An argument error, with the lines that tell it.
+Problem argument_problem(ProblemKind kind, const SearchParams &search, int bad_factor = 0) {
+  return problem_of(kind, argument_error_text(kind, search, bad_factor));
+}
+
+// Reads the positional arguments after the options; one_word_target is the target when
+// it is one word, else null.
+ParsedArguments read_positional(const Words &words, const RatioValue *one_word_target, RunConfig &config) {
   ParsedArguments parsed;
   SearchParams &search = config.search;
-  int index = 1;
-  if (argc - index < 2) {
-    parsed.verdict = ArgumentVerdict::kShowUsage;
+  const size_t target_words = one_word_target != nullptr ? 1 : 2;
+  // Fewer than two words, a one-word target counting as the two numbers it stands for:
+  // the usage pages, before a results file is named.
+  if (words.size() + (2 - target_words) < 2) {
+    parsed.problem = problem_of(ProblemKind::kShowUsage, "");
     return parsed;
   }
-  if (argv[1][0] == '(') {
+  size_t index = 0;
+  if (words[0][0] == '(') {
     parsed.has_results_file = true;
-    std::string name = argv[1] + 1;
+    std::string name = words[0].substr(1);
     if (!name.empty() && name.back() == ')') name.pop_back();  // only a final ")" is dropped
     parsed.results_name = name;
-    index = 2;
-    if (argc - index < 2) {  // nothing to approximate: explain instead of reading past the end
-      parsed.verdict = ArgumentVerdict::kShowUsage;
+    index = 1;
+    if (words.size() - index < target_words) {  // nothing to approximate: explain instead of reading past the end
+      parsed.problem = problem_of(ProblemKind::kShowUsage, "");
       return parsed;
     }
   }
-  if (config.target_text.empty()) config.target_text = std::string(argv[index]) + " " + argv[index + 1];
-  search.x = read_number_argument(argv[index]);
-  search.y = read_number_argument(argv[index + 1]);
-  index += 2;
+  config.target = one_word_target != nullptr ? *one_word_target : read_number_pair(words[index], words[index + 1]);
+  search.x = config.target.x;
+  search.y = config.target.y;
+  index += target_words;
   if (search.x == 0 || search.y == 0) {
-    parsed.verdict = ArgumentVerdict::kZeroTarget;
+    parsed.problem = argument_problem(ProblemKind::kZeroTarget, search);
     return parsed;
   }
   double ratio = search.x / search.y;
   if (!(ratio > 0) || !std::isfinite(ratio)) {  // no logarithm to search against
-    parsed.verdict = ArgumentVerdict::kBadRatio;
+    parsed.problem = argument_problem(ProblemKind::kBadRatio, search);
     return parsed;
   }
-  index = read_optional_numbers(argc, argv, index, config);
-  index = read_mode(argc, argv, index, config);
-  for (; index < argc; ++index) {
-    int factor = read_int_argument(argv[index]);
+  index = read_optional_numbers(words, index, config);
+  index = read_mode(words, index, config);
+  for (; index < words.size(); ++index) {
+    int factor = read_int_argument(words[index]);
     if (factor < 1) {
-      parsed.verdict = ArgumentVerdict::kBadFactor;
-      parsed.bad_factor_reading = factor;
+      parsed.problem = argument_problem(ProblemKind::kBadFactor, search, factor);
       return parsed;
     }
     search.factors.push_back(factor);
   }
   const RunOptions &options = config.options;
   if (!options.named_factors.empty() && !search.factors.empty()) {
-    parsed.verdict = ArgumentVerdict::kBadOption;
-    parsed.option_error =
-        options.factors_option + " names the factors, and so do the arguments after the target; give one of them";
+    parsed.problem = problem_of(ProblemKind::kBadOption, options.factors_option +
+                                                             " names the factors, and so do the arguments after the "
+                                                             "target; give one of them");
     return parsed;
   }
   if (!options.named_factors.empty()) search.factors = options.named_factors;
@@ -163,7 +161,7 @@ ParsedArguments read_positional(const std::vector<const char *> &args, RunConfig
     search.factors.assign(std::begin(kDefaultFactors), std::end(kDefaultFactors));
   }
   if (search.factors.back() == 1) {  // the last exponent is solved by dividing by ln m
-    parsed.verdict = ArgumentVerdict::kLastFactorOne;
+    parsed.problem = argument_problem(ProblemKind::kLastFactorOne, search);
   }
   return parsed;
 }
@@ -171,6 +169,7 @@ ParsedArguments read_positional(const std::vector<const char *> &args, RunConfig
 // Options that set what the positional arguments also set win over them.
 void apply_search_options(const RunOptions &options, SearchParams &search) {
   search.every_vector = options.every_vector;
+  search.complete = options.complete;
   search.threads = options.threads > 0 ? options.threads : hardware_threads();
   if (options.has_time_out) search.time_out_seconds = options.time_out_seconds;
 }
@@ -179,19 +178,24 @@ void apply_search_options(const RunOptions &options, SearchParams &search) {
 
 ParsedArguments read_command_line(int argc, const char *const *argv, RunConfig &config) {
   config = default_run_config();
-  std::vector<std::string> positional;
-  std::string error = take_options(argc, argv, config.options, positional);
-  if (error.empty()) error = split_ratio_target(positional, config.target_text);
-  if (!error.empty()) {
-    ParsedArguments parsed;
-    parsed.verdict = ArgumentVerdict::kBadOption;
-    parsed.option_error = error;
-    return parsed;
+  Words words;
+  ParsedArguments parsed;
+  parsed.problem = take_options(argc, argv, config.options, words);
+  RatioReading one_word;
+  bool one_word_target = target_is_one_word(words);
+  if (!parsed.problem && one_word_target) {
+    one_word = read_ratio(words[target_index(words)]);
+    parsed.problem = one_word_target_problem(one_word);
   }
+  if (parsed.problem) return parsed;
   if (config.options.show_help || config.options.show_version) return ParsedArguments{};
-  std::vector<const char *> args{argv[0]};
-  for (const std::string &arg : positional) args.push_back(arg.c_str());
-  ParsedArguments parsed = read_positional(args, config);
+  parsed = read_positional(words, one_word_target ? &one_word.value : nullptr, config);
   apply_search_options(config.options, config.search);
+  if (!parsed.problem && config.search.complete && !factors_multiplicatively_independent(config.search.factors)) {
+    // One ratio would come from many exponent vectors and be listed as many times.
+    parsed.problem = problem_of(ProblemKind::kBadOption,
+                                "--complete: the factors are multiplicatively dependent (a product of powers of some "
+                                "equals another, or a factor is 1); give independent ones, such as primes");
+  }
   return parsed;
 }

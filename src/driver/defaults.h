@@ -11,3 +11,12 @@ constexpr double kDefaultRangeHighCents = 60;
 constexpr int kDefaultFactors[] = {2, 3, 5};
 constexpr bool kDefaultEveryVector = false;
 constexpr int kDefaultThreads = 0;  // as many as the machine runs at once
+// The pitch of 1/1 where a ratio is sounded or mapped to keys: middle C of twelve equal
+// divisions of the octave tuned to A = 440 Hz.
+constexpr double kDefaultReferenceHz = 261.6256;
+
+// The scale command: the window around each degree, the largest term of a ratio, and the
+// keyboard mapping's MIDI note of the 1/1 (which sounds at kDefaultReferenceHz).
+constexpr double kDefaultScaleWithinCents = 15;
+constexpr double kDefaultScaleMaxTerm = 1000;
+constexpr int kDefaultBaseNote = 60;

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+#include "driver/run.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -72,7 +74,7 @@ void set_reads_interruptible(bool interruptible) {
 [[noreturn]] void exit_by_signal(int signal_number) {
   std::signal(signal_number, SIG_DFL);
   std::raise(signal_number);
-  std::_Exit(128 + signal_number);  // only if the signal is blocked
+  std::_Exit(kExitSignalBase + signal_number);  // only if the signal is blocked
 }
 
 #endif

@@ -13,7 +13,7 @@ int main(int argc, char **argv) {
   if (interrupting_signal() != 0) exit_by_signal(interrupting_signal());
   if (stdout_was_closed) {
     std::fputs("ratiohunt: standard output was closed; what the run wrote there is lost\n", stderr);
-    if (status == 0) status = 1;
+    if (status == kExitOk) status = kExitOutputIncomplete;
   }
   return status;
 }

@@ -7,52 +7,58 @@
 #include <cstring>
 
 #include "driver/defaults.h"
-#include "present/interval_measures.h"
+#include "present/primes.h"
+#include "present/ratio_reader.h"
 #include "search/shards.h"
 
 namespace {
 
 constexpr int kMaxThreads = 1024;
 constexpr int kMaxPrimeLimit = 1000;
+constexpr size_t kMaxSubgroupDigits = 9;  // every number of 9 digits fits an int
 
-std::string set_factors(RunOptions &options, const std::string &option, std::vector<int> factors) {
+Problem bad_option(const std::string &message) { return problem_of(ProblemKind::kBadOption, message); }
+
+Problem set_factors(RunOptions &options, const std::string &option, std::vector<int> factors) {
   if (!options.factors_option.empty()) {
-    return option + ": the factors are already named by " + options.factors_option + "; give one of them";
+    return bad_option(option + ": the factors are already named by " + options.factors_option + "; give one of them");
   }
   options.factors_option = option;
   options.named_factors = std::move(factors);
-  return "";
+  return no_problem();
 }
 
 // "2.3.7": integers of 1 or more, the last 2 or more, as positional factors must be.
-std::string read_subgroup(const std::string &text, std::vector<int> &factors) {
+Problem read_subgroup(const std::string &text, std::vector<int> &factors) {
   const std::string what = "--subgroup: '" + text + "' ";
   size_t start = 0;
   while (start <= text.size()) {
     size_t dot = text.find('.', start);
     std::string element = text.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
     if (element.find('/') != std::string::npos) {
-      return std::string(what)
-          .append("has the rational element ")
-          .append(element)
-          .append("; only integer factors are supported");
+      return bad_option(std::string(what)
+                            .append("has the rational element ")
+                            .append(element)
+                            .append("; only integer factors are supported"));
     }
-    bool digits =
-        !element.empty() && element.size() <= 9 && element.find_first_not_of("0123456789") == std::string::npos;
+    bool digits = !element.empty() && element.size() <= kMaxSubgroupDigits &&
+                  element.find_first_not_of("0123456789") == std::string::npos;
     if (!digits || std::atoi(element.c_str()) < 1) {
-      return what + "is not a subgroup: write its factors, integers of 1 or more, between dots, as in 2.3.7";
+      return bad_option(what +
+                        "is not a subgroup: write its factors, integers of 1 or more, between dots, as in 2.3.7");
     }
     factors.push_back(std::atoi(element.c_str()));
     if (dot == std::string::npos) break;
     start = dot + 1;
   }
-  if (factors.back() < 2) return what + "ends in 1: the last factor must be 2 or more";
-  return "";
+  if (factors.back() < 2) return bad_option(what + "ends in 1: the last factor must be 2 or more");
+  return no_problem();
 }
 
 // "K/N": shard K of N, 1 <= K <= N <= kMaxShards.
-std::string read_shard(const std::string &text, RunOptions &options) {
-  std::string bad = "--shard: '" + text + "' is not a shard K/N with 1 <= K <= N <= " + std::to_string(kMaxShards);
+Problem read_shard(const std::string &text, RunOptions &options) {
+  Problem bad =
+      bad_option("--shard: '" + text + "' is not a shard K/N with 1 <= K <= N <= " + std::to_string(kMaxShards));
   size_t slash = text.find('/');
   if (slash == std::string::npos) return bad;
   std::string k = text.substr(0, slash);
@@ -64,7 +70,7 @@ std::string read_shard(const std::string &text, RunOptions &options) {
   options.shard = std::atoi(k.c_str());
   options.shards = std::atoi(n.c_str());
   if (options.shard < 1 || options.shard > options.shards || options.shards > kMaxShards) return bad;
-  return "";
+  return no_problem();
 }
 
 const std::vector<OptionEntry> kOptionTable = {
@@ -74,7 +80,7 @@ const std::vector<OptionEntry> kOptionTable = {
        const OutputFormat formats[] = {OutputFormat::kText, OutputFormat::kCsv, OutputFormat::kJson};
        options.format = formats[value.choice];
        options.format_given = true;
-       return std::string();
+       return no_problem();
      }},
     {"limit", 0, ValueKind::kWholeNumber, "P", "a whole number", nullptr, 2, kMaxPrimeLimit,
      "the primes up to P as factors (--limit=7: 2 3 5 7)",
@@ -84,54 +90,66 @@ const std::vector<OptionEntry> kOptionTable = {
     {"subgroup", 0, ValueKind::kText, "A.B.C", nullptr, nullptr, 0, 0, "these factors, in this order (2.3.7)",
      [](const OptionValue &value, RunOptions &options) {
        std::vector<int> factors;
-       std::string error = read_subgroup(value.text, factors);
-       return error.empty() ? set_factors(options, "--subgroup", factors) : error;
+       Problem problem = read_subgroup(value.text, factors);
+       return problem ? problem : set_factors(options, "--subgroup", factors);
      }},
     {"every-vector", 0, ValueKind::kNone, nullptr, nullptr, nullptr, 0, 0,
      "also try vectors whose only exponents are of factors 1 and 2",
      [](const OptionValue &, RunOptions &options) {
        options.every_vector = true;
-       return std::string();
+       return no_problem();
+     }},
+    {"factor-vals", 0, ValueKind::kNone, nullptr, nullptr, nullptr, 0, 0,
+     "records also give tempered_out_by_factor_vals",
+     [](const OptionValue &, RunOptions &options) {
+       options.factor_vals = true;
+       return no_problem();
+     }},
+    {"complete", 0, ValueKind::kNone, nullptr, nullptr, nullptr, 0, 0,
+     "every interval of the basis up to the bound, once",
+     [](const OptionValue &, RunOptions &options) {
+       options.complete = true;
+       return no_problem();
      }},
     {"time-out", 0, ValueKind::kNumber, "S", "a number of seconds", nullptr, 0, 0,
      "seconds before the search gives up (over TIMEOUT)",
      [](const OptionValue &value, RunOptions &options) {
        options.time_out_seconds = value.number;
        options.has_time_out = true;
-       return std::string();
+       return no_problem();
      }},
     {"threads", 0, ValueKind::kWholeNumber, "N", "a whole number", nullptr, 1, kMaxThreads,
      "threads to search with (default: every core)",
      [](const OptionValue &value, RunOptions &options) {
        options.threads = static_cast<int>(value.number);
-       return std::string();
+       return no_problem();
      }},
     {"shard", 0, ValueKind::kText, "K/N", nullptr, nullptr, 0, 0, nullptr,
      [](const OptionValue &value, RunOptions &options) { return read_shard(value.text, options); }},
     {"merge", 0, ValueKind::kNone, nullptr, nullptr, nullptr, 0, 0, nullptr,
      [](const OptionValue &, RunOptions &options) {
        options.merge = true;
-       return std::string();
+       return no_problem();
      }},
     {"no-wait", 0, ValueKind::kNone, nullptr, nullptr, nullptr, 0, 0, "no key wait before exit",
      [](const OptionValue &, RunOptions &options) {
        options.no_wait = true;
-       return std::string();
+       return no_problem();
      }},
     {"quiet", 0, ValueKind::kNone, nullptr, nullptr, nullptr, 0, 0, "no progress line on the terminal",
      [](const OptionValue &, RunOptions &options) {
        options.quiet = true;
-       return std::string();
+       return no_problem();
      }},
     {"help", 'h', ValueKind::kNone, nullptr, nullptr, nullptr, 0, 0, "this page",
      [](const OptionValue &, RunOptions &options) {
        options.show_help = true;
-       return std::string();
+       return no_problem();
      }},
     {"version", 'V', ValueKind::kNone, nullptr, nullptr, nullptr, 0, 0, "the version",
      [](const OptionValue &, RunOptions &options) {
        options.show_version = true;
-       return std::string();
+       return no_problem();
      }},
 };
 
@@ -171,47 +189,40 @@ std::string choice_list(const std::vector<std::string> &words) {
   return list;
 }
 
-// Reads a value as its entry's kind says; returns an error message or "".
-std::string read_value(const OptionEntry &option, const std::string &text, OptionValue &value) {
+// Reads a value as its entry's kind says; returns what is wrong with it, or none.
+Problem read_value(const OptionEntry &option, const std::string &text, OptionValue &value) {
   value.text = text;
   const std::string bad = std::string("--") + option.name + ": '" + text + "' is not ";
   switch (option.kind) {
     case ValueKind::kChoice: {
       std::vector<std::string> words = choice_words(option.choices);
       for (value.choice = 0; value.choice < static_cast<int>(words.size()); ++value.choice) {
-        if (words[value.choice] == text) return "";
+        if (words[value.choice] == text) return no_problem();
       }
-      return bad + option.what + "; use " + choice_list(words);
+      return bad_option(bad + option.what + "; use " + choice_list(words));
     }
     case ValueKind::kWholeNumber:
       if (!reads_wholly_as_number(text, value.number) || value.number != std::floor(value.number) ||
           value.number < option.min || value.number > option.max) {
-        return bad + option.what + " from " + std::to_string(static_cast<int>(option.min)) + " to " +
-               std::to_string(static_cast<int>(option.max));
+        return bad_option(bad + option.what + " from " + std::to_string(static_cast<int>(option.min)) + " to " +
+                          std::to_string(static_cast<int>(option.max)));
       }
       break;
     case ValueKind::kNumber:
-      if (!reads_wholly_as_number(text, value.number) || std::isnan(value.number)) return bad + option.what;
+      if (!reads_wholly_as_number(text, value.number) || std::isnan(value.number)) return bad_option(bad + option.what);
       break;
     case ValueKind::kNone:
     case ValueKind::kText:
       break;
   }
-  return "";
+  return no_problem();
 }
 
 }  // namespace
 
-bool reads_wholly_as_number(const std::string &text, double &value) {
-  if (text.empty()) return false;
-  char *end = nullptr;
-  value = std::strtod(text.c_str(), &end);
-  return *end == '\0';
-}
-
 const std::vector<OptionEntry> &option_table() { return kOptionTable; }
 
-std::string take_options(int argc, const char *const *argv, RunOptions &options, std::vector<std::string> &positional) {
+Problem take_options(int argc, const char *const *argv, RunOptions &options, std::vector<std::string> &positional) {
   bool options_ended = false;
   for (int i = 1; i < argc; ++i) {
     const char *arg = argv[i];
@@ -228,20 +239,20 @@ std::string take_options(int argc, const char *const *argv, RunOptions &options,
     size_t equals = text.find('=');
     std::string name = text.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
     const OptionEntry *option = find_option(name);
-    if (option == nullptr) return "unknown option '" + std::string(arg) + "'";
+    if (option == nullptr) return bad_option("unknown option '" + std::string(arg) + "'");
     bool has_value = equals != std::string::npos;
     std::string value_text = has_value ? text.substr(equals + 1) : "";
-    if (option->kind == ValueKind::kNone && has_value) return "option '--" + name + "' takes no value";
+    if (option->kind == ValueKind::kNone && has_value) return bad_option("option '--" + name + "' takes no value");
     if (option->kind != ValueKind::kNone && !has_value) {
-      if (i + 1 >= argc) return "option '--" + name + "' needs a value";
+      if (i + 1 >= argc) return bad_option("option '--" + name + "' needs a value");
       value_text = argv[++i];
     }
     OptionValue value;
-    std::string error = read_value(*option, value_text, value);
-    if (error.empty()) error = option->set(value, options);
-    if (!error.empty()) return error;
+    Problem problem = read_value(*option, value_text, value);
+    if (!problem) problem = option->set(value, options);
+    if (problem) return problem;
   }
-  return "";
+  return no_problem();
 }
 
 std::string option_help_lines() {

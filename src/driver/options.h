@@ -1,12 +1,13 @@
 // The options (--name, --name=value, --name value, -h, -V): one table in which each entry
-// is an option's names, the kind and range of its value, its help line and default, and
-// what it sets. Reading the options, the help page's option lines and the test against
-// the manual page all come from this table; adding an option is one entry.
+// is an option's names, the kind and range of its value, its help line, and what it sets
+// (the defaults it starts from are in defaults.h). Reading the options, the help page's option lines and the test
+// against the manual page all come from this table; adding an option is one entry.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "driver/problem.h"
 #include "driver/run_config.h"
 
 enum class ValueKind {
@@ -34,18 +35,16 @@ struct OptionEntry {
   double min;              // kWholeNumber: the range
   double max;
   const char *help;  // the help page's line; nullptr for one only the manual tells of
-  // Sets what the option asks for; returns an error message or "" when the value is fine.
-  std::string (*set)(const OptionValue &value, RunOptions &options);
+  // Sets what the option asks for; returns what is wrong with the value (kBadOption), or none.
+  Problem (*set)(const OptionValue &value, RunOptions &options);
 };
 
 const std::vector<OptionEntry> &option_table();
 
-// Whether the whole text reads as a number (strtod consumes all of it), and its value.
-bool reads_wholly_as_number(const std::string &text, double &value);
-
 // Takes the options out of argv (argv[0] is the program); what is left is positional, in
-// order. Returns an error message, or "" when every option was understood.
-std::string take_options(int argc, const char *const *argv, RunOptions &options, std::vector<std::string> &positional);
+// order. Returns what is wrong with the first option that is not understood (kBadOption),
+// or none.
+Problem take_options(int argc, const char *const *argv, RunOptions &options, std::vector<std::string> &positional);
 
 // The help page's option lines, one per entry: names and value, then the help line.
 std::string option_help_lines();

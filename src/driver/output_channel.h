@@ -1,6 +1,6 @@
 // The output channel: every message of a run goes to the console and, when one is
 // open, the same bytes to the results file. It also owns the key wait, which reads the
-// console's input. This is the program's one global state, reset for every run.
+// console's input. Its state is one run's: open_output_channel starts it afresh.
 #pragma once
 
 #include <cstdio>
@@ -16,8 +16,6 @@ void open_results_file(const char *name, FileMode mode);
 // Writes text to the console and the results file. Failures are said once on stderr; a
 // failed results file is dropped, a failed console takes no more output.
 void write_output(const std::string &text);
-// printf-style output (see present/text_format.h) to the console and the results file.
-void tee_printf(const char *format, ...) __attribute__((format(printf, 1, 2)));
 // Writes text straight to the console only (the usage pages).
 void write_console_only(const char *text);
 // Whether the run waits for a key before it exits (and between the usage pages).
@@ -34,9 +32,7 @@ void flush_outputs();
 // output of the run was lost: the results file could not be opened, written or closed,
 // or standard output could not be written.
 bool close_output_channel();
-// Whether output has been lost so far, and whether standard output is what failed (the
-// run then stops, for nothing more can be shown).
-bool output_was_lost();
+// Whether standard output has failed (the run then stops, for nothing more can be shown).
 bool console_failed();
 // Where the console's unfinished line ends when the console is a terminal; else 0.
 int console_terminal_column();

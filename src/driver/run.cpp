@@ -14,16 +14,13 @@
 #include "driver/output_channel.h"
 #include "driver/platform.h"
 #include "driver/progress_line.h"
+#include "driver/scale_command.h"
 #include "driver/shard_merge.h"
+#include "driver/temper_command.h"
 #include "present/result_sinks.h"
 #include "present/text_format.h"
 
 namespace {
-
-constexpr int kExitOk = 0;
-constexpr int kExitIncomplete = 1;  // the results file or standard output failed, or memory ran out
-constexpr int kExitUsage = 2;       // a bad option, or a bad command line under --format
-constexpr int kExitBySignal = 128;  // plus the signal's number
 
 // How a run shows what is not a result. Text is for a person at a console: usage pages
 // and argument errors go to the console (and the results file, after its run header) and
@@ -45,15 +42,21 @@ OutputStyle output_style(const RunConfig &config) {
 // Text says it on the console and in the results file and waits for a key; records say
 // it on standard error, where their readers expect whatever is not a record.
 int report_out_of_memory(int argc, const OutputStyle &style) {
-  // About what a run needs besides its search: the factor arrays and the result log.
-  double bytes = 20.0 * (argc > 4 ? argc : 4) + sizeof(double) * kResultLogCapacity;
+  // About what a run needs besides its search: the factor arrays (some bytes for each
+  // argument, as if there were at least a few) and the result log.
+  constexpr double kFactorBytesPerArgument = 20.0;
+  constexpr int kFewestArgumentsCounted = 4;
+  constexpr double kBytesPerKb = 1024.0;
+  double arguments = argc > kFewestArgumentsCounted ? argc : kFewestArgumentsCounted;
+  double kb = (kFactorBytesPerArgument * arguments + sizeof(double) * kResultLogCapacity) / kBytesPerKb;
   if (style.records) {
-    std::fprintf(stderr, "ratiohunt: out of memory, %g Kb extra needed\n", bytes / 1024);
+    std::fputs(("ratiohunt: out of memory, " + number_text(kOutOfMemoryKbFormat, kb) + " Kb extra needed\n").c_str(),
+               stderr);
   } else {
-    tee_printf("Out of memory, %g Kb extra needed", bytes / 1024);
+    write_output("Out of memory, " + number_text(kOutOfMemoryKbFormat, kb) + " Kb extra needed");
     wait_for_key(KeyPrompt::kExit);
   }
-  return kExitIncomplete;
+  return kExitOutputIncomplete;
 }
 
 void write_to_stderr(const std::string &text) { std::fputs(text.c_str(), stderr); }
@@ -131,18 +134,18 @@ void prepare_console(const RunConfig &config, const OutputStyle &style, FILE *co
 int show_usage(const OutputStyle &style) {
   if (style.records) {
     print_usage_pages_to_stderr();
-    return kExitUsage;
+    return kExitBadCommandLine;
   }
   print_usage_pages();
   return kExitOk;
 }
 
-int report_argument_error(const ParsedArguments &parsed, const RunConfig &config, const OutputStyle &style) {
+int report_argument_error(const Problem &problem, const OutputStyle &style) {
   if (style.records) {
-    write_to_stderr(argument_error_text(parsed, config));
-    return kExitUsage;
+    write_to_stderr(problem.message);
+    return kExitBadCommandLine;
   }
-  write_output(argument_error_text(parsed, config));
+  write_output(problem.message);
   wait_for_key(KeyPrompt::kExit);
   return kExitOk;
 }
@@ -176,7 +179,7 @@ int run_merge(const RunOptions &options, const std::vector<std::string> &names, 
   if (problem.empty() && options.shard > 0) problem = "--shard: a merge runs no shard";
   if (!problem.empty()) {
     write_to_stderr("ratiohunt: --merge: " + problem + "\n");
-    return kExitUsage;
+    return kExitBadCommandLine;
   }
   RunConfig config = config_of_shards(inputs);
   config.options = options;
@@ -192,34 +195,48 @@ int run_merge(const RunOptions &options, const std::vector<std::string> &names, 
   write_results(summary);
   if (!outcome.problem.empty()) {
     write_to_stderr("ratiohunt: --merge: " + outcome.problem + "\n");
-    return kExitUsage;
+    return kExitBadCommandLine;
   }
   if (!outcome.unfinished.empty()) {
     std::string shards;
     for (int shard : outcome.unfinished) shards += " " + std::to_string(shard);
     write_to_stderr("ratiohunt: --merge: shards that did not finish:" + shards +
                     "; the output stops at the first block they left unwalked\n");
-    return kExitIncomplete;
+    return kExitOutputIncomplete;
   }
   return kExitOk;
 }
 
+// The word that selects a command of its own when it is the first positional argument
+// (options may stand before it); the command then gets the options and what follows.
+bool run_named_command(int argc, const char *const *argv, int &status) {
+  RunOptions options;
+  std::vector<std::string> positional;
+  if (take_options(argc, argv, options, positional) || positional.empty()) return false;
+  if (positional[0] != kTemperWord || options.show_version) return false;
+  status = run_temper_command(options, std::vector<std::string>(positional.begin() + 1, positional.end()));
+  return true;
+}
+
 // Runs the program; style tells, as soon as it is known, how the run shows things.
 int run_program(int argc, const char *const *argv, FILE *console_out, FILE *console_in, OutputStyle &style) {
+  if (is_scale_command(argc, argv)) return run_scale_command(argc, argv, console_out);
+  int command_status = kExitOk;
+  if (run_named_command(argc, argv, command_status)) return command_status;
   {
     RunOptions options;
     std::vector<std::string> names;
-    if (take_options(argc, argv, options, names).empty() && options.merge && !options.show_help &&
-        !options.show_version) {
+    if (!take_options(argc, argv, options, names) && options.merge && !options.show_help && !options.show_version) {
       return run_merge(options, names, console_out, console_in, style);
     }
   }
   RunConfig config;
   ParsedArguments parsed = read_command_line(argc, argv, config);
   config.search.interrupt = stop_flag();
-  if (parsed.verdict == ArgumentVerdict::kBadOption) {
-    print_option_error(parsed.option_error);
-    return kExitUsage;
+  const Problem &problem = parsed.problem;
+  if (problem.kind == ProblemKind::kBadOption || problem.kind == ProblemKind::kBadTarget) {
+    print_option_error(problem.message);
+    return kExitBadCommandLine;
   }
   if (config.options.show_help) {
     print_help();
@@ -231,19 +248,17 @@ int run_program(int argc, const char *const *argv, FILE *console_out, FILE *cons
   }
   if (config.options.shard > 0 && config.options.format_given) {
     print_option_error("--format: a shard writes its shard file; give --format to the merge");
-    return kExitUsage;
+    return kExitBadCommandLine;
   }
   style = output_style(config);
   prepare_console(config, style, console_out, console_in);
-  if (parsed.verdict == ArgumentVerdict::kShowUsage) return show_usage(style);
-  bool arguments_ok = parsed.verdict == ArgumentVerdict::kArgumentsOk;
-  if (parsed.has_results_file && (arguments_ok || !style.records)) open_results(parsed, style, argc, argv);
-  if (!arguments_ok) return report_argument_error(parsed, config, style);
+  if (problem.kind == ProblemKind::kShowUsage) return show_usage(style);
+  if (parsed.has_results_file && (!problem || !style.records)) open_results(parsed, style, argc, argv);
+  if (problem) return report_argument_error(problem, style);
   if (config.options.shard > 0 && !config.options.has_time_out) {
-    write_to_stderr(
-        format_text("ratiohunt: --shard: the time out is the default %g s; a survey needs a larger one, "
-                    "such as --time-out=1e9\n",
-                    kDefaultTimeOutSeconds));
+    write_to_stderr("ratiohunt: --shard: the time out is the default " +
+                    number_text(kEndSecondsFormat, kDefaultTimeOutSeconds) +
+                    " s; a survey needs a larger one, such as --time-out=1e9\n");
   }
   search_and_render(config, style);
   if (!style.records && interrupting_signal() == 0) wait_for_key(KeyPrompt::kExit);
@@ -263,7 +278,7 @@ int run_ratiohunt(int argc, const char *const *argv, FILE *console_out, FILE *co
     status = report_out_of_memory(argc, style);
   }
   bool output_complete = close_output_channel();
-  if (interrupting_signal() != 0) return kExitBySignal + interrupting_signal();
-  if (!output_complete && status == kExitOk) return kExitIncomplete;
+  if (interrupting_signal() != 0) return kExitSignalBase + interrupting_signal();
+  if (!output_complete && status == kExitOk) return kExitOutputIncomplete;
   return status;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "driver/defaults.h"
+#include "present/ratio_reader.h"
 #include "present/run_view.h"
 #include "search/search.h"
 
@@ -20,6 +21,8 @@ struct RunOptions {
   bool no_wait = false;  // no key wait before exit
   bool quiet = false;    // no progress line on a terminal
   bool every_vector = kDefaultEveryVector;
+  bool factor_vals = false;  // records also give tempered_out_by_factor_vals
+  bool complete = false;
   int threads = kDefaultThreads;  // 0: as many as the machine runs at once
   bool has_time_out = false;
   double time_out_seconds = 0.0;
@@ -32,7 +35,7 @@ struct RunOptions {
 
 struct RunConfig {
   SearchParams search;
-  std::string target_text;    // the target as typed: "7/6", "700c", or "7 6" for two numbers
+  RatioValue target;          // as typed ("7/6", "700c", or "7 6" for two numbers) and read
   double max_quotient = 0.0;  // as given; the search takes its logarithm
   int precision = 0;          // significant digits of the sizes in cents
   RunOptions options;

@@ -233,7 +233,7 @@ bool write_shard(const RunConfig &config, const std::function<void(const std::st
   header.shard = config.options.shard;
   header.shards = config.options.shards;
   header.span = plan_shard(config.search, header.shard, header.shards);
-  header.target_text = config.target_text;
+  header.target_text = config.target.text;
   header.search = config.search;
   header.max_quotient = config.max_quotient;
   header.precision = config.precision;
@@ -264,7 +264,7 @@ RunConfig config_of_shards(const MergeInputs &inputs) {
   const ShardHeader &header = inputs.shards.front().header;
   RunConfig config;
   config.search = header.search;
-  config.target_text = header.target_text;
+  config.target.text = header.target_text;
   config.max_quotient = header.max_quotient;
   config.precision = header.precision;
   return config;

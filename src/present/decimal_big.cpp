@@ -1,48 +1,56 @@
-// Exact non-negative integers of up to 40000 decimal digits, in base-10000 limbs, with
-// just what the monzo line needs: set, multiply by a small integer, power, and text.
+// Exact non-negative integers of any size in base-10^9 limbs: schoolbook multiplication by
+// one word at a time, and the numeral nine digits a limb.
 #include "present/decimal_big.h"
 
-#include <cstdio>
+#include <array>
+#include <charconv>
 
-#include "present/number_formats.h"
-
-void decimal_big_set(DecimalBig &number, int value) {
-  number.length = 1;
-  number.limbs[0] = static_cast<int16_t>(value);
+void decimal_big_set(DecimalBig &number, uint32_t value) {
+  number.limbs.assign(1, value % kDecimalBigBase);
+  if (value >= kDecimalBigBase) number.limbs.push_back(value / kDecimalBigBase);
 }
 
-// Schoolbook multiplication by one int, least significant limb first. In 64 bits a limb
-// times the multiplier plus the carry stays below 9999 * 2^31 + 2^31, so nothing
-// overflows; the carry left at the top may need up to three new limbs.
-void decimal_big_multiply(DecimalBig &number, int multiplier) {
-  int64_t carry = 0;
-  for (int k = 0; k < number.length; ++k) {
-    int64_t t = number.limbs[k] * static_cast<int64_t>(multiplier) + carry;
-    number.limbs[k] = static_cast<int16_t>(t % kDecimalBigBase);
+// Least significant limb first. In 64 bits a limb times the multiplier plus the carry stays
+// below (10^9 - 1) * 2^32 + 2^32 < 2^62, so nothing overflows; the carry left at the top
+// needs at most two new limbs.
+void decimal_big_multiply(DecimalBig &number, uint32_t multiplier) {
+  uint64_t carry = 0;
+  for (uint32_t &limb : number.limbs) {
+    uint64_t t = static_cast<uint64_t>(limb) * multiplier + carry;
+    limb = static_cast<uint32_t>(t % kDecimalBigBase);
     carry = t / kDecimalBigBase;
   }
-  while (carry != 0 && number.length < kDecimalBigLimbs) {
-    number.limbs[number.length++] = static_cast<int16_t>(carry % kDecimalBigBase);
-    carry /= kDecimalBigBase;
-  }
+  for (; carry != 0; carry /= kDecimalBigBase) number.limbs.push_back(static_cast<uint32_t>(carry % kDecimalBigBase));
   // A zero product would otherwise leave zero limbs on top and a numeral with leading zeros.
-  while (number.length > 1 && number.limbs[number.length - 1] == 0) --number.length;
+  while (number.limbs.size() > 1 && number.limbs.back() == 0) number.limbs.pop_back();
 }
 
-void decimal_big_power(DecimalBig &number, int multiplier, int count) {
-  for (int i = 0; i < count; ++i) decimal_big_multiply(number, multiplier);
+// The multiplier's powers are gathered into one word while they fit, so a small factor
+// costs one pass over the limbs per several powers instead of one per power.
+void decimal_big_power(DecimalBig &number, uint32_t multiplier, int count) {
+  uint64_t gathered = 1;
+  for (int i = 0; i < count; ++i) {
+    if (gathered * multiplier > UINT32_MAX) {
+      decimal_big_multiply(number, static_cast<uint32_t>(gathered));
+      gathered = 1;
+    }
+    gathered *= multiplier;
+  }
+  if (gathered != 1) decimal_big_multiply(number, static_cast<uint32_t>(gathered));
 }
 
 std::string decimal_big_to_text(const DecimalBig &number) {
-  int top = number.length - 1;
-  std::string text;
-  text.reserve(4 * static_cast<size_t>(number.length));
-  char limb[8];
-  std::snprintf(limb, sizeof limb, kLeadingLimbFormat, number.limbs[top]);
-  text += limb;
-  for (int k = top - 1; k >= 0; --k) {
-    std::snprintf(limb, sizeof limb, kInnerLimbFormat, number.limbs[k]);
-    text += limb;
+  std::array<char, kDecimalBigLimbDigits + 1> digits{};
+  auto top = std::to_chars(digits.data(), digits.data() + digits.size(), number.limbs.back());
+  std::string text(digits.data(), top.ptr);
+  text.reserve(text.size() + kDecimalBigLimbDigits * (number.limbs.size() - 1));
+  for (size_t k = number.limbs.size() - 1; k-- > 0;) {
+    uint32_t limb = number.limbs[k];
+    for (int d = kDecimalBigLimbDigits - 1; d >= 0; --d) {
+      digits[static_cast<size_t>(d)] = static_cast<char>('0' + limb % 10);
+      limb /= 10;
+    }
+    text.append(digits.data(), kDecimalBigLimbDigits);
   }
   return text;
 }

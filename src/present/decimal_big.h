@@ -1,24 +1,24 @@
-// Exact non-negative integers of up to 40000 decimal digits in base-10000 limbs, with
+// Exact non-negative integers of any size, in base-10^9 limbs that grow as they need, with
 // just what an exact numerator or denominator needs: set, multiply by an int, power, text.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
-constexpr int kDecimalBigBase = 10000;  // one limb holds four decimal digits
-constexpr int kDecimalBigLimbs = 10000;
+constexpr uint32_t kDecimalBigBase = 1000000000;  // one limb holds nine decimal digits
+constexpr int kDecimalBigLimbDigits = 9;
 
-// Least significant limb first. Limbs at and above length hold no meaning. Past the
-// capacity the carry out of the top limb is dropped.
+// Least significant limb first, at least one, the top one non-zero unless the number is 0.
+// Nothing is ever dropped: a product too big for memory throws std::bad_alloc.
 struct DecimalBig {
-  int length;
-  int16_t limbs[kDecimalBigLimbs];
+  std::vector<uint32_t> limbs{1};
 };
 
-void decimal_big_set(DecimalBig &number, int value);
-// Multiplies in place by any multiplier from 1 to INT_MAX, exactly.
-void decimal_big_multiply(DecimalBig &number, int multiplier);
+void decimal_big_set(DecimalBig &number, uint32_t value);
+// Multiplies in place by any multiplier from 0 to UINT32_MAX, exactly.
+void decimal_big_multiply(DecimalBig &number, uint32_t multiplier);
 // Multiplies by multiplier count times; a count of 0 or less changes nothing.
-void decimal_big_power(DecimalBig &number, int multiplier, int count);
-// The decimal numeral: the top limb plain, every lower limb as four digits.
+void decimal_big_power(DecimalBig &number, uint32_t multiplier, int count);
+// The decimal numeral: the top limb plain, every lower limb as nine digits.
 std::string decimal_big_to_text(const DecimalBig &number);

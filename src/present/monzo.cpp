@@ -1,6 +1,5 @@
 // The monzo line of range mode, the signed exponents between "[" and ">" grouped by
 // commas after the 2nd, 5th, 8th ... entry, and the exact ratio it closes with.
-#include <memory>
 #include <string>
 
 #include "present/approximant_text.h"
@@ -14,16 +13,14 @@ bool ends_group(int index) { return (index + 2) % 3 == 0; }
 }  // namespace
 
 ExactRatio exact_ratio(const int *factors, const int *exponents, int count) {
-  // Two numbers of 20 KB each: kept off the stack, which a browser's worker keeps small.
-  auto numerator = std::make_unique<DecimalBig>();
-  auto denominator = std::make_unique<DecimalBig>();
-  decimal_big_set(*numerator, 1);
-  decimal_big_set(*denominator, 1);
+  DecimalBig numerator;
+  DecimalBig denominator;
   for (int i = 0; i < count; ++i) {
-    if (exponents[i] > 0) decimal_big_power(*numerator, factors[i], exponents[i]);
-    if (exponents[i] < 0) decimal_big_power(*denominator, factors[i], -exponents[i]);
+    auto factor = static_cast<uint32_t>(factors[i]);
+    if (exponents[i] > 0) decimal_big_power(numerator, factor, exponents[i]);
+    if (exponents[i] < 0) decimal_big_power(denominator, factor, -exponents[i]);
   }
-  return ExactRatio{decimal_big_to_text(*numerator), decimal_big_to_text(*denominator)};
+  return ExactRatio{decimal_big_to_text(numerator), decimal_big_to_text(denominator)};
 }
 
 std::string monzo_line(const int *factors, const int *exponents, int count) {

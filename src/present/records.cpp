@@ -1,118 +1,165 @@
-// JSON Lines and CSV records of approximants and the run summary. JSON goes through
-// nlohmann::json so escaping and number formatting are a well-kept library's.
+// JSON Lines and CSV records of approximants and the run summary, written field by field
+// through the streaming record writer. Adding a field to the records is one entry in
+// kApproximantFields (and its measure, when it is a new one).
 #include "present/records.h"
 
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <nlohmann/json.hpp>
+#include <utility>
 
 #include "present/approximant_text.h"
 #include "present/comma_names.h"
-#include "present/number_formats.h"
 
 namespace {
 
-using Json = nlohmann::ordered_json;  // fields in the order a reader expects them
+// Everything an approximant's fields are written from, worked out once per record.
+struct ApproximantFacts {
+  const int *exponents;
+  size_t count;
+  double cents;
+  double distance_cents;
+  ExactRatio ratio;
+  const char *name;  // null for none
+  IntervalMeasures measures;
+};
 
-constexpr const char *kCsvHeader =
-    "exponents,numerator,denominator,cents,distance_cents,name,ratio,prime_monzo,prime_limit,tenney_height,odd_limit,"
-    "tempered_out_by";
+// A field of a record: its name, how its value is written from the record's facts, and
+// the run's setting that asks for it (null: always written).
+template <typename Facts>
+struct Field {
+  const char *name;
+  void (*write)(const Facts &, RecordWriter &);
+  bool RunView::*asked_by = nullptr;
+};
 
-Json number_or_null(double value) { return std::isfinite(value) ? Json(value) : Json(nullptr); }
-
-// RFC 4180: a field with a comma, a quote or a line break is quoted, its quotes doubled.
-std::string csv_field(const std::string &text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string quoted = "\"";
-  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return quoted + "\"";
+template <typename Facts>
+bool written_in(const Field<Facts> &entry, const RunView &run) {
+  return entry.asked_by == nullptr || run.*entry.asked_by;
 }
 
-template <typename Number>
-std::string joined_by_blanks(const Number *numbers, size_t count) {
-  std::string joined;
-  for (size_t i = 0; i < count; ++i) joined += (i > 0 ? " " : "") + std::to_string(numbers[i]);
-  return joined;
+template <typename Integer>
+void write_list_or_null(RecordWriter &writer, bool present, const std::vector<Integer> &values) {
+  if (present) {
+    write_integers(writer, values.data(), values.size());
+  } else {
+    write_null(writer);
+  }
 }
 
-void add_measures(Json &record, const IntervalMeasures &measures) {
-  record["ratio"] = measures.ratio;
-  record["prime_monzo"] = measures.has_prime_monzo ? Json(measures.prime_monzo) : Json(nullptr);
-  record["prime_limit"] = measures.prime_limit;
-  record["tenney_height"] = number_or_null(measures.tenney_height);
-  record["odd_limit"] = measures.odd_limit;
-  record["tempered_out_by"] = measures.has_tempered_out_by ? Json(measures.tempered_out_by) : Json(nullptr);
+void write_prime_monzo(const ApproximantFacts &facts, RecordWriter &writer) {
+  write_list_or_null(writer, facts.measures.has_prime_monzo, facts.measures.prime_monzo);
 }
 
-// The measures as CSV fields; a list is its entries joined by blanks, empty for none or null.
-std::string csv_measures(const IntervalMeasures &measures) {
-  return measures.ratio + "," + csv_field(joined_by_blanks(measures.prime_monzo.data(), measures.prime_monzo.size())) +
-         "," + std::to_string(measures.prime_limit) + "," + shortest_number_text(measures.tenney_height) + "," +
-         measures.odd_limit + "," +
-         csv_field(joined_by_blanks(measures.tempered_out_by.data(), measures.tempered_out_by.size()));
+void write_tempered_out_by(const ApproximantFacts &facts, RecordWriter &writer) {
+  write_list_or_null(writer, facts.measures.has_tempered_out_by, facts.measures.tempered_out_by);
+}
+
+void write_tempered_out_by_factor_vals(const ApproximantFacts &facts, RecordWriter &writer) {
+  write_list_or_null(writer, facts.measures.has_tempered_out_by, facts.measures.tempered_out_by_factor_vals);
+}
+
+// The fields of an approximant record, in the order of its JSON keys and CSV columns.
+constexpr Field<ApproximantFacts> kApproximantFields[] = {
+    {"exponents", [](const ApproximantFacts &f, RecordWriter &w) { write_integers(w, f.exponents, f.count); }},
+    {"numerator", [](const ApproximantFacts &f, RecordWriter &w) { write_text(w, f.ratio.numerator); }},
+    {"denominator", [](const ApproximantFacts &f, RecordWriter &w) { write_text(w, f.ratio.denominator); }},
+    {"cents", [](const ApproximantFacts &f, RecordWriter &w) { write_number(w, f.cents); }},
+    {"distance_cents", [](const ApproximantFacts &f, RecordWriter &w) { write_number(w, f.distance_cents); }},
+    {"name", [](const ApproximantFacts &f, RecordWriter &w) { write_text_or_null(w, f.name); }},
+    {"ratio", [](const ApproximantFacts &f, RecordWriter &w) { write_text(w, f.measures.ratio); }},
+    {"prime_monzo", write_prime_monzo},
+    {"prime_limit", [](const ApproximantFacts &f, RecordWriter &w) { write_integer(w, f.measures.prime_limit); }},
+    {"tenney_height", [](const ApproximantFacts &f, RecordWriter &w) { write_number(w, f.measures.tenney_height); }},
+    {"odd_limit", [](const ApproximantFacts &f, RecordWriter &w) { write_text(w, f.measures.odd_limit); }},
+    {"tempered_out_by", write_tempered_out_by},
+    {"tempered_out_by_factor_vals", write_tempered_out_by_factor_vals, &RunView::factor_vals},
+};
+
+// What the closing summary is written from.
+struct RunSummary {
+  const RunView &run;
+  const RunTotals &totals;
+};
+
+void write_window(const RunSummary &s, RecordWriter &writer) {
+  if (!s.run.range_mode) {
+    write_null(writer);
+    return;
+  }
+  const double window[] = {s.run.range_low_cents, s.run.range_high_cents};
+  write_numbers(writer, window, 2);
+}
+
+// The fields of the summary record, in order.
+constexpr Field<RunSummary> kSummaryFields[] = {
+    {"format_version", [](const RunSummary &, RecordWriter &w) { write_integer(w, kRecordFormatVersion); }},
+    {"target",
+     [](const RunSummary &s, RecordWriter &w) {
+       write_text_or_null(w, s.run.target_text.empty() ? nullptr : s.run.target_text.c_str());
+     }},
+    {"x", [](const RunSummary &s, RecordWriter &w) { write_number(w, s.run.x); }},
+    {"y", [](const RunSummary &s, RecordWriter &w) { write_number(w, s.run.y); }},
+    {"target_cents", [](const RunSummary &s, RecordWriter &w) { write_number(w, s.run.target_cents); }},
+    {"factors",
+     [](const RunSummary &s, RecordWriter &w) { write_integers(w, s.run.factors.data(), s.run.factors.size()); }},
+    {"mode", [](const RunSummary &s, RecordWriter &w) { write_text(w, s.run.range_mode ? "range" : "successive"); }},
+    {"max_quotient", [](const RunSummary &s, RecordWriter &w) { write_number(w, s.run.max_quotient); }},
+    {"window_cents", write_window},
+    {"tested", [](const RunSummary &s, RecordWriter &w) { write_integer(w, s.totals.tested); }},
+    {"records", [](const RunSummary &s, RecordWriter &w) { write_integer(w, s.totals.records); }},
+    {"end", [](const RunSummary &s, RecordWriter &w) { write_text(w, s.totals.end); }},
+    {"seconds", [](const RunSummary &s, RecordWriter &w) { write_number(w, s.totals.seconds); }},
+    {"complete", [](const RunSummary &, RecordWriter &w) { write_boolean(w, true); }, &RunView::complete},
+};
+
+// One record of the fields the run asks for, and no line end.
+template <typename Facts, size_t kCount>
+void write_record(const RunView &run, const Facts &facts, const char *type, const Field<Facts> (&fields)[kCount],
+                  RecordFormat format, std::string &out) {
+  RecordWriter writer{format, out};
+  begin_record(writer, type);
+  for (const Field<Facts> &entry : fields) {
+    if (!written_in(entry, run)) continue;
+    field(writer, entry.name);
+    entry.write(facts, writer);
+  }
+  end_record(writer);
 }
 
 }  // namespace
 
-std::string shortest_number_text(double value) {
-  if (!std::isfinite(value)) return "null";
-  char buffer[32];
-  for (const char *format : kRoundTripFormats) {
-    std::snprintf(buffer, sizeof buffer, format, value);
-    if (std::strtod(buffer, nullptr) == value) break;
-  }
-  return buffer;
+RecordContext record_context(RunView run) {
+  RecordContext context{std::move(run), {}};
+  context.factor_primes = factorise_factors(context.run.factors);
+  return context;
 }
 
-std::string json_approximant_record(const RunView &run, const FactorPrimes &factor_primes, const int *exponents,
-                                    double cents) {
-  int count = static_cast<int>(run.factors.size());
-  ExactRatio ratio = exact_ratio(run.factors.data(), exponents, count);
-  const char *name = interval_name(run.factors.data(), exponents, count);
-  Json record = Json::object();  // made whole first: filling a null one is not safe if an allocation fails
-  record["type"] = "approximant";
-  record["exponents"] = Json(std::vector<int>(exponents, exponents + count));
-  record["numerator"] = ratio.numerator;
-  record["denominator"] = ratio.denominator;
-  record["cents"] = number_or_null(cents);
-  record["distance_cents"] = number_or_null(cents - run.target_cents);
-  record["name"] = name != nullptr ? Json(name) : Json(nullptr);
-  add_measures(record, measure_interval(factor_primes, exponents, run.unison_target));
-  return record.dump();
+std::string approximant_field_names(const RunView &run) {
+  std::string names;
+  for (const Field<ApproximantFacts> &entry : kApproximantFields) {
+    if (!written_in(entry, run)) continue;
+    if (!names.empty()) names += ',';
+    names += entry.name;
+  }
+  return names;
+}
+
+void append_approximant_record(const RecordContext &context, RecordFormat format, const int *exponents, double cents,
+                               std::string &out) {
+  const RunView &run = context.run;
+  IntervalMeasures measures = measure_interval(context.factor_primes, exponents, run.unison_target, run.factor_vals);
+  const char *name = measures.has_prime_monzo ? comma_name(measures.prime_monzo) : nullptr;
+  ApproximantFacts facts{exponents,
+                         run.factors.size(),
+                         cents,
+                         cents - run.target_cents,
+                         exact_ratio(run.factors.data(), exponents, static_cast<int>(run.factors.size())),
+                         name,
+                         std::move(measures)};
+  write_record(run, facts, "approximant", kApproximantFields, format, out);
+  out += '\n';
 }
 
 std::string json_summary_record(const RunView &run, const RunTotals &totals) {
-  Json record = Json::object();  // made whole first: filling a null one is not safe if an allocation fails
-  record["type"] = "summary";
-  record["format_version"] = kRecordFormatVersion;
-  record["target"] = run.target_text.empty() ? Json(nullptr) : Json(run.target_text);
-  record["x"] = number_or_null(run.x);
-  record["y"] = number_or_null(run.y);
-  record["target_cents"] = number_or_null(run.target_cents);
-  record["factors"] = run.factors;
-  record["mode"] = run.range_mode ? "range" : "successive";
-  record["max_quotient"] = number_or_null(run.max_quotient);
-  record["window_cents"] =
-      run.range_mode ? Json::array({number_or_null(run.range_low_cents), number_or_null(run.range_high_cents)})
-                     : Json(nullptr);
-  record["tested"] = totals.tested;
-  record["records"] = totals.records;
-  record["end"] = totals.end;
-  record["seconds"] = number_or_null(totals.seconds);
-  // The target as typed may be any bytes: what is not UTF-8 becomes U+FFFD.
-  return record.dump(-1, ' ', false, Json::error_handler_t::replace);
-}
-
-std::string csv_header_row() { return kCsvHeader; }
-
-std::string csv_approximant_row(const RunView &run, const FactorPrimes &factor_primes, const int *exponents,
-                                double cents) {
-  size_t count = run.factors.size();
-  ExactRatio ratio = exact_ratio(run.factors.data(), exponents, static_cast<int>(count));
-  const char *name = interval_name(run.factors.data(), exponents, static_cast<int>(count));
-  return csv_field(joined_by_blanks(exponents, count)) + "," + ratio.numerator + "," + ratio.denominator + "," +
-         shortest_number_text(cents) + "," + shortest_number_text(cents - run.target_cents) + "," +
-         csv_field(name != nullptr ? name : "") + "," +
-         csv_measures(measure_interval(factor_primes, exponents, run.unison_target));
+  std::string out;
+  write_record(run, RunSummary{run, totals}, "summary", kSummaryFields, RecordFormat::kJson, out);
+  return out;
 }

@@ -1,26 +1,37 @@
 // The structured output for scripts: each accepted approximant as a record and a
-// closing summary, as JSON Lines or as CSV. Numbers are shortest round-trip decimals;
-// numerators and denominators are exact decimal strings.
+// closing summary, as JSON Lines or as CSV. A record's fields are one ordered list: the
+// JSON keys and the CSV columns are its names, in its order.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "present/interval_measures.h"
+#include "present/record_writer.h"
 #include "present/run_view.h"
-
-// Records as JSON Lines or as CSV rows.
-enum class RecordFormat { kJson, kCsv };
 
 // The version of the record layout; it changes only when a field changes meaning or goes.
 constexpr int kRecordFormatVersion = 1;
 
-// One approximant as a JSON object on one line (no newline): type, exponents, numerator,
-// denominator, cents, distance_cents (signed, from the target), name (or null), then the
-// interval's measures: ratio, prime_monzo, prime_limit, tenney_height, odd_limit and
-// tempered_out_by. factor_primes is factorise_factors(run.factors).
-std::string json_approximant_record(const RunView &run, const FactorPrimes &factor_primes, const int *exponents,
-                                    double cents);
+// What every record of a search needs and nothing writes to: the run and its factors
+// factorised once. Records made from one context may be written on any thread.
+struct RecordContext {
+  RunView run;
+  FactorPrimes factor_primes;
+};
+RecordContext record_context(RunView run);
+
+// The names of the fields of the run's approximant records, in order: the CSV header row
+// without its line end. A JSON record has "type" first, then these.
+std::string approximant_field_names(const RunView &run);
+
+// Appends one approximant's record and its line end: a JSON object with type,
+// exponents, numerator, denominator, cents, distance_cents (signed, from the target),
+// name (or null), then the interval's measures (ratio, prime_monzo, prime_limit,
+// tenney_height, odd_limit, tempered_out_by, and when the run asks for it
+// tempered_out_by_factor_vals); or the CSV row of the same fields.
+void append_approximant_record(const RecordContext &context, RecordFormat format, const int *exponents, double cents,
+                               std::string &out);
 
 struct RunTotals {
   int64_t tested = 0;
@@ -30,11 +41,3 @@ struct RunTotals {
 };
 // The summary as a JSON object on one line (no newline).
 std::string json_summary_record(const RunView &run, const RunTotals &totals);
-
-// The CSV header row and one approximant row, each without its line end.
-std::string csv_header_row();
-std::string csv_approximant_row(const RunView &run, const FactorPrimes &factor_primes, const int *exponents,
-                                double cents);
-
-// The shortest decimal that reads back as exactly this double ("null" when not finite).
-std::string shortest_number_text(double value);

@@ -9,12 +9,9 @@
 #include "present/interval_measures.h"
 #include "present/records.h"
 #include "present/run_view.h"
+#include "present/search_ends.h"
 #include "present/text_renderer.h"
 #include "search/search.h"
-
-// The records' name for how a search ended: exhausted, exact_hit, time_out, interrupted
-// (by a signal) or output_lost (standard output could not be written).
-const char *search_end_name(SearchEnd end);
 
 // The text output: approximants as they come, then the message of an early end and the report.
 class TextSink : public ResultSink {
@@ -43,8 +40,7 @@ class RecordSink : public ResultSink {
   void write_approximant(const int *exponents, double cents);
   void write_waiting(bool exact_hit);
 
-  RunView run_;
-  FactorPrimes factor_primes_;  // the factors factorised once for the whole search
+  RecordContext context_;
   bool has_waiting_ = false;
   std::vector<int> waiting_exponents_;
   double waiting_cents_ = 0.0;

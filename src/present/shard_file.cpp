@@ -138,7 +138,7 @@ std::string shard_block_lines(const ShardBlock &block, int factor_count) {
 
 std::string shard_end_line(const ShardOutcome &outcome) {
   Json line;
-  line["end"] = search_end_name(outcome.end);
+  line["end"] = search_end_text(outcome.end).record_name;
   line["next_block"] = outcome.next_block;
   line["seconds"] = readable(outcome.seconds);
   line["seconds_bits"] = bits_of(outcome.seconds);
@@ -213,10 +213,9 @@ bool read_end_line(const std::string &line, ShardOutcome &outcome) {
     std::string end = object.at("end").get<std::string>();
     outcome.next_block = object.at("next_block").get<int64_t>();
     if (!read_bits(object.at("seconds_bits").get<std::string>(), outcome.seconds)) return false;
-    for (SearchEnd known : {SearchEnd::kExhausted, SearchEnd::kExactHit, SearchEnd::kTimeOut, SearchEnd::kInterrupted,
-                            SearchEnd::kOutputLost}) {
-      if (end == search_end_name(known)) {
-        outcome.end = known;
+    for (const SearchEndText &known : kSearchEnds) {
+      if (end == known.record_name) {
+        outcome.end = known.end;
         return true;
       }
     }

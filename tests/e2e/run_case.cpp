@@ -2,6 +2,7 @@
 // A case NAME is a set of files: NAME.args (one argument per line), NAME.out (the whole
 // stdout), optionally NAME.err (the whole stderr, else it must be empty), NAME.file.F
 // (the file F the run must leave in its working folder; no other file may appear there),
+// NAME.in.F (a file F put in the working folder before the run, for the run to read),
 // NAME.status (the exit status, else 0), NAME.lf (present when the output has LF line
 // ends on every platform, as the structured formats do) and NAME.posix (present when the
 // case needs a POSIX system's devices or UTF-8 arguments: skipped, with status 77, under an
@@ -164,6 +165,16 @@ int main(int argc, char **argv) {
   std::string scratch = mkdtemp(scratch_template);
   std::string work = scratch + "/work";
   mkdir(work.c_str(), 0755);
+  std::string case_folder = case_path.substr(0, case_path.rfind('/') + 1);
+  std::string input_prefix = case_path.substr(case_folder.size()) + ".in.";
+  std::set<std::string> inputs;
+  for (const std::string &name : files_in(case_folder)) {
+    if (name.compare(0, input_prefix.size(), input_prefix) != 0) continue;
+    std::string input;
+    read_file(case_folder + name, input);
+    inputs.insert(name.substr(input_prefix.size()));
+    std::ofstream(work + "/" + name.substr(input_prefix.size()), std::ios::binary) << input;
+  }
   int status = run_binary(command, work, scratch + "/stdout", scratch + "/stderr");
 
   bool ok = true;
@@ -183,9 +194,9 @@ int main(int argc, char **argv) {
   read_file(scratch + "/stderr", actual);
   ok = text_matches("stderr", expected, actual, crlf) && ok;
 
-  std::string case_folder = case_path.substr(0, case_path.rfind('/') + 1);
   std::string file_prefix = case_path.substr(case_folder.size()) + ".file.";
   std::set<std::string> produced = files_in(work);
+  for (const std::string &name : inputs) produced.erase(name);
   for (const std::string &name : files_in(case_folder)) {
     if (name.compare(0, file_prefix.size(), file_prefix) != 0) continue;
     std::string produced_name = name.substr(file_prefix.size());

@@ -554,7 +554,7 @@ function spacerRow(height) {
   row.className = 'spacer';
   row.setAttribute('aria-hidden', 'true');
   const td = row.insertCell();
-  td.colSpan = 10;
+  td.colSpan = $('results').tHead.rows[0].cells.length;
   td.style.height = `${height}px`;
   return row;
 }
@@ -618,7 +618,7 @@ function play(index) {
   const commaSearch = page.query.x === page.query.y;
   const ratios = RatiohuntSound.recordRatios(page.store.cents[index], page.query.x / page.query.y, commaSearch);
   page.audio.resume();
-  RatiohuntSound.scheduleInterval(page.audio, ratios, {baseHz: baseHz > 0 ? baseHz : 261.63,
+  RatiohuntSound.scheduleInterval(page.audio, ratios, {baseHz: baseHz > 0 ? baseHz : Number(DEFAULTS.referenceHz),
                                                        volume: Number($('volume').value), destination: output});
 }
 
@@ -689,6 +689,7 @@ function start() {
   });
   const fromUrl = hashToValues(location.hash);
   fillForm(fromUrl || DEFAULTS);
+  $('base-hz').value = DEFAULTS.referenceHz;
   $('query').addEventListener('submit', (event) => {
     event.preventDefault();
     runSearch();

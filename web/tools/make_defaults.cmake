@@ -11,7 +11,7 @@ foreach(line IN LISTS lines)
   string(REGEX REPLACE "[{},]" "" value "${CMAKE_MATCH_3}")
   string(STRIP "${value}" default_${name})
 endforeach()
-foreach(name Factors RangeLowCents RangeHighCents MaxQuotient Precision TimeOutSeconds EveryVector)
+foreach(name Factors RangeLowCents RangeHighCents MaxQuotient Precision TimeOutSeconds EveryVector ReferenceHz)
   if(NOT DEFINED default_${name})
     message(FATAL_ERROR "${HEADER} has no kDefault${name}")
   endif()
@@ -22,4 +22,5 @@ file(WRITE ${OUTPUT} "// Generated from src/driver/defaults.h when the page is b
 "var RATIOHUNT_DEFAULTS = {target: '7/6', factors: '${default_Factors}', mode: 'successive',\n"
 "                          low: '${default_RangeLowCents}', high: '${default_RangeHighCents}',\n"
 "                          maxq: '${default_MaxQuotient}', precision: '${default_Precision}',\n"
-"                          timeout: '${default_TimeOutSeconds}', every: ${default_EveryVector}};\n")
+"                          timeout: '${default_TimeOutSeconds}', every: ${default_EveryVector},\n"
+"                          referenceHz: '${default_ReferenceHz}'};\n")

@@ -1,0 +1,324 @@
+// The scale command from its command line to its files: its own options are taken out
+// first, the rest are the program's options, read by the program's table; then the scale
+// is read from exactly one source, checked whole, made just, shown and written. Every
+// problem is one line on standard error with exit status 2, before anything is written.
+#include "driver/scale_command.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "driver/defaults.h"
+#include "driver/interrupts.h"
+#include "driver/options.h"
+#include "driver/platform.h"
+#include "driver/run.h"
+#include "driver/scale_source.h"
+#include "present/ratio_reader.h"
+#include "present/scala_file.h"
+#include "present/scale_table.h"
+#include "theory/scale_just.h"
+
+namespace {
+
+constexpr const char *kCommandWord = "scale";
+constexpr const char *kStandardStream = "-";
+constexpr double kMaxScaleTerm = 9007199254740992.0;  // 2^53: every term below it is an exact double
+constexpr int kMaxMidiNote = 127;
+
+// The scale command's own options; each takes a value.
+const char *const kScaleOptions[] = {"edo", "from-scl", "within",    "max-term",
+                                     "scl", "kbm",      "base-note", "base-frequency"};
+
+constexpr const char *kUsage =
+    "usage: ratiohunt scale (--edo=N[<P>] | --from-scl=FILE | DEGREE... EQUAVE)\n"
+    "                       [--limit=P | --subgroup=A.B.C] [--within=CENTS] [--max-term=Q]\n"
+    "                       [--scl=FILE] [--kbm=FILE] [--base-note=N] [--base-frequency=HZ]\n"
+    "                       [--format=text|json] [--threads=N]\n"
+    "Makes each degree of a scale just: the ratio of the basis (default 2.3.5) of least\n"
+    "Tenney height within CENTS (default 15) with terms up to Q (default 1000).\n"
+    "A degree is a ratio, cents (700c), steps (7\\12) or a monzo; the last is the equave.\n"
+    "--scl and --kbm write a Scala scale and a keyboard mapping ('-' is standard output).\n";
+
+// The name of an option argument (--name or --name=value), or "" for any other argument.
+std::string option_name(const std::string &arg) {
+  if (arg.size() < 3 || arg.compare(0, 2, "--") != 0) return "";
+  return arg.substr(2, arg.find('=') == std::string::npos ? std::string::npos : arg.find('=') - 2);
+}
+
+bool is_scale_option(const std::string &name) {
+  for (const char *option : kScaleOptions) {
+    if (name == option) return true;
+  }
+  return false;
+}
+
+// The command line split: the scale options' values by name, and every other argument
+// in order, argv[0] first. Returns a problem, or "".
+std::string split_scale_options(int argc, const char *const *argv, std::map<std::string, std::string> &values,
+                                std::vector<std::string> &rest) {
+  rest.emplace_back(argv[0]);
+  bool options_ended = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    std::string name = options_ended ? "" : option_name(arg);
+    options_ended = options_ended || arg == "--";
+    if (!is_scale_option(name)) {
+      rest.push_back(arg);
+      continue;
+    }
+    size_t equals = arg.find('=');
+    if (equals == std::string::npos && i + 1 >= argc) return "option '--" + name + "' needs a value";
+    std::string value = equals != std::string::npos ? arg.substr(equals + 1) : argv[++i];
+    if (values.count(name) != 0) return "option '--" + name + "' is given twice";
+    values[name] = value;
+  }
+  return "";
+}
+
+// The program's options among the arguments, read by the program's table.
+std::string take_program_options(const std::vector<std::string> &args, RunOptions &options,
+                                 std::vector<std::string> &positional) {
+  std::vector<const char *> argv;
+  argv.reserve(args.size());
+  for (const std::string &arg : args) argv.push_back(arg.c_str());
+  return take_options(static_cast<int>(argv.size()), argv.data(), options, positional).message;
+}
+
+struct ScaleRequest {
+  std::map<std::string, std::string> values;  // the scale options as given
+  std::vector<std::string> items;             // the degrees on the line
+  RunOptions options;                         // the program's options
+  std::string scale_text;                     // the scale as given, for the summary
+};
+
+void complain(const std::string &problem) { std::fprintf(stderr, "ratiohunt scale: %s\n", problem.c_str()); }
+
+// The program's options that mean something here, and the words after `scale`.
+std::string read_request(int argc, const char *const *argv, ScaleRequest &request) {
+  std::vector<std::string> rest;
+  std::string problem = split_scale_options(argc, argv, request.values, rest);
+  if (!problem.empty()) return problem;
+  std::vector<std::string> positional;
+  problem = take_program_options(rest, request.options, positional);
+  if (!problem.empty()) return problem;
+  if (request.options.format == OutputFormat::kCsv) return "--format: the scale command writes text or json";
+  if (request.options.every_vector) return "--every-vector means nothing to the scale command";
+  if (request.options.has_time_out) return "--time-out means nothing to the scale command: its search is complete";
+  request.items.assign(positional.begin() + 1, positional.end());  // after the word `scale`
+  return "";
+}
+
+// A number option's value: the whole text a number, else a problem naming what it must be.
+std::string read_number_option(const ScaleRequest &request, const std::string &name, double &value, const char *what) {
+  auto found = request.values.find(name);
+  if (found == request.values.end()) return "";
+  if (!reads_wholly_as_number(found->second, value) || !std::isfinite(value)) {
+    return "--" + name + ": '" + found->second + "' is not " + what;
+  }
+  return "";
+}
+
+struct ScalePlan {
+  ScaleSource source;
+  JustRules rules;
+  KeyboardMapping mapping;
+  std::string scl_name;
+  std::string kbm_name;
+};
+
+std::string read_rules(const ScaleRequest &request, ScalePlan &plan) {
+  double within = kDefaultScaleWithinCents;
+  double max_term = kDefaultScaleMaxTerm;
+  double base_note = kDefaultBaseNote;
+  double base_frequency = kDefaultReferenceHz;
+  std::string problem = read_number_option(request, "within", within, "a number of cents above 0");
+  if (problem.empty() && !(within > 0)) problem = "--within: '" + request.values.at("within") + "' is not above 0";
+  if (problem.empty()) problem = read_number_option(request, "max-term", max_term, "a whole number from 2 to 2^53");
+  if (problem.empty() && (max_term < 2 || max_term > kMaxScaleTerm || max_term != std::floor(max_term))) {
+    problem = "--max-term: '" + request.values.at("max-term") + "' is not a whole number from 2 to 2^53";
+  }
+  if (problem.empty()) problem = read_number_option(request, "base-note", base_note, "a MIDI note from 0 to 127");
+  if (problem.empty() && (base_note < 0 || base_note > kMaxMidiNote || base_note != std::floor(base_note))) {
+    problem = "--base-note: '" + request.values.at("base-note") + "' is not a MIDI note from 0 to 127";
+  }
+  if (problem.empty()) problem = read_number_option(request, "base-frequency", base_frequency, "a frequency in Hz");
+  if (problem.empty() && !(base_frequency > 0)) {
+    problem = "--base-frequency: '" + request.values.at("base-frequency") + "' is not a frequency above 0 Hz";
+  }
+  plan.rules.basis = request.options.named_factors.empty()
+                         ? std::vector<int>(std::begin(kDefaultFactors), std::end(kDefaultFactors))
+                         : request.options.named_factors;
+  plan.rules.within_cents = within;
+  plan.rules.max_term = static_cast<uint64_t>(max_term);
+  plan.rules.threads = request.options.threads > 0 ? request.options.threads : hardware_threads();
+  plan.rules.interrupt = stop_flag();
+  plan.mapping.base_note = static_cast<int>(base_note);
+  plan.mapping.base_frequency = base_frequency;
+  return problem;
+}
+
+std::string read_file_names(const ScaleRequest &request, ScalePlan &plan) {
+  if (request.values.count("scl") != 0) plan.scl_name = request.values.at("scl");
+  if (request.values.count("kbm") != 0) plan.kbm_name = request.values.at("kbm");
+  if (request.values.count("scl") != 0 && plan.scl_name.empty()) return "--scl: no file name";
+  if (request.values.count("kbm") != 0 && plan.kbm_name.empty()) return "--kbm: no file name";
+  if (plan.scl_name == kStandardStream && plan.kbm_name == kStandardStream) {
+    return "--scl and --kbm cannot both write to standard output";
+  }
+  if (!plan.scl_name.empty() && plan.scl_name == plan.kbm_name) return "--scl and --kbm name the same file";
+  return "";
+}
+
+// The scale from exactly one of its sources.
+std::string read_scale(const ScaleRequest &request, ScalePlan &plan) {
+  int sources = static_cast<int>(request.values.count("edo") + request.values.count("from-scl")) +
+                (request.items.empty() ? 0 : 1);
+  if (sources > 1) return "the scale is given more than once: give one of --edo, --from-scl or the degrees";
+  if (sources == 0) return "no scale: give --edo=N, --from-scl=FILE or the degrees, the equave last";
+  if (request.values.count("edo") != 0) return scale_of_equal_division(request.values.at("edo"), plan.source);
+  if (request.values.count("from-scl") != 0) return scale_of_file(request.values.at("from-scl"), plan.source);
+  return scale_of_items(request.items, plan.source);
+}
+
+std::string check_basis(const ScalePlan &plan) {
+  const std::vector<ScalePitch> &pitches = plan.source.pitches;
+  for (size_t i = 0; i < pitches.size(); ++i) {
+    const ScalePitch &pitch = pitches[i];
+    if (!pitch.is_ratio || ratio_in_basis(pitch.numerator, pitch.denominator, plan.rules.basis)) continue;
+    std::string which = i + 1 == pitches.size() ? "the equave" : "degree " + std::to_string(i + 1);
+    std::string ratio = std::to_string(pitch.numerator) + "/" + std::to_string(pitch.denominator);
+    return which.append(" (")
+        .append(ratio)
+        .append(") is not a ratio of the basis ")
+        .append(basis_text(plan.rules.basis));
+  }
+  return "";
+}
+
+std::string plan_scale(int argc, const char *const *argv, ScaleRequest &request, ScalePlan &plan) {
+  std::string problem = read_request(argc, argv, request);
+  if (problem.empty()) problem = read_rules(request, plan);
+  if (problem.empty()) problem = read_file_names(request, plan);
+  if (problem.empty()) problem = read_scale(request, plan);
+  if (problem.empty()) problem = check_basis(plan);
+  return problem;
+}
+
+// The command line as the files' comment shows it.
+std::string command_line_text(int argc, const char *const *argv) {
+  std::string text = "ratiohunt";
+  for (int i = 1; i < argc; ++i) text += std::string(" ") + argv[i];
+  return text;
+}
+
+ScalaScale just_scale(const std::string &description, const std::vector<JustDegree> &degrees) {
+  ScalaScale scale;
+  scale.description = description;
+  for (const JustDegree &degree : degrees) {
+    scale.pitches.push_back(degree.found ? ratio_pitch(degree.numerator, degree.denominator)
+                                         : cents_pitch(degree.target.cents));
+  }
+  return scale;
+}
+
+// Writes text to the named file, or to out for "-"; a problem, or "".
+std::string write_named(const std::string &name, const std::string &text, FILE *out) {
+  if (name == kStandardStream) {
+    std::fwrite(text.data(), 1, text.size(), out);
+    return std::fflush(out) == 0 && std::ferror(out) == 0 ? "" : "standard output failed";
+  }
+  FILE *file = std::fopen(name.c_str(), "wb");  // LF line ends on every platform
+  if (file == nullptr) return "cannot write " + name + ": " + std::strerror(errno);
+  size_t written = std::fwrite(text.data(), 1, text.size(), file);
+  bool ok = written == text.size() && std::fflush(file) == 0;
+  ok = std::fclose(file) == 0 && ok;
+  return ok ? "" : "cannot write " + name + ": " + std::strerror(errno);
+}
+
+// A file's comments: its name (none for standard output), the command line, a blank one.
+std::vector<std::string> file_comments(const std::string &path, const std::string &command) {
+  if (path == kStandardStream) return {command, ""};
+  size_t slash = path.find_last_of("/\\");
+  return {slash == std::string::npos ? path : path.substr(slash + 1), command, ""};
+}
+
+std::string write_files(int argc, const char *const *argv, const ScalePlan &plan, const ScalaScale &scale,
+                        FILE *console_out) {
+  std::string command = command_line_text(argc, argv);
+  std::string problem;
+  if (!plan.scl_name.empty()) {
+    problem = write_named(plan.scl_name, scala_scale_text(file_comments(plan.scl_name, command), scale), console_out);
+  }
+  if (problem.empty() && !plan.kbm_name.empty()) {
+    KeyboardMapping mapping = plan.mapping;
+    mapping.size = static_cast<int>(scale.pitches.size());
+    problem =
+        write_named(plan.kbm_name, scala_keyboard_text(file_comments(plan.kbm_name, command), mapping), console_out);
+  }
+  return problem;
+}
+
+// The command once its output streams are set up.
+int run_scale(int argc, const char *const *argv, FILE *console_out) {
+  ScaleRequest request;
+  ScalePlan plan;
+  std::string problem = plan_scale(argc, argv, request, plan);
+  if (request.options.show_help) {
+    std::fputs(kUsage, console_out);
+    return kExitOk;
+  }
+  // The word alone asks for the usage; anything else that fails says what is wrong.
+  if (request.items.empty() && request.values.empty() && request.options.factors_option.empty()) {
+    std::fputs(kUsage, stderr);
+    return kExitBadCommandLine;
+  }
+  if (!problem.empty()) {
+    complain(problem);
+    return kExitBadCommandLine;
+  }
+  std::vector<JustDegree> degrees = make_scale_just(plan.source.pitches, plan.rules);
+  if (interrupting_signal() != 0) return kExitOutputIncomplete;
+  ScaleSummary summary;
+  summary.scale = plan.source.given;
+  summary.description = plan.source.description;
+  summary.basis = plan.rules.basis;
+  summary.within_cents = plan.rules.within_cents;
+  summary.max_term = static_cast<double>(plan.rules.max_term);
+  std::string shown = request.options.format == OutputFormat::kJson ? scale_records_json(summary, degrees)
+                                                                    : scale_table_text(summary, degrees);
+  // With the scale file on standard output, the table goes to standard error.
+  FILE *table_out = plan.scl_name == kStandardStream || plan.kbm_name == kStandardStream ? stderr : console_out;
+  problem = write_files(argc, argv, plan, just_scale(made_just_description(summary), degrees), console_out);
+  std::fputs(shown.c_str(), table_out);
+  bool shown_ok = std::fflush(table_out) == 0 && std::ferror(table_out) == 0;
+  if (!problem.empty()) complain(problem);
+  return problem.empty() && shown_ok ? kExitOk : kExitOutputIncomplete;
+}
+
+}  // namespace
+
+bool is_scale_command(int argc, const char *const *argv) {
+  std::map<std::string, std::string> values;
+  std::vector<std::string> rest;
+  split_scale_options(argc, argv, values, rest);
+  RunOptions options;
+  std::vector<std::string> positional;
+  take_program_options(rest, options, positional);
+  return !positional.empty() && positional[0] == kCommandWord;
+}
+
+int run_scale_command(int argc, const char *const *argv, FILE *console_out) {
+  set_binary_mode(console_out);  // LF line ends on every platform, as in the files
+  set_binary_mode(stderr);
+  try {
+    return run_scale(argc, argv, console_out);
+  } catch (const std::bad_alloc &) {
+    complain("out of memory");
+    return kExitOutputIncomplete;
+  }
+}

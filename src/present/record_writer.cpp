@@ -1,0 +1,158 @@
+// The streaming record writer. JSON numbers are spelt by nlohmann/json's own shortest
+// round-trip conversion and odd strings escaped by its serializer, so the records read as
+// a JSON library writes them; CSV follows RFC 4180 and spells numbers with snprintf.
+#include "present/record_writer.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+
+#include "present/number_formats.h"
+
+namespace {
+
+// Enough for any double or int64 as text (nlohmann/json's serializer uses the same).
+constexpr size_t kNumberBufferSize = 64;
+
+void append_integer(std::string &out, int64_t value) {
+  std::array<char, kNumberBufferSize> buffer{};
+  auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+  out.append(buffer.data(), result.ptr);
+}
+
+void append_json_number(std::string &out, double value) {
+  if (!std::isfinite(value)) {
+    out += "null";
+    return;
+  }
+  std::array<char, kNumberBufferSize> buffer{};
+  char *end = nlohmann::detail::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+  out.append(buffer.data(), end);
+}
+
+// Printable ASCII but the quote and the backslash: written as it is in both formats.
+bool plain_text(std::string_view text) {
+  for (char c : text) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte >= 0x7f || c == '"' || c == '\\') return false;
+  }
+  return true;
+}
+
+void append_json_text(std::string &out, std::string_view text) {
+  if (plain_text(text)) {
+    out += '"';
+    out += text;
+    out += '"';
+    return;
+  }
+  // Anything else, the target as typed included, may be any bytes: what is not UTF-8
+  // becomes U+FFFD, as the library's serializer does it.
+  out +=
+      nlohmann::ordered_json(std::string(text)).dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
+// RFC 4180: a field with a comma, a quote or a line break is quoted, its quotes doubled.
+void append_csv_text(std::string &out, std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    out += text;
+    return;
+  }
+  out += '"';
+  for (char c : text) out += c == '"' ? std::string_view("\"\"") : std::string_view(&c, 1);
+  out += '"';
+}
+
+template <typename Integer>
+void append_integers(RecordWriter &writer, const Integer *values, size_t count) {
+  bool json = writer.format == RecordFormat::kJson;
+  if (json) writer.out += '[';
+  for (size_t i = 0; i < count; ++i) {
+    if (i > 0) writer.out += json ? ',' : ' ';
+    append_integer(writer.out, values[i]);
+  }
+  if (json) writer.out += ']';
+}
+
+}  // namespace
+
+std::string shortest_number_text(double value) {
+  if (!std::isfinite(value)) return "null";
+  char buffer[kNumberBufferSize];
+  for (const char *format : kRoundTripFormats) {
+    std::snprintf(buffer, sizeof buffer, format, value);
+    if (std::strtod(buffer, nullptr) == value) break;
+  }
+  return buffer;
+}
+
+void begin_record(RecordWriter &writer, std::string_view type) {
+  if (writer.format != RecordFormat::kJson) return;
+  writer.out += "{\"type\":";
+  append_json_text(writer.out, type);
+}
+
+void field(RecordWriter &writer, const char *name) {
+  if (writer.format == RecordFormat::kJson) {
+    writer.out += ",\"";
+    writer.out += name;
+    writer.out += "\":";
+  } else if (writer.fields > 0) {
+    writer.out += ',';
+  }
+  ++writer.fields;
+}
+
+void end_record(RecordWriter &writer) {
+  if (writer.format == RecordFormat::kJson) writer.out += '}';
+}
+
+void write_null(RecordWriter &writer) {
+  if (writer.format == RecordFormat::kJson) writer.out += "null";
+}
+
+void write_integer(RecordWriter &writer, int64_t value) { append_integer(writer.out, value); }
+
+void write_boolean(RecordWriter &writer, bool value) { writer.out += value ? "true" : "false"; }
+
+void write_number(RecordWriter &writer, double value) {
+  if (writer.format == RecordFormat::kJson) {
+    append_json_number(writer.out, value);
+  } else {
+    writer.out += shortest_number_text(value);
+  }
+}
+
+void write_text(RecordWriter &writer, std::string_view text) {
+  if (writer.format == RecordFormat::kJson) {
+    append_json_text(writer.out, text);
+  } else {
+    append_csv_text(writer.out, text);
+  }
+}
+
+void write_text_or_null(RecordWriter &writer, const char *text) {
+  if (text != nullptr) {
+    write_text(writer, text);
+  } else {
+    write_null(writer);
+  }
+}
+
+void write_integers(RecordWriter &writer, const int *values, size_t count) { append_integers(writer, values, count); }
+
+void write_integers(RecordWriter &writer, const int64_t *values, size_t count) {
+  append_integers(writer, values, count);
+}
+
+void write_numbers(RecordWriter &writer, const double *values, size_t count) {
+  writer.out += '[';
+  for (size_t i = 0; i < count; ++i) {
+    if (i > 0) writer.out += ',';
+    append_json_number(writer.out, values[i]);
+  }
+  writer.out += ']';
+}
