@@ -54,7 +54,7 @@ Json query_of(const ShardHeader &header) {
   query["precision"] = header.precision;
   query["time_out"] = readable(search.time_out_seconds);
   query["every_vector"] = search.every_vector;
-  query["complete"] = header.complete;
+  query["complete"] = search.complete;
   Json bits;
   bits["x"] = bits_of(search.x);
   bits["y"] = bits_of(search.y);
@@ -83,7 +83,7 @@ bool read_query(const Json &query, ShardHeader &header) {
   search.range_mode = query.at("mode").get<std::string>() == "range";
   header.precision = query.at("precision").get<int>();
   search.every_vector = query.at("every_vector").get<bool>();
-  header.complete = query.at("complete").get<bool>();
+  search.complete = query.at("complete").get<bool>();
   return read_bits(bits.at("x").get<std::string>(), search.x) && read_bits(bits.at("y").get<std::string>(), search.y) &&
          read_bits(bits.at("low_cents").get<std::string>(), search.range_low_cents) &&
          read_bits(bits.at("high_cents").get<std::string>(), search.range_high_cents) &&

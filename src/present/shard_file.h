@@ -21,7 +21,6 @@ struct ShardHeader {
   SearchParams search;  // threads, interrupt and time out aside in comparisons
   double max_quotient = 0.0;
   int precision = 0;
-  bool complete = false;
   double ln_target = 0.0;
   std::vector<double> ln_factors;
 };

@@ -57,8 +57,10 @@ struct ShardRecorder : ResultSink {
 };
 
 // Whether a vector of the block ends with a record within the exact-hit distance: the
-// search ends there, and the shard's later blocks are not needed.
-bool block_ends_in_exact_hit(const ShardBlock &block) {
+// search ends there (unless it is one that never ends at a hit), and the shard's later
+// blocks are not needed.
+bool block_ends_in_exact_hit(const SearchContext &context, const ShardBlock &block) {
+  if (!exact_hit_ends_search(context)) return false;
   const std::vector<ShardRecord> &records = block.records;
   for (size_t i = 0; i < records.size(); ++i) {
     bool vector_ends = i + 1 == records.size() || records[i + 1].at != records[i].at;
@@ -70,22 +72,26 @@ bool block_ends_in_exact_hit(const ShardBlock &block) {
 // A walk of the search's blocks (or of the whole search as one block) that records and
 // never stops within a block.
 struct ShardWalk {
-  explicit ShardWalk(const SearchParams &params) : context{params, recorder} {
+  explicit ShardWalk(const SearchParams &params) : effective(effective_params(params)), context{effective, recorder} {
     start_search(context);
     context.records_running_minima = true;
     recorder.context = &context;
-    whole = context.n == 1 || !gate_can_open(context);
+    // A complete search over factors sharing a prime is the plain loop, which has no blocks.
+    plain_loop = context.n > 1 && context.params.complete && !factors_pairwise_coprime(context.params.factors);
+    whole = context.n == 1 || plain_loop || !gate_can_open(context);
     if (whole) return;
     set_up_walk(walk, WalkThresholds{});
     walk.records = &unused_records;
     walk.stop = &stop;
   }
   ShardRecorder recorder;
+  const SearchParams effective;  // the context holds a reference to it
   SearchContext context;
   RowWalk walk{context};
   BlockRecords unused_records;    // the walk's records mode; the recorder keeps them
   std::atomic<bool> stop{false};  // set by the watcher: the block in hand is left unfinished
-  bool whole = false;             // one factor, or a gate that never opens: nothing to split
+  bool whole = false;             // one factor, the plain loop, or a gate that never opens: nothing to split
+  bool plain_loop = false;        // a complete search the row walk cannot take
 };
 
 #ifndef RATIOHUNT_NO_THREADS
@@ -148,6 +154,8 @@ void walk_one_block(ShardWalk &shard_walk, const ShardPlan &plan, int64_t index)
   context.tested = 0;
   if (context.n == 1) {
     run_single_factor_search(context);
+  } else if (shard_walk.plain_loop) {
+    continue_reference_search(context);
   } else if (!shard_walk.whole) {
     RowWalk &walk = shard_walk.walk;
     int slot = plan.block_slot == 0 ? walk.last : plan.block_slot;
@@ -300,7 +308,7 @@ int64_t hand_out_blocks(ShardPool &pool, const std::function<void(const ShardBlo
     for (const ShardRecord &record : block.records) best = std::min(best, record.distance);
     pool.written_best.store(best);
     next = next_block_of_shard(pool.span, block.index + 1);
-    if (block_ends_in_exact_hit(block)) {
+    if (block_ends_in_exact_hit(context, block)) {
       context.end = SearchEnd::kExactHit;
       break;
     }
@@ -377,7 +385,7 @@ ShardOutcome run_shard(const SearchParams &params, int k, int n,
     block.tested = context.tested;
     block_done(block);
     outcome.next_block = next_block_of_shard(span, index + 1);
-    if (block_ends_in_exact_hit(block)) {
+    if (block_ends_in_exact_hit(context, block)) {
       context.end = SearchEnd::kExactHit;
       break;
     }
