@@ -33,7 +33,30 @@ const std::vector<NamedSearch> kSearches = {
      {"1", "1", "1e9", "6", "100000", "-2", "0", "1", "2", "3", "5", "7", "11", "13", "17", "19", "23", "29", "31"}},
     {"23-limit commas under 0.5 cent, 1e12",
      {"1", "1", "1e12", "6", "100000", "-2", "0", "0.5", "2", "3", "5", "7", "11", "13", "17", "19", "23"}},
+    // Many factors: nearly every block of the odometer is dead, which the threads must pass
+    // over as cheaply as one walk does.
+    {"37-limit commas under 0.001 cent, 1e8", {"1", "1", "1e8", "6",  "100000", "-2", "0",  "0.001", "2",  "3",
+                                               "5", "7", "11",  "13", "17",     "19", "23", "29",    "31", "37"}},
+    {"41-limit commas under 0.001 cent, 1e8", {"1", "1",  "1e8", "6",  "100000", "-2", "0",  "0.001", "2",  "3", "5",
+                                               "7", "11", "13",  "17", "19",     "23", "29", "31",    "37", "41"}},
+    {"43-limit commas under 0.001 cent, 1e8",
+     {"1", "1",  "1e8", "6",  "100000", "-2", "0",  "0.001", "2",  "3",  "5",
+      "7", "11", "13",  "17", "19",     "23", "29", "31",    "37", "41", "43"}},
+    {"47-limit commas under 0.001 cent, 1e8",
+     {"1",  "1",  "1e8", "6",  "100000", "-2", "0",  "0.001", "2",  "3",  "5", "7",
+      "11", "13", "17",  "19", "23",     "29", "31", "37",    "41", "43", "47"}},
+    {"11/8 without 11 in the 47-limit, 1e9", {"11", "8",  "1e9", "6",  "100000", "-1", "2",  "3",  "5",  "7",
+                                              "13", "17", "19",  "23", "29",     "31", "37", "41", "43", "47"}},
+    // Output-heavy: about 170,000 records.
+    {"41-limit commas under 1 cent, 1e8", {"1", "1",  "1e8", "6",  "100000", "-2", "0",  "1",  "2",  "3", "5",
+                                           "7", "11", "13",  "17", "19",     "23", "29", "31", "37", "41"}},
+    // A complete search against the same search with every vector.
+    {"19-limit commas under 1 cent, 1e12, --every-vector",
+     {"1", "1", "1e12", "6", "100000", "-2", "0", "1", "2", "3", "5", "7", "11", "13", "17", "19", "--every-vector"}},
+    {"19-limit commas under 1 cent, 1e12, --complete",
+     {"1", "1", "1e12", "6", "100000", "-2", "0", "1", "2", "3", "5", "7", "11", "13", "17", "19", "--complete"}},
 };
+const int kLastSearch = 16;
 
 template <int kThreads>
 SearchSummary search_with_threads(const SearchParams &params, ResultSink &sink) {
@@ -65,8 +88,8 @@ void BM_WholeRunSevenSixths(benchmark::State &bench) {
 
 }  // namespace
 
-BENCHMARK(BM_OneThread)->DenseRange(0, 8)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_TwoThreads)->DenseRange(0, 8)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_OneThread)->DenseRange(0, kLastSearch)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TwoThreads)->DenseRange(0, kLastSearch)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReferenceSearch)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_WholeRunSevenSixths)->Unit(benchmark::kMicrosecond);
 

@@ -3,7 +3,8 @@
 // its group table and pool of threads forced on at any size. All must print the same
 // text and end with the same counts; any difference aborts. The time out is lifted, since
 // the two agree only on searches that end by exhaustion or an exact hit, and searches too
-// big to finish in milliseconds are left out instead.
+// big to finish in milliseconds are left out instead. Complete searches go through 1, 2,
+// 3 and 7 threads.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -22,11 +23,14 @@ constexpr size_t kMaxArguments = 64;
 constexpr double kMaxVectors = 50000;  // the odometer's size: a few milliseconds of the reference loop
 constexpr double kNoTimeOut = 1e9;
 
+// A complete search runs each exponent one further, the other way (factors sharing a
+// prime further still: those searches step through every vector in both loops and are
+// left out).
 double odometer_size(const SearchParams &search) {
   double size = 1.0;
   for (size_t i = 0; i + 1 < search.factors.size(); ++i) {
     int limit = factor_limit(std::log(static_cast<double>(search.factors[i])), search.ln_max_quotient);
-    size *= limit > 0 ? limit + 1.0 : 1.0;
+    size *= limit > 0 ? limit + (search.complete ? 2.0 : 1.0) : 1.0;
   }
   return size;
 }
@@ -58,6 +62,15 @@ SearchSummary search_with_group_table(const SearchParams &params, ResultSink &si
   return run_search_with_thresholds(split, sink, WalkThresholds{0, 0, 4096, 0, 64, 1e18, 0});
 }
 
+// The pool of threads at any size, with rows and planes only.
+template <int kThreads>
+SearchSummary search_in_blocks(const SearchParams &params, ResultSink &sink) {
+  SearchParams split = params;
+  split.threads = kThreads;
+  WalkThresholds thresholds{0, 0, 4096};
+  return run_search_with_thresholds(split, sink, thresholds);
+}
+
 void expect_same(const Outcome &fast, const Outcome &reference, const std::vector<std::string> &args) {
   expect(fast.text == reference.text, "the text", args);
   expect(fast.summary.tested == reference.summary.tested, "the tested count", args);
@@ -78,10 +91,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     return 0;
   }
   if (!(odometer_size(config.search) <= kMaxVectors)) return 0;
+  if (config.search.complete && !factors_pairwise_coprime(config.search.factors)) return 0;
   config.search.time_out_seconds = kNoTimeOut;
   Outcome fast = run_with(config, run_search);
   Outcome reference = run_with(config, run_reference_search);
   expect_same(fast, reference, args);
   expect_same(run_with(config, search_with_group_table), reference, args);
+  if (config.search.complete) {  // complete searches through 1, 3 and 7 threads too
+    expect_same(run_with(config, search_in_blocks<1>), reference, args);
+    expect_same(run_with(config, search_in_blocks<3>), reference, args);
+    expect_same(run_with(config, search_in_blocks<7>), reference, args);
+  }
   return 0;
 }

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "present/interval_measures.h"
+
 namespace {
 
 uint64_t gcd(uint64_t a, uint64_t b) { return b == 0 ? a : gcd(b, a % b); }
@@ -20,8 +22,10 @@ bool is_seven_limit(uint64_t value) {
   return value == 1;
 }
 
+// The name a record gives the approximant with these exponents of these factors.
 const char *name_of(const std::vector<int> &factors, const std::vector<int> &exponents) {
-  return interval_name(factors.data(), exponents.data(), static_cast<int>(factors.size()));
+  IntervalMeasures measures = measure_interval(factorise_factors(factors), exponents.data(), false);
+  return measures.has_prime_monzo ? comma_name(measures.prime_monzo) : nullptr;
 }
 
 TEST(CommaNames, EveryEntryMatchesItsRatio) {

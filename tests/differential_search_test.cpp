@@ -2,6 +2,7 @@
 // seeded random command lines: the same printed text, counts and best error, exactly.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -227,6 +228,32 @@ const std::vector<NamedLoop> kGroupTables{
 
 TEST(DifferentialSearch, GroupTableHandsOverWhatOneWalkHandsOver) {
   expect_random_lines_match(20261212, 200, kGroupTables, kGroupTables);
+}
+
+// Complete searches: every exponent both ways, no gate, no end at an exact hit in range
+// mode, each comma once; through one walk, the threads and the group tables.
+TEST(DifferentialSearch, CompleteSearchesHandOverWhatTheReferenceDoes) {
+  std::mt19937 random(20261214);
+  std::vector<NamedLoop> loops = kThreadCounts;
+  loops.insert(loops.end(), kGroupTables.begin(), kGroupTables.end());
+  loops.push_back({"rows first", run_search});
+  for (int run = 0; run < 150 && !HasFailure(); ++run) {
+    std::vector<std::string> args = random_wide_command_line(random);
+    // Independent factors only: primes, in a shuffled order, and 6 35 for a composite pair.
+    std::vector<std::string> factors{"2", "3", "5", "7", "11", "13"};
+    if (run % 5 == 0) factors = {"6", "35", "11", "13", "17", "19"};
+    std::shuffle(factors.begin(), factors.end(), random);
+    size_t count = 2 + random() % 4;
+    while (!args.empty() && args.back().find_first_not_of("0123456789") == std::string::npos && args.size() > 6) {
+      args.pop_back();  // the random line's own factors
+    }
+    args.insert(args.end(), factors.begin(), factors.begin() + static_cast<std::ptrdiff_t>(count));
+    args.push_back("--complete");
+    expect_loops_match_reference(args, loops);
+  }
+  // The target itself, at distance 0, in the window of a range search that goes on.
+  expect_loops_match_reference({"3", "2", "1e4", "5", "1000", "-2", "-1", "10", "2", "3", "5", "7", "--complete"},
+                               kThreadCounts);
 }
 
 TEST(DifferentialSearch, GroupTableAtItsEdges) {

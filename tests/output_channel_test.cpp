@@ -13,7 +13,7 @@ namespace {
 
 TEST(OutputChannel, LongMessagesAreWrittenInFull) {
   std::string long_text(5000, 'x');
-  std::string out = capture_output([&] { tee_printf("[%s]", long_text.c_str()); });
+  std::string out = capture_output([&] { write_output("[" + long_text + "]"); });
   EXPECT_EQ(out, "[" + long_text + "]");
 }
 
@@ -22,7 +22,7 @@ TEST(OutputChannel, ResultsFileGetsTheSameBytes) {
   std::string console = capture_output([&] {
     write_console_only("usage text\n");
     open_results_file(path.c_str(), FileMode::kText);
-    tee_printf("%g and %s\n", 1e6, "100%");
+    write_output("1e+006 and 100%\n");
   });
   EXPECT_EQ(console, "usage text\n1e+006 and 100%\n");
   FILE *file = std::fopen(path.c_str(), "r");
@@ -52,7 +52,7 @@ TEST(OutputChannel, RunsInOneProcessShareNothing) {
 TEST(OutputChannel, UnopenableResultsFileLeavesTheConsoleAlone) {
   std::string console = capture_output([] {
     open_results_file("/nonexistent-folder/out.txt", FileMode::kText);
-    tee_printf("still here");
+    write_output("still here");
   });
   EXPECT_EQ(console, "still here");
 }

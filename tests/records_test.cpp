@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "harness.h"
+#include "present/search_ends.h"
 
 namespace {
 
@@ -141,6 +143,7 @@ TEST(Records, CsvColumnsAreTheJsonKeys) {
   RunView run;
   run.factors = {2, 3, 5, 7};
   run.unison_target = true;
+  run.factor_vals = true;
   RecordContext context = record_context(run);
   const int exponents[] = {-4, 4, -1, 0};
   std::string json_text;
@@ -148,7 +151,7 @@ TEST(Records, CsvColumnsAreTheJsonKeys) {
   append_approximant_record(context, RecordFormat::kJson, exponents, 21.506289596715803, json_text);
   append_approximant_record(context, RecordFormat::kCsv, exponents, 21.506289596715803, csv_row);
   nlohmann::ordered_json record = nlohmann::ordered_json::parse(json_text);
-  std::vector<std::string> columns = csv_columns(approximant_field_names());
+  std::vector<std::string> columns = csv_columns(approximant_field_names(run));
   std::vector<std::string> values = csv_columns(csv_row.substr(0, csv_row.size() - 1));
   ASSERT_EQ(record.size(), columns.size() + 1);
   ASSERT_EQ(values.size(), columns.size());
@@ -186,6 +189,18 @@ TEST(Records, NumbersAreShortestRoundTripDecimals) {
   EXPECT_EQ(shortest_number_text(0.1), "0.1");
   EXPECT_EQ(shortest_number_text(1200.0), "1200");
   EXPECT_EQ(shortest_number_text(1.0 / 0.0), "null");
+}
+
+// The table of ends has one entry for each end, in order, each with its own record name.
+TEST(Records, EveryEndHasItsEntry) {
+  const SearchEnd ends[] = {SearchEnd::kExhausted, SearchEnd::kExactHit, SearchEnd::kTimeOut, SearchEnd::kInterrupted,
+                            SearchEnd::kOutputLost};
+  ASSERT_EQ(std::size(kSearchEnds), std::size(ends));
+  for (size_t i = 0; i < std::size(ends); ++i) {
+    EXPECT_EQ(search_end_text(ends[i]).end, ends[i]);
+    EXPECT_EQ(&search_end_text(ends[i]), &kSearchEnds[i]);
+    for (size_t j = 0; j < i; ++j) EXPECT_STRNE(kSearchEnds[i].record_name, kSearchEnds[j].record_name);
+  }
 }
 
 TEST(Records, NonFiniteNumbersBecomeNull) {

@@ -169,6 +169,7 @@ ParsedArguments read_positional(const Words &words, const RatioValue *one_word_t
 // Options that set what the positional arguments also set win over them.
 void apply_search_options(const RunOptions &options, SearchParams &search) {
   search.every_vector = options.every_vector;
+  search.complete = options.complete;
   search.threads = options.threads > 0 ? options.threads : hardware_threads();
   if (options.has_time_out) search.time_out_seconds = options.time_out_seconds;
 }
@@ -190,5 +191,11 @@ ParsedArguments read_command_line(int argc, const char *const *argv, RunConfig &
   if (config.options.show_help || config.options.show_version) return ParsedArguments{};
   parsed = read_positional(words, one_word_target ? &one_word.value : nullptr, config);
   apply_search_options(config.options, config.search);
+  if (!parsed.problem && config.search.complete && !factors_multiplicatively_independent(config.search.factors)) {
+    // One ratio would come from many exponent vectors and be listed as many times.
+    parsed.problem = problem_of(ProblemKind::kBadOption,
+                                "--complete: the factors are multiplicatively dependent (a product of powers of some "
+                                "equals another, or a factor is 1); give independent ones, such as primes");
+  }
   return parsed;
 }

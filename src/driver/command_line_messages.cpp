@@ -37,10 +37,8 @@ std::string help_page() {
          "  (FILE)         also write everything to FILE\n"
          "Options, anywhere on the line (-- ends them):\n" +
          option_help_lines() +
-         "Examples:\n"
-         "  ratiohunt 11/8 -1 2 3 5 7          7-limit approximations of 11/8\n"
-         "  ratiohunt --limit=7 '7\\12'         the 12-EDO fifth in the 7-limit\n"
-         "  ratiohunt --limit=13 1/1 -2 0 2    13-limit commas under 2 cents\n"
+         "Examples: ratiohunt 11/8 -1 2 3 5 7        7-limit approximations of 11/8\n"
+         "          ratiohunt --limit=13 1/1 -2 0 2  13-limit commas under 2 cents\n"
          "Quote ( \\ < > [ | for the shell. Run 'man ratiohunt' for the whole story.\n";
 }
 
@@ -94,8 +92,12 @@ const char *const kUsagePage2 =
 constexpr size_t kDateBufferSize = 128;
 
 std::string read_ratio_text(const SearchParams &search) {
-  return format_text("Read: ratio to approx %s/%s\n", ratio_number_text(search.x).c_str(),
-                     ratio_number_text(search.y).c_str());
+  return "Read: ratio to approx " + ratio_number_text(search.x) + "/" + ratio_number_text(search.y) + "\n";
+}
+
+// The target as the messages about factors read it: x and y as ints, then the line end.
+std::string read_target_as_ints(const SearchParams &search) {
+  return std::to_string(target_as_int(search.x)) + "/" + std::to_string(target_as_int(search.y)) + "\n";
 }
 
 }  // namespace
@@ -122,13 +124,11 @@ std::string argument_error_text(ProblemKind kind, const SearchParams &search, in
       text = read_ratio_text(search) + "Ratio to approx has to be positive and finite.\n";
       break;
     case ProblemKind::kBadFactor:
-      text = format_text("Read: %d as one of the factors to look for, ratio to approx %d/%d\n", bad_factor,
-                         target_as_int(search.x), target_as_int(search.y)) +
-             "All factors need to be positive and non zero\n";
+      text = "Read: " + std::to_string(bad_factor) + " as one of the factors to look for, ratio to approx " +
+             read_target_as_ints(search) + "All factors need to be positive and non zero\n";
       break;
     case ProblemKind::kLastFactorOne:
-      text = format_text("Read: 1 as the last factor to look for, ratio to approx %d/%d\n", target_as_int(search.x),
-                         target_as_int(search.y)) +
+      text = "Read: 1 as the last factor to look for, ratio to approx " + read_target_as_ints(search) +
              "The last factor needs to be 2 or more\n";
       break;
     case ProblemKind::kNone:
@@ -142,16 +142,17 @@ std::string argument_error_text(ProblemKind kind, const SearchParams &search, in
 
 void print_run_header(int argc, const char *const *argv) {
   char date[kDateBufferSize];
-  if (format_local_date(date, sizeof date)) tee_printf("%s\n", date);
-  tee_printf("command line:\n");
-  for (int i = 1; i < argc; ++i) tee_printf(" %s", argv[i]);
-  tee_printf("\n\n");
+  std::string header;
+  if (format_local_date(date, sizeof date)) header += std::string(date) + "\n";
+  header += "command line:\n";
+  for (int i = 1; i < argc; ++i) header += std::string(" ") + argv[i];
+  write_output(header + "\n\n");
 }
 
 void print_help() { write_console_only(help_page().c_str()); }
 
-void print_version() { write_console_only(format_text("ratiohunt %s\n", RATIOHUNT_VERSION).c_str()); }
+void print_version() { write_console_only("ratiohunt " RATIOHUNT_VERSION "\n"); }
 
 void print_option_error(const std::string &error) {
-  std::fputs(format_text("ratiohunt: %s\nTry 'ratiohunt --help'.\n", error.c_str()).c_str(), stderr);
+  std::fputs(("ratiohunt: " + error + "\nTry 'ratiohunt --help'.\n").c_str(), stderr);
 }

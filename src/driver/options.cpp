@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "driver/defaults.h"
-#include "present/interval_measures.h"
+#include "present/primes.h"
 #include "present/ratio_reader.h"
 
 namespace {
@@ -77,6 +77,18 @@ const std::vector<OptionEntry> kOptionTable = {
      "also try vectors whose only exponents are of factors 1 and 2",
      [](const OptionValue &, RunOptions &options) {
        options.every_vector = true;
+       return no_problem();
+     }},
+    {"factor-vals", 0, ValueKind::kNone, nullptr, nullptr, nullptr, 0, 0,
+     "records also give tempered_out_by_factor_vals",
+     [](const OptionValue &, RunOptions &options) {
+       options.factor_vals = true;
+       return no_problem();
+     }},
+    {"complete", 0, ValueKind::kNone, nullptr, nullptr, nullptr, 0, 0,
+     "every interval of the basis up to the bound, once",
+     [](const OptionValue &, RunOptions &options) {
+       options.complete = true;
        return no_problem();
      }},
     {"time-out", 0, ValueKind::kNumber, "S", "a number of seconds", nullptr, 0, 0,

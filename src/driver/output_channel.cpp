@@ -3,12 +3,10 @@
 #include "driver/output_channel.h"
 
 #include <cerrno>
-#include <cstdarg>
 #include <cstring>
 
 #include "driver/interrupts.h"
 #include "driver/platform.h"
-#include "present/text_format.h"
 
 namespace {
 
@@ -109,14 +107,6 @@ bool console_failed() { return channel.console_failed; }
 void set_flush_each_message(bool enabled) { channel.flush_each_message = enabled; }
 
 void set_key_waits(bool enabled) { channel.key_waits = enabled; }
-
-void tee_printf(const char *format, ...) {
-  va_list args;
-  va_start(args, format);
-  std::string text = format_text_v(format, args);
-  va_end(args);
-  write_output(text);
-}
 
 void write_console_only(const char *text) {
   if (channel.console_out == nullptr || channel.console_failed) return;

@@ -16,8 +16,6 @@ void open_results_file(const char *name, FileMode mode);
 // Writes text to the console and the results file. Failures are said once on stderr; a
 // failed results file is dropped, a failed console takes no more output.
 void write_output(const std::string &text);
-// printf-style output (see present/text_format.h) to the console and the results file.
-void tee_printf(const char *format, ...) __attribute__((format(printf, 1, 2)));
 // Writes text straight to the console only (the usage pages).
 void write_console_only(const char *text);
 // Whether the run waits for a key before it exits (and between the usage pages).

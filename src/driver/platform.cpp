@@ -19,6 +19,9 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sched.h>
+#endif
 
 #include <cerrno>
 #endif
@@ -44,10 +47,36 @@ bool format_local_date(char *buffer, size_t size) {
   return true;
 }
 
+namespace {
+
+// The cores the process may run on (its CPU affinity: a batch scheduler's share, taskset),
+// 0 when the system cannot tell.
+int cores_allowed() {
+#if defined(_WIN32)
+  DWORD_PTR process_mask = 0;
+  DWORD_PTR system_mask = 0;
+  if (!GetProcessAffinityMask(GetCurrentProcess(), &process_mask, &system_mask)) return 0;
+  int count = 0;
+  for (; process_mask != 0; process_mask &= process_mask - 1) ++count;
+  return count;
+#elif defined(__linux__)
+  cpu_set_t allowed;
+  CPU_ZERO(&allowed);
+  if (sched_getaffinity(0, sizeof allowed, &allowed) != 0) return 0;
+  return CPU_COUNT(&allowed);
+#else
+  return 0;
+#endif
+}
+
+}  // namespace
+
 int hardware_threads() {
 #ifdef RATIOHUNT_NO_THREADS
   return 1;
 #else
+  int allowed = cores_allowed();
+  if (allowed > 0) return allowed;
   unsigned count = std::thread::hardware_concurrency();  // 0 when it cannot be told
   return count > 0 ? static_cast<int>(count) : 1;
 #endif

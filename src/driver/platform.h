@@ -9,7 +9,8 @@
 // local time cannot be determined.
 bool format_local_date(char *buffer, size_t size);
 bool stream_is_terminal(FILE *stream);
-// How many threads the machine runs at once (1 where the build has no threads).
+// How many threads the process may run at once: the cores its CPU affinity allows, else
+// the machine's (1 where the build has no threads).
 int hardware_threads();
 // The width of the terminal behind the stream, or 80 when it cannot be told.
 int terminal_columns(FILE *stream);

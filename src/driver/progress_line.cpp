@@ -30,22 +30,15 @@ double seconds_left(const SearchProgress &now, double time_out_seconds) {
 // Three digits need no exponent down to 0.0001 %; less than that is 0.
 std::string share_for_people(double done_share) {
   double percent = 100.0 * done_share;
-  return percent >= 1e-4 ? format_text(kProgressShareFormat, percent) : "0";
+  return percent >= 1e-4 ? number_text(kProgressShareFormat, percent) : "0";
 }
 
 // Cents at four digits; a tiny distance keeps its exponent, without padding (2.274e-13).
-std::string cents_for_people(double cents) {
-  std::string text = format_text(kProgressCentsFormat, cents);
-  size_t digits = text.find('e');
-  if (digits == std::string::npos) return text;
-  digits += 2;  // after the exponent's sign
-  while (digits + 1 < text.size() && text[digits] == '0') text.erase(digits, 1);
-  return text;
-}
+std::string cents_for_people(double cents) { return compact_number_text(kProgressCentsFormat, cents); }
 
 // A time in one unit, below 99.5 of it so that two digits hold it; the singular for 1.
 std::string in_unit(double amount, const char *unit, const char *unit_of_one) {
-  std::string number = format_text(kProgressTimeFormat, amount);
+  std::string number = number_text(kProgressTimeFormat, amount);
   return number + " " + (number == "1" ? unit_of_one : unit);
 }
 
@@ -60,7 +53,7 @@ std::string count_for_people(int64_t count) {
     scaled /= 1000;
     ++prefix;
   }
-  return format_text(kProgressCountFormat, scaled) + " " + kPrefixes[prefix];
+  return number_text(kProgressCountFormat, scaled) + " " + kPrefixes[prefix];
 }
 
 std::string duration_for_people(double seconds) {

@@ -9,11 +9,14 @@
 
 #include "driver/command_line.h"
 #include "driver/interrupts.h"
+#include "driver/options.h"
 #include "driver/output_channel.h"
 #include "driver/platform.h"
 #include "driver/progress_line.h"
 #include "driver/scale_command.h"
+#include "driver/temper_command.h"
 #include "present/result_sinks.h"
+#include "present/text_format.h"
 
 namespace {
 
@@ -44,9 +47,10 @@ int report_out_of_memory(int argc, const OutputStyle &style) {
   double arguments = argc > kFewestArgumentsCounted ? argc : kFewestArgumentsCounted;
   double kb = (kFactorBytesPerArgument * arguments + sizeof(double) * kResultLogCapacity) / kBytesPerKb;
   if (style.records) {
-    std::fprintf(stderr, "ratiohunt: out of memory, %g Kb extra needed\n", kb);
+    std::fputs(("ratiohunt: out of memory, " + number_text(kOutOfMemoryKbFormat, kb) + " Kb extra needed\n").c_str(),
+               stderr);
   } else {
-    tee_printf("Out of memory, %g Kb extra needed", kb);
+    write_output("Out of memory, " + number_text(kOutOfMemoryKbFormat, kb) + " Kb extra needed");
     wait_for_key(KeyPrompt::kExit);
   }
   return kExitOutputIncomplete;
@@ -131,9 +135,22 @@ void open_results(const ParsedArguments &parsed, const OutputStyle &style, int a
   if (!style.records) print_run_header(argc, argv);
 }
 
+// The word that selects a command of its own when it is the first positional argument
+// (options may stand before it); the command then gets the options and what follows.
+bool run_named_command(int argc, const char *const *argv, int &status) {
+  RunOptions options;
+  std::vector<std::string> positional;
+  if (take_options(argc, argv, options, positional) || positional.empty()) return false;
+  if (positional[0] != kTemperWord || options.show_version) return false;
+  status = run_temper_command(options, std::vector<std::string>(positional.begin() + 1, positional.end()));
+  return true;
+}
+
 // Runs the program; style tells, as soon as it is known, how the run shows things.
 int run_program(int argc, const char *const *argv, FILE *console_out, FILE *console_in, OutputStyle &style) {
   if (is_scale_command(argc, argv)) return run_scale_command(argc, argv, console_out);
+  int command_status = kExitOk;
+  if (run_named_command(argc, argv, command_status)) return command_status;
   RunConfig config;
   ParsedArguments parsed = read_command_line(argc, argv, config);
   config.search.interrupt = stop_flag();

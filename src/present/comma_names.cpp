@@ -1,11 +1,12 @@
-// The table of named intervals and the look-up: an approximant is reduced to its
-// exponents of the primes 2, 3, 5 and 7 (any other prime left means no name) and
-// compared with the table's entries, turned the same way.
+// The table of named intervals and the look-up: an interval's exponents of the primes
+// 2, 3, 5 and 7 (any other prime means no name) are compared with the table's entries,
+// turned the same way.
 #include "present/comma_names.h"
 
 #include <array>
 #include <cstddef>
-#include <utility>
+
+#include "present/primes.h"
 
 namespace {
 
@@ -61,52 +62,20 @@ const std::vector<NamedInterval> kNamedIntervals = {
     {9, 8, 203.9100, "major whole tone"},
 };
 
-// A factor may have other primes that cancel between factors (6 and 11 against 66), so
-// primes above 7 are tallied too, each by value, and must all come to zero.
-struct OtherPrimes {
-  std::vector<std::pair<int64_t, int64_t>> exponents;  // prime, net exponent
-  void add(int64_t prime, int64_t count) {
-    for (auto &entry : exponents) {
-      if (entry.first == prime) {
-        entry.second += count;
-        return;
-      }
-    }
-    exponents.emplace_back(prime, count);
-  }
-  bool all_cancel() const {
-    for (const auto &entry : exponents) {
-      if (entry.second != 0) return false;
-    }
-    return true;
-  }
-};
-
-void add_factor(int64_t value, int64_t count, SevenLimitMonzo &monzo, OtherPrimes &others) {
-  for (size_t p = 0; p < monzo.size(); ++p) {
-    while (value % kSevenLimitPrimes[p] == 0) {
-      value /= kSevenLimitPrimes[p];
-      monzo[p] += count;
-    }
-  }
-  for (int64_t prime = 11; prime * prime <= value; prime += 2) {
-    while (value % prime == 0) {
-      value /= prime;
-      others.add(prime, count);
-    }
-  }
-  if (value > 1) others.add(value, count);
-}
-
 // The 7-limit monzos of the table's entries, in table order.
 const std::vector<SevenLimitMonzo> &named_monzos() {
   static const std::vector<SevenLimitMonzo> monzos = [] {
     std::vector<SevenLimitMonzo> all;
     for (const NamedInterval &entry : kNamedIntervals) {
       SevenLimitMonzo monzo{};
-      OtherPrimes none;  // the table holds 7-limit intervals only
-      add_factor(static_cast<int64_t>(entry.numerator), 1, monzo, none);
-      add_factor(static_cast<int64_t>(entry.denominator), -1, monzo, none);
+      for (int sign : {1, -1}) {
+        auto value = static_cast<int64_t>(sign > 0 ? entry.numerator : entry.denominator);
+        for (const auto &power : prime_powers_of(value)) {
+          for (size_t p = 0; p < monzo.size(); ++p) {
+            if (kSevenLimitPrimes[p] == power.first) monzo[p] += static_cast<int64_t>(sign) * power.second;
+          }
+        }
+      }
       all.push_back(monzo);
     }
     return all;
@@ -128,13 +97,10 @@ bool same_or_inverse(const SevenLimitMonzo &a, const SevenLimitMonzo &b) {
 
 const std::vector<NamedInterval> &named_intervals() { return kNamedIntervals; }
 
-const char *interval_name(const int *factors, const int *exponents, int count) {
+const char *comma_name(const std::vector<int64_t> &prime_monzo) {
   SevenLimitMonzo monzo{};
-  OtherPrimes others;
-  for (int i = 0; i < count; ++i) {
-    if (exponents[i] != 0) add_factor(factors[i], exponents[i], monzo, others);
-  }
-  if (!others.all_cancel()) return nullptr;
+  if (prime_monzo.size() > monzo.size()) return nullptr;
+  for (size_t p = 0; p < prime_monzo.size(); ++p) monzo[p] = prime_monzo[p];
   const std::vector<SevenLimitMonzo> &monzos = named_monzos();
   for (size_t i = 0; i < monzos.size(); ++i) {
     if (same_or_inverse(monzo, monzos[i])) return kNamedIntervals[i].name;

@@ -15,6 +15,7 @@ struct NamedInterval {
 // Every named interval, in no particular order.
 const std::vector<NamedInterval> &named_intervals();
 
-// The name of the approximant with these signed exponents of the factors, matched on its
-// reduced ratio in either orientation (80/81 is the syntonic comma too); null for none.
-const char *interval_name(const int *factors, const int *exponents, int count);
+// The name of the interval with this monzo over the primes (2, 3, 5, ... up to its prime
+// limit, as the records' measures give it), in either orientation (80/81 is the syntonic
+// comma too); null for none.
+const char *comma_name(const std::vector<int64_t> &prime_monzo);

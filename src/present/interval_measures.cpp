@@ -8,42 +8,15 @@
 #include <cstdlib>
 
 #include "present/decimal_big.h"
+#include "present/primes.h"
 
 namespace {
-
-// Primes in increasing order while keep_going(the primes so far, the next prime) says so.
-template <typename KeepGoing>
-std::vector<int> primes_while(KeepGoing keep_going) {
-  std::vector<int> primes;
-  for (int candidate = 2;; ++candidate) {
-    bool prime = true;
-    for (size_t i = 0; prime && i < primes.size() && primes[i] * primes[i] <= candidate; ++i) {
-      prime = candidate % primes[i] != 0;
-    }
-    if (!prime) continue;
-    if (!keep_going(primes, candidate)) return primes;
-    primes.push_back(candidate);
-  }
-}
 
 int prime_index(const std::vector<int> &primes, int prime) {
   for (size_t i = 0; i < primes.size(); ++i) {
     if (primes[i] == prime) return static_cast<int>(i);
   }
   return -1;
-}
-
-// Trial division: a factor is an int, so no divisor above 46341 needs trying.
-std::vector<std::pair<int, int>> prime_powers_of(int value) {
-  std::vector<std::pair<int, int>> powers;
-  int64_t rest = value;
-  for (int64_t divisor = 2; divisor * divisor <= rest; divisor += divisor == 2 ? 1 : 2) {
-    int count = 0;
-    for (; rest % divisor == 0; rest /= divisor) ++count;
-    if (count > 0) powers.emplace_back(static_cast<int>(divisor), count);
-  }
-  if (rest > 1) powers.emplace_back(static_cast<int>(rest), 1);
-  return powers;
 }
 
 // The exponent of each of the factors' primes in the approximant.
@@ -86,13 +59,15 @@ bool numeral_less(const std::string &a, const std::string &b) {
   return a.size() != b.size() ? a.size() < b.size() : a < b;
 }
 
-// The N from 1 to 99 whose patent val (p -> round(N log2 p)) maps the interval to 0 steps.
-// The steps of all N are summed one prime at a time, a loop the compiler vectorises.
-std::vector<int> tempering_divisions(const FactorPrimes &factor_primes, const std::vector<int64_t> &sums) {
+// The N from 1 to 99 whose patent val maps the exponents of the basis to 0 steps, where
+// vals[i][N - 1] is the val's entry for the basis element i. The steps of all N are summed
+// one element at a time.
+template <typename Exponent>
+std::vector<int> tempering_divisions(const std::vector<std::vector<int64_t>> &vals, const Exponent *exponents) {
   std::array<int64_t, kMaxTemperingDivisions> steps{};
-  for (size_t i = 0; i < sums.size(); ++i) {
-    const int64_t *val = factor_primes.patent_vals[i].data();
-    for (size_t n = 0; n < steps.size(); ++n) steps[n] += sums[i] * val[n];
+  for (size_t i = 0; i < vals.size(); ++i) {
+    const int64_t *val = vals[i].data();
+    for (size_t n = 0; n < steps.size(); ++n) steps[n] += static_cast<int64_t>(exponents[i]) * val[n];
   }
   std::vector<int> divisions;
   for (size_t n = 0; n < steps.size(); ++n) {
@@ -101,43 +76,45 @@ std::vector<int> tempering_divisions(const FactorPrimes &factor_primes, const st
   return divisions;
 }
 
+// round(N log2 element) for N from 1 to kMaxTemperingDivisions.
+std::vector<int64_t> patent_val_entries(int element) {
+  std::vector<int64_t> entries;
+  for (int n = 1; n <= kMaxTemperingDivisions; ++n) {
+    entries.push_back(std::llround(n * std::log2(static_cast<double>(element))));
+  }
+  return entries;
+}
+
 }  // namespace
-
-std::vector<int> first_primes(int count) {
-  return primes_while([count](const std::vector<int> &primes, int) { return static_cast<int>(primes.size()) < count; });
-}
-
-std::vector<int> primes_up_to(int limit) {
-  return primes_while([limit](const std::vector<int> &, int next) { return next <= limit; });
-}
 
 FactorPrimes factorise_factors(const std::vector<int> &factors) {
   FactorPrimes result;
-  std::vector<std::vector<std::pair<int, int>>> by_prime;
+  std::vector<std::vector<std::pair<int64_t, int>>> by_prime;
   by_prime.reserve(factors.size());
   for (int factor : factors) by_prime.push_back(prime_powers_of(factor));
   for (const auto &powers : by_prime) {
     for (const auto &power : powers) {
-      if (prime_index(result.primes, power.first) < 0) result.primes.push_back(power.first);
+      if (prime_index(result.primes, static_cast<int>(power.first)) < 0) {
+        result.primes.push_back(static_cast<int>(power.first));
+      }
     }
   }
   std::sort(result.primes.begin(), result.primes.end());
   for (const auto &powers : by_prime) {
     std::vector<std::pair<int, int>> indexed;
     indexed.reserve(powers.size());
-    for (const auto &power : powers) indexed.emplace_back(prime_index(result.primes, power.first), power.second);
+    for (const auto &power : powers) {
+      indexed.emplace_back(prime_index(result.primes, static_cast<int>(power.first)), power.second);
+    }
     result.powers.push_back(indexed);
   }
-  for (int prime : result.primes) {
-    std::vector<int64_t> val;
-    for (int n = 1; n <= kMaxTemperingDivisions; ++n)
-      val.push_back(std::llround(n * std::log2(static_cast<double>(prime))));
-    result.patent_vals.push_back(val);
-  }
+  for (int prime : result.primes) result.patent_vals.push_back(patent_val_entries(prime));
+  for (int factor : factors) result.factor_vals.push_back(patent_val_entries(factor));
   return result;
 }
 
-IntervalMeasures measure_interval(const FactorPrimes &factor_primes, const int *exponents, bool unison_target) {
+IntervalMeasures measure_interval(const FactorPrimes &factor_primes, const int *exponents, bool unison_target,
+                                  bool factor_vals) {
   const std::vector<int> &primes = factor_primes.primes;
   std::vector<int64_t> sums = prime_exponents(factor_primes, exponents);
   IntervalMeasures measures;
@@ -160,6 +137,9 @@ IntervalMeasures measure_interval(const FactorPrimes &factor_primes, const int *
     }
   }
   measures.has_tempered_out_by = unison_target;
-  if (unison_target) measures.tempered_out_by = tempering_divisions(factor_primes, sums);
+  if (unison_target) measures.tempered_out_by = tempering_divisions(factor_primes.patent_vals, sums.data());
+  if (unison_target && factor_vals) {
+    measures.tempered_out_by_factor_vals = tempering_divisions(factor_primes.factor_vals, exponents);
+  }
   return measures;
 }

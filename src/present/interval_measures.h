@@ -11,10 +11,6 @@
 constexpr int kMaxListedPrime = 97;         // prime monzos are listed up to this prime limit
 constexpr int kMaxTemperingDivisions = 99;  // tempered_out_by looks at 1 to 99 divisions of the octave
 
-// The primes in increasing order: the first count of them, or all up to limit.
-std::vector<int> first_primes(int count);
-std::vector<int> primes_up_to(int limit);
-
 // The factors of a search written over the distinct primes that divide them, with what
 // every record's measures need of those primes, worked out once for the search.
 struct FactorPrimes {
@@ -24,6 +20,8 @@ struct FactorPrimes {
   // For each prime p, its patent val's entry round(N log2 p) for N from 1 to
   // kMaxTemperingDivisions (at N - 1).
   std::vector<std::vector<int64_t>> patent_vals;
+  // The same over the factors as given: round(N log2 m) for each factor m.
+  std::vector<std::vector<int64_t>> factor_vals;
 };
 FactorPrimes factorise_factors(const std::vector<int> &factors);
 
@@ -36,6 +34,11 @@ struct IntervalMeasures {
   std::string odd_limit;             // the larger of the odd parts of n and d
   bool has_tempered_out_by = false;  // only for a unison target
   std::vector<int> tempered_out_by;  // each N whose patent val maps the interval to 0 steps
+  // Each N whose patent val over the factors themselves maps the exponents to 0 steps
+  // (only for a unison target, and when asked for).
+  std::vector<int> tempered_out_by_factor_vals;
 };
-// The measures of the approximant with these signed exponents of the factors.
-IntervalMeasures measure_interval(const FactorPrimes &factor_primes, const int *exponents, bool unison_target);
+// The measures of the approximant with these signed exponents of the factors; with
+// factor_vals, tempered_out_by_factor_vals too.
+IntervalMeasures measure_interval(const FactorPrimes &factor_primes, const int *exponents, bool unison_target,
+                                  bool factor_vals = false);

@@ -1,9 +1,9 @@
-// How every number ratiohunt writes looks: one printf format for each kind of number.
-// The formats for format_text (present/text_format.h) use only what it implements; those
-// for snprintf write the numbers of CSV rows.
+// How every number ratiohunt writes looks: one printf format for each kind of number,
+// each with one floating conversion, written through number_text (present/text_format.h)
+// or, for records, the record writer.
 #pragma once
 
-// For format_text: a floating exponent there always has at least three digits (1e+006).
+// In text a floating exponent always has at least three digits (1e+006).
 
 // x, y, the range's edges and the target's size in cents wherever a message shows them.
 constexpr const char *kRatioNumberFormat = "%.12g";
@@ -14,8 +14,10 @@ constexpr const char *kRangeMaxQuotientFormat = "%.7g";
 constexpr const char *kSuccessiveMaxQuotientFormat = "%g";
 // The seconds a search ran, in the message of a search that ends early.
 constexpr const char *kEndSecondsFormat = "%g";
+// The kilobytes a run that ran out of memory says it needed.
+constexpr const char *kOutOfMemoryKbFormat = "%g";
 
-// For format_text, on the progress line: numbers as people read them. Counts and times
+// On the progress line: numbers as people read them. Counts and times
 // are scaled first (to k, M, G ... and to min, h, days) so that no exponent appears.
 
 // A scaled count: three significant digits (93.3 G); a scaled time: two (4.2 min, 42 s).
@@ -25,8 +27,6 @@ constexpr const char *kProgressTimeFormat = "%.2g";
 constexpr const char *kProgressShareFormat = "%.3g";
 // The best distance in cents; the progress line writes a tiny one's exponent unpadded.
 constexpr const char *kProgressCentsFormat = "%.4g";
-
-// For snprintf.
 
 // A record's number: the first of these that reads back as the same double.
 constexpr const char *kRoundTripFormats[] = {"%.15g", "%.16g", "%.17g"};

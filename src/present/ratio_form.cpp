@@ -2,7 +2,6 @@
 // or factor^magnitude, the denominator in parentheses when it has two or more terms
 // (3^4/(2^4*5), 3^2/2^3, 2/1, 1/3).
 #include "present/approximant_text.h"
-#include "present/text_format.h"
 
 namespace {
 
@@ -13,7 +12,7 @@ void append_side(std::string &out, const int *factors, const int *exponents, int
     int magnitude = exponents[i] < 0 ? -exponents[i] : exponents[i];
     if ((exponents[i] < 0) != denominator || magnitude < 1) continue;
     if (written > 0) out += "*";
-    out += magnitude == 1 ? std::to_string(factors[i]) : format_text("%d^%d", factors[i], magnitude);
+    out += magnitude == 1 ? std::to_string(factors[i]) : std::to_string(factors[i]) + "^" + std::to_string(magnitude);
     ++written;
   }
   if (written == 0) out += "1";

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "present/interval_measures.h"
+#include "present/primes.h"
 #include "search/search.h"
 
 namespace {

@@ -116,6 +116,8 @@ void write_null(RecordWriter &writer) {
 
 void write_integer(RecordWriter &writer, int64_t value) { append_integer(writer.out, value); }
 
+void write_boolean(RecordWriter &writer, bool value) { writer.out += value ? "true" : "false"; }
+
 void write_number(RecordWriter &writer, double value) {
   if (writer.format == RecordFormat::kJson) {
     append_json_number(writer.out, value);

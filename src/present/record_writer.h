@@ -27,6 +27,8 @@ void end_record(RecordWriter &writer);
 // JSON null; an empty CSV field.
 void write_null(RecordWriter &writer);
 void write_integer(RecordWriter &writer, int64_t value);
+// JSON true or false; CSV the same words.
+void write_boolean(RecordWriter &writer, bool value);
 // Shortest round-trip decimal; null (CSV: the word null) when not finite.
 void write_number(RecordWriter &writer, double value);
 // A JSON string; a CSV field, quoted only when it must be.

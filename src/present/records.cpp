@@ -21,12 +21,19 @@ struct ApproximantFacts {
   IntervalMeasures measures;
 };
 
-// A field of a record: its name and how its value is written from the record's facts.
+// A field of a record: its name, how its value is written from the record's facts, and
+// the run's setting that asks for it (null: always written).
 template <typename Facts>
 struct Field {
   const char *name;
   void (*write)(const Facts &, RecordWriter &);
+  bool RunView::*asked_by = nullptr;
 };
+
+template <typename Facts>
+bool written_in(const Field<Facts> &entry, const RunView &run) {
+  return entry.asked_by == nullptr || run.*entry.asked_by;
+}
 
 template <typename Integer>
 void write_list_or_null(RecordWriter &writer, bool present, const std::vector<Integer> &values) {
@@ -45,6 +52,10 @@ void write_tempered_out_by(const ApproximantFacts &facts, RecordWriter &writer) 
   write_list_or_null(writer, facts.measures.has_tempered_out_by, facts.measures.tempered_out_by);
 }
 
+void write_tempered_out_by_factor_vals(const ApproximantFacts &facts, RecordWriter &writer) {
+  write_list_or_null(writer, facts.measures.has_tempered_out_by, facts.measures.tempered_out_by_factor_vals);
+}
+
 // The fields of an approximant record, in the order of its JSON keys and CSV columns.
 constexpr Field<ApproximantFacts> kApproximantFields[] = {
     {"exponents", [](const ApproximantFacts &f, RecordWriter &w) { write_integers(w, f.exponents, f.count); }},
@@ -59,6 +70,7 @@ constexpr Field<ApproximantFacts> kApproximantFields[] = {
     {"tenney_height", [](const ApproximantFacts &f, RecordWriter &w) { write_number(w, f.measures.tenney_height); }},
     {"odd_limit", [](const ApproximantFacts &f, RecordWriter &w) { write_text(w, f.measures.odd_limit); }},
     {"tempered_out_by", write_tempered_out_by},
+    {"tempered_out_by_factor_vals", write_tempered_out_by_factor_vals, &RunView::factor_vals},
 };
 
 // What the closing summary is written from.
@@ -95,15 +107,17 @@ constexpr Field<RunSummary> kSummaryFields[] = {
     {"records", [](const RunSummary &s, RecordWriter &w) { write_integer(w, s.totals.records); }},
     {"end", [](const RunSummary &s, RecordWriter &w) { write_text(w, s.totals.end); }},
     {"seconds", [](const RunSummary &s, RecordWriter &w) { write_number(w, s.totals.seconds); }},
+    {"complete", [](const RunSummary &, RecordWriter &w) { write_boolean(w, true); }, &RunView::complete},
 };
 
-// One record of these fields, and no line end.
+// One record of the fields the run asks for, and no line end.
 template <typename Facts, size_t kCount>
-void write_record(const Facts &facts, const char *type, const Field<Facts> (&fields)[kCount], RecordFormat format,
-                  std::string &out) {
+void write_record(const RunView &run, const Facts &facts, const char *type, const Field<Facts> (&fields)[kCount],
+                  RecordFormat format, std::string &out) {
   RecordWriter writer{format, out};
   begin_record(writer, type);
   for (const Field<Facts> &entry : fields) {
+    if (!written_in(entry, run)) continue;
     field(writer, entry.name);
     entry.write(facts, writer);
   }
@@ -118,9 +132,10 @@ RecordContext record_context(RunView run) {
   return context;
 }
 
-std::string approximant_field_names() {
+std::string approximant_field_names(const RunView &run) {
   std::string names;
   for (const Field<ApproximantFacts> &entry : kApproximantFields) {
+    if (!written_in(entry, run)) continue;
     if (!names.empty()) names += ',';
     names += entry.name;
   }
@@ -130,20 +145,21 @@ std::string approximant_field_names() {
 void append_approximant_record(const RecordContext &context, RecordFormat format, const int *exponents, double cents,
                                std::string &out) {
   const RunView &run = context.run;
-  int count = static_cast<int>(run.factors.size());
+  IntervalMeasures measures = measure_interval(context.factor_primes, exponents, run.unison_target, run.factor_vals);
+  const char *name = measures.has_prime_monzo ? comma_name(measures.prime_monzo) : nullptr;
   ApproximantFacts facts{exponents,
                          run.factors.size(),
                          cents,
                          cents - run.target_cents,
-                         exact_ratio(run.factors.data(), exponents, count),
-                         interval_name(run.factors.data(), exponents, count),
-                         measure_interval(context.factor_primes, exponents, run.unison_target)};
-  write_record(facts, "approximant", kApproximantFields, format, out);
+                         exact_ratio(run.factors.data(), exponents, static_cast<int>(run.factors.size())),
+                         name,
+                         std::move(measures)};
+  write_record(run, facts, "approximant", kApproximantFields, format, out);
   out += '\n';
 }
 
 std::string json_summary_record(const RunView &run, const RunTotals &totals) {
   std::string out;
-  write_record(RunSummary{run, totals}, "summary", kSummaryFields, RecordFormat::kJson, out);
+  write_record(run, RunSummary{run, totals}, "summary", kSummaryFields, RecordFormat::kJson, out);
   return out;
 }

@@ -21,14 +21,15 @@ struct RecordContext {
 };
 RecordContext record_context(RunView run);
 
-// The names of an approximant record's fields, in order: the CSV header row without its
-// line end. A JSON record has "type" first, then these.
-std::string approximant_field_names();
+// The names of the fields of the run's approximant records, in order: the CSV header row
+// without its line end. A JSON record has "type" first, then these.
+std::string approximant_field_names(const RunView &run);
 
 // Appends one approximant's record and its line end: a JSON object with type,
 // exponents, numerator, denominator, cents, distance_cents (signed, from the target),
 // name (or null), then the interval's measures (ratio, prime_monzo, prime_limit,
-// tenney_height, odd_limit, tempered_out_by); or the CSV row of the same fields.
+// tenney_height, odd_limit, tempered_out_by, and when the run asks for it
+// tempered_out_by_factor_vals); or the CSV row of the same fields.
 void append_approximant_record(const RecordContext &context, RecordFormat format, const int *exponents, double cents,
                                std::string &out);
 

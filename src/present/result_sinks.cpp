@@ -13,6 +13,7 @@ RunView view_of_search(const SearchParams &search, double max_quotient, int prec
   view.range_mode = search.range_mode;
   view.range_low_cents = search.range_low_cents;
   view.range_high_cents = search.range_high_cents;
+  view.complete = search.complete;
   view.max_quotient = max_quotient;
   view.precision = precision;
   return view;
@@ -21,26 +22,8 @@ RunView view_of_search(const SearchParams &search, double max_quotient, int prec
 void TextSink::approximant(const Approximant &found) { renderer_.write_approximant(found.exponents, found.cents); }
 
 void TextSink::finished(const SearchSummary &summary) {
-  if (summary.end == SearchEnd::kTimeOut) renderer_.write_time_out(summary.seconds);
-  if (summary.end == SearchEnd::kInterrupted) renderer_.write_interrupted(summary.seconds);
-  if (summary.end == SearchEnd::kOutputLost) renderer_.write_output_lost(summary.seconds);
+  renderer_.write_end_message(search_end_text(summary.end), summary.seconds);
   renderer_.write_report(summary.tested);
-}
-
-const char *search_end_name(SearchEnd end) {
-  switch (end) {
-    case SearchEnd::kExhausted:
-      return "exhausted";
-    case SearchEnd::kExactHit:
-      return "exact_hit";
-    case SearchEnd::kTimeOut:
-      return "time_out";
-    case SearchEnd::kInterrupted:
-      return "interrupted";
-    case SearchEnd::kOutputLost:
-      return "output_lost";
-  }
-  return "exhausted";
 }
 
 RecordSink::RecordSink(RunView run, RecordFormat format, TextWriter write_records, TextWriter write_summary)
@@ -48,7 +31,7 @@ RecordSink::RecordSink(RunView run, RecordFormat format, TextWriter write_record
       format_(format),
       write_records_(std::move(write_records)),
       write_summary_(std::move(write_summary)) {
-  if (format_ == RecordFormat::kCsv) write_records_(approximant_field_names() + "\n");
+  if (format_ == RecordFormat::kCsv) write_records_(approximant_field_names(context_.run) + "\n");
 }
 
 void RecordSink::write_approximant(const int *exponents, double cents) {
@@ -79,7 +62,7 @@ void RecordSink::finished(const SearchSummary &summary) {
   RunTotals totals;
   totals.tested = summary.tested;
   totals.records = summary.accepted;
-  totals.end = search_end_name(summary.end);
+  totals.end = search_end_text(summary.end).record_name;
   totals.seconds = summary.seconds;
   write_summary_(json_summary_record(context_.run, totals) + "\n");
 }

@@ -9,12 +9,9 @@
 #include "present/interval_measures.h"
 #include "present/records.h"
 #include "present/run_view.h"
+#include "present/search_ends.h"
 #include "present/text_renderer.h"
 #include "search/search.h"
-
-// The records' name for how a search ended: exhausted, exact_hit, time_out, interrupted
-// (by a signal) or output_lost (standard output could not be written).
-const char *search_end_name(SearchEnd end);
 
 // The text output: approximants as they come, then the message of an early end and the report.
 class TextSink : public ResultSink {

@@ -17,8 +17,10 @@ struct RunView {
   bool range_mode = false;
   double range_low_cents = 0.0;
   double range_high_cents = 0.0;
+  bool complete = false;      // --complete: the summary says so
   double max_quotient = 0.0;  // as the user gave it
   int precision = 0;          // significant digits of sizes in cents in the text output
+  bool factor_vals = false;   // records also give tempered_out_by_factor_vals
 };
 
 // The view of a search: its target, factors, mode and window, with the max quotient as

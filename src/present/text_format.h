@@ -1,18 +1,20 @@
-// printf-style formatting with this tool's number conventions: a floating exponent
-// always has at least three digits (1e+006) and NaN and infinities are spelt alike on
-// every platform. A conversion it does not implement is refused, never skipped.
+// Numbers as ratiohunt writes them in text, through the C library's snprintf with the
+// formats of present/number_formats.h, spelt the same on every platform: a floating
+// exponent always has at least three digits (1e+006), and NaN and infinities are words.
 #pragma once
 
-#include <cstdarg>
 #include <string>
 
 #include "present/number_formats.h"
 
-// Formats like printf. Conversions: %d and %i (%lld for long long), %s, %c, %g (with a
-// precision, "*" included) and %%; no flags, widths or other length modifiers. Any other
-// conversion, or a '%' that ends the format, throws std::invalid_argument naming it.
-std::string format_text(const char *format, ...) __attribute__((format(printf, 1, 2)));
-std::string format_text_v(const char *format, va_list args) __attribute__((format(printf, 1, 0)));
+// A double through a one-conversion %g format ("%g", "%.12g"); the exponent widened to
+// three digits, NaN and infinities spelt nan, -nan, inf and -inf.
+std::string number_text(const char *format, double value);
+// The same through a "%.*g" format with this precision (below 0: as if none was given).
+std::string number_text(const char *format, int precision, double value);
+// For people reading a line as it changes: an exponent with only the digits it needs
+// (2.274e-13, 1.5e-5).
+std::string compact_number_text(const char *format, double value);
 
 // A ratio number (kRatioNumberFormat) and a size in cents (kCentsFormat) as text.
 std::string ratio_number_text(double value);

@@ -17,8 +17,6 @@ std::string starred(const std::string &line) {
   return "\n" + stars + "\n" + line + "\n" + stars;
 }
 
-std::string end_seconds_text(double seconds) { return format_text(kEndSecondsFormat, seconds); }
-
 }  // namespace
 
 void append_range_line(const RunView &run, const int *exponents, double cents, std::string &out) {
@@ -34,22 +32,22 @@ void TextRenderer::write_search_header() const {
   std::string x = ratio_number_text(run_.x);
   std::string y = ratio_number_text(run_.y);
   if (run_.range_mode) {
-    write_(format_text(
-        "Ratios differing from %s/%s:\nby a comma or diesis etc in range %s to %s cents\nand in the form:\n", x.c_str(),
-        y.c_str(), ratio_number_text(run_.range_low_cents).c_str(), ratio_number_text(run_.range_high_cents).c_str()));
+    write_("Ratios differing from " + x + "/" + y + ":\nby a comma or diesis etc in range " +
+           ratio_number_text(run_.range_low_cents) + " to " + ratio_number_text(run_.range_high_cents) +
+           " cents\nand in the form:\n");
   } else {
-    write_(format_text("Successive approx. to %s/%s in form:\n", x.c_str(), y.c_str()));
+    write_("Successive approx. to " + x + "/" + y + " in form:\n");
   }
   int count = static_cast<int>(run_.factors.size());
   std::string factors;
   for (int j = 0; j < count; ++j) {
     if (j > 0) factors += " * ";
-    factors += count <= kLetteredFactorsMax ? format_text("%d^%c", run_.factors[j], 'a' + j)
-                                            : format_text("%d^a%d", run_.factors[j], j);
+    factors += std::to_string(run_.factors[j]) + "^" +
+               (count <= kLetteredFactorsMax ? std::string(1, static_cast<char>('a' + j)) : "a" + std::to_string(j));
   }
   write_(factors + "\n\n");
   std::string max_quotient =
-      format_text(run_.range_mode ? kRangeMaxQuotientFormat : kSuccessiveMaxQuotientFormat, run_.max_quotient);
+      number_text(run_.range_mode ? kRangeMaxQuotientFormat : kSuccessiveMaxQuotientFormat, run_.max_quotient);
   write_("Max quotient to look for: " + max_quotient + "\n\n");
 }
 
@@ -64,22 +62,13 @@ void TextRenderer::write_approximant(const int *exponents, double cents) {
   }
 }
 
-void TextRenderer::write_time_out(double seconds) const {
-  write_(starred("time out at " + end_seconds_text(seconds) + " secs, last max sum of exponents completed 0"));
-}
-
-void TextRenderer::write_interrupted(double seconds) const {
-  write_(
-      starred("interrupted at " + end_seconds_text(seconds) + " secs; the report covers the values tested until then"));
-}
-
-void TextRenderer::write_output_lost(double seconds) const {
-  write_(starred("stopped at " + end_seconds_text(seconds) + " secs: standard output could not be written"));
+void TextRenderer::write_end_message(const SearchEndText &end, double seconds) const {
+  if (end.message_before_seconds == nullptr) return;
+  write_(starred(end.message_before_seconds + number_text(kEndSecondsFormat, seconds) + end.message_after_seconds));
 }
 
 void TextRenderer::write_report(int64_t tested) const {
-  write_(format_text("\n(%lld values tested, %d values found)\n", static_cast<long long>(tested),
-                     static_cast<int>(result_log_.size())));
+  write_("\n(" + std::to_string(tested) + " values tested, " + std::to_string(result_log_.size()) + " values found)\n");
   double target_cents = run_.target_cents;
   if (!run_.range_mode) {
     std::string lists = "\n\nValues in cents\n0.0 ";
@@ -88,6 +77,6 @@ void TextRenderer::write_report(int64_t tested) const {
     for (double cents : result_log_) lists += cents_text(run_.precision, cents - target_cents) + " ";
     write_(lists);
   }
-  write_(format_text("\n\n%s/%s = %s cents ", ratio_number_text(run_.x).c_str(), ratio_number_text(run_.y).c_str(),
-                     ratio_number_text(target_cents).c_str()));
+  write_("\n\n" + ratio_number_text(run_.x) + "/" + ratio_number_text(run_.y) + " = " +
+         ratio_number_text(target_cents) + " cents ");
 }

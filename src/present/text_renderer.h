@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "present/run_view.h"
+#include "present/search_ends.h"
 
 // Receives the text in the order it is to appear.
 using TextWriter = std::function<void(const std::string &text)>;
@@ -30,11 +31,10 @@ class TextRenderer {
   void write_search_header() const;
   // One accepted approximant: its signed exponents in factor order and its size in cents.
   void write_approximant(const int *exponents, double cents);
-  // The time-out message, and in the same frame those of a search the user interrupted
-  // and of one stopped because standard output could no longer be written.
-  void write_time_out(double seconds) const;
-  void write_interrupted(double seconds) const;
-  void write_output_lost(double seconds) const;
+  // The message of a search that ended early (timed out, interrupted by the user, or
+  // stopped because standard output could no longer be written) between two rows of
+  // stars; nothing for an end that has none.
+  void write_end_message(const SearchEndText &end, double seconds) const;
   // The counts, in successive mode the sizes and their differences from the target, and
   // the closing line.
   void write_report(int64_t tested) const;

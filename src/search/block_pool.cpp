@@ -35,6 +35,26 @@ struct BlockPlan {
   int64_t count = 0;
 };
 
+// The blocks go to the workers in segments: runs of consecutive blocks, each starting at a
+// block that may hold a candidate and holding kLiveBlocksPerSegment such blocks. In a
+// search of many factors nearly every block is dead (its outer prefix is past a budget),
+// and a dead block costs the walk one step, far less than handing it over between threads.
+// The segments are cut as the workers claim them, by a walk of the block odometer that
+// judges blocks as the search stood before it started, so they depend on the query alone.
+constexpr int64_t kLiveBlocksPerSegment = 4;
+
+struct SegmentPlanner {
+  explicit SegmentPlanner(const SearchParams &params) : context{params, sink} {}
+  struct NoSink : ResultSink {
+    void approximant(const Approximant & /*found*/) override {}
+    void finished(const SearchSummary & /*summary*/) override {}
+  } sink;
+  SearchContext context;
+  RowWalk walk{context};
+  int64_t next_first = 0;  // the first block of the next segment
+  bool done = false;       // no block is left after next_first
+};
+
 struct Pool {
   explicit Pool(RowWalk &calling_walk) : walk(calling_walk) {}
   RowWalk &walk;  // the calling thread's: it merges, and walks what no worker can
@@ -42,13 +62,15 @@ struct Pool {
   WalkThresholds thresholds;
   int64_t window = 0;
   size_t records_per_block = 0;       // a worker gives a block back past this many records
-  std::vector<BlockRecords> results;  // block b's in results[b % window]
+  std::vector<BlockRecords> results;  // segment i's in results[i % window]
   std::vector<char> done;             // likewise
   std::mutex mutex;
   std::condition_variable block_done;
   std::condition_variable block_merged;
-  int64_t next_block = 0;
-  int64_t merged = 0;  // blocks merged so far
+  SegmentPlanner *planner = nullptr;
+  std::vector<int64_t> segment_first;  // the first block of each segment claimed so far
+  int64_t next_segment = 0;
+  int64_t merged = 0;  // segments merged so far
   std::atomic<bool> stop{false};
   std::atomic<double> merged_best_error{0.0};  // the best error after the merged blocks
   std::exception_ptr failure;                  // what a worker threw (out of memory): the merge rethrows it
@@ -108,6 +130,30 @@ BlockPlan plan_blocks(const RowWalk &walk, int threads, int64_t min_vectors) {
   return plan;
 }
 
+// Moves the planner past kLiveBlocksPerSegment live blocks and the dead runs after them,
+// to the first block of the next segment.
+void plan_next_segment(SegmentPlanner &planner, const BlockPlan &plan) {
+  RowWalk &walk = planner.walk;
+  int64_t live = 0;
+  for (;;) {
+    DeadRun run = dead_run_at(walk, plan.slot);
+    int step_slot = plan.slot;
+    if (run.slot > 0) {
+      planner.next_first += run.blocks;
+      step_slot = run.slot;
+    } else if (live == kLiveBlocksPerSegment) {
+      return;
+    } else {
+      ++live;
+      ++planner.next_first;
+    }
+    if (!advance_outer(walk, step_slot, walk.last)) {
+      planner.done = true;
+      return;
+    }
+  }
+}
+
 // A worker's sink: what its context accepts becomes a record of the block in hand.
 struct BlockRecorder : ResultSink {
   const SearchContext *context = nullptr;
@@ -121,14 +167,51 @@ struct BlockRecorder : ResultSink {
   void finished(const SearchSummary & /*summary*/) override {}
 };
 
-// Takes the next block within the look-ahead; -1 when there is none left or the pool stops.
-int64_t claim_block(Pool &pool) {
+// A segment a worker claims: its number and its blocks first .. end-1.
+struct Segment {
+  int64_t number = -1;  // -1: none is left or the pool stops
+  int64_t first = 0;
+  int64_t end = 0;
+};
+
+// Takes the next segment within the look-ahead, cutting it from the blocks left.
+Segment claim_segment(Pool &pool) {
   std::unique_lock<std::mutex> lock(pool.mutex);
-  pool.block_merged.wait(lock, [&] {
-    return pool.stop.load() || pool.next_block >= pool.plan.count || pool.next_block < pool.merged + pool.window;
-  });
-  if (pool.stop.load() || pool.next_block >= pool.plan.count) return -1;
-  return pool.next_block++;
+  SegmentPlanner &planner = *pool.planner;
+  pool.block_merged.wait(
+      lock, [&] { return pool.stop.load() || planner.done || pool.next_segment < pool.merged + pool.window; });
+  Segment segment;
+  if (pool.stop.load() || planner.done) return segment;
+  segment.number = pool.next_segment++;
+  segment.first = planner.next_first;
+  pool.segment_first.push_back(segment.first);
+  plan_next_segment(planner, pool.plan);
+  segment.end = planner.done ? pool.plan.count : planner.next_first;
+  return segment;
+}
+
+// Walks the segment's blocks: a dead run counted at once, any other block walked. Stops
+// early as walk_block does for a worker.
+void walk_segment(RowWalk &walk, const BlockPlan &plan, const Segment &segment) {
+  int64_t block = segment.first;
+  place_at_block(walk, plan.slot, block);
+  while (block < segment.end) {
+    DeadRun run = dead_run_at(walk, plan.slot);
+    int step_slot = plan.slot;
+    if (run.slot > 0) {
+      // With a best error smaller than the planner's, a dead run may reach into the next
+      // segment, which counts its own blocks.
+      int64_t blocks = std::min(run.blocks, segment.end - block);
+      walk.context.tested += blocks * walk.block_size[plan.slot];
+      walk.leftover_known = false;
+      block += blocks;
+      step_slot = run.slot;
+    } else {
+      if (walk_block(walk, plan.slot)) return;
+      ++block;
+    }
+    if (block < segment.end) advance_outer(walk, step_slot, walk.last);
+  }
 }
 
 void walk_claimed_blocks(Pool &pool) {
@@ -142,8 +225,8 @@ void walk_claimed_blocks(Pool &pool) {
   set_up_walk(walk, pool.thresholds);
   walk.stop = &pool.stop;
   walk.table = pool.walk.table;  // built once, before the workers start
-  for (int64_t block = claim_block(pool); block >= 0; block = claim_block(pool)) {
-    size_t slot = static_cast<size_t>(block % pool.window);
+  for (Segment segment = claim_segment(pool); segment.number >= 0; segment = claim_segment(pool)) {
+    size_t slot = static_cast<size_t>(segment.number % pool.window);
     BlockRecords &records = pool.results[slot];
     records.records.clear();
     records.exponents.clear();
@@ -154,8 +237,7 @@ void walk_claimed_blocks(Pool &pool) {
     // Pruning may use only a best error the merge has confirmed: it is never below the
     // true one at this block's start.
     context.best_error = pool.merged_best_error.load();
-    place_at_block(walk, pool.plan.slot, block);
-    walk_block(walk, pool.plan.slot);
+    walk_segment(walk, pool.plan, segment);
     records.tested = context.tested;
     {
       std::lock_guard<std::mutex> lock(pool.mutex);
@@ -193,7 +275,7 @@ bool replay_block(RowWalk &walk, const BlockRecords &block) {
     std::copy_n(block.exponents.begin() + static_cast<std::ptrdiff_t>(i * n), n, context.exponents.begin());
     if (candidate_accepted(context, record.distance)) accept_candidate(context, record.distance, record.candidate_log);
     bool vector_ends = i + 1 == count || block.records[i + 1].tested != record.tested;
-    if (vector_ends && context.best_error <= kExactHit) {
+    if (vector_ends && context.best_error <= kExactHit && exact_hit_ends_search(context)) {
       context.end = SearchEnd::kExactHit;
       return true;
     }
@@ -202,7 +284,7 @@ bool replay_block(RowWalk &walk, const BlockRecords &block) {
   return false;
 }
 
-// Waits for block b, polling the clock (and so the time out, an interruption and the
+// Waits for the segment in results[slot], polling the clock (and so the time out, an interruption and the
 // progress reports) now and then; false when the search should stop first.
 bool wait_for_block(Pool &pool, size_t slot) {
   for (;;) {
@@ -225,17 +307,31 @@ void stop_workers(Pool &pool) {
   pool.block_merged.notify_all();
 }
 
-// Merges the blocks in order. A block with too many records, or the time out, hands the
-// rest of the search to the calling thread's own walk from that block's first vector.
-void merge_blocks(Pool &pool) {
+// The first block of a segment the merge waits for: claimed already, or the next to be.
+int64_t segment_first_block(Pool &pool, int64_t segment) {
+  std::lock_guard<std::mutex> lock(pool.mutex);
+  return segment < static_cast<int64_t>(pool.segment_first.size()) ? pool.segment_first[static_cast<size_t>(segment)]
+                                                                   : pool.planner->next_first;
+}
+
+// Whether a segment past this one is or will be claimed.
+bool segments_after(Pool &pool, int64_t segment) {
+  std::lock_guard<std::mutex> lock(pool.mutex);
+  return segment + 1 < static_cast<int64_t>(pool.segment_first.size()) || !pool.planner->done;
+}
+
+// Merges the segments in order. A segment with too many records, or the time out, hands
+// the rest of the search to the calling thread's own walk from that segment's first vector.
+void merge_segments(Pool &pool) {
   RowWalk &walk = pool.walk;
-  for (int64_t block = 0; block < pool.plan.count; ++block) {
-    size_t slot = static_cast<size_t>(block % pool.window);
-    place_at_block(walk, pool.plan.slot, block);  // where the merge stands, for progress reports
+  for (int64_t segment = 0;; ++segment) {
+    size_t slot = static_cast<size_t>(segment % pool.window);
+    int64_t first = segment_first_block(pool, segment);
+    place_at_block(walk, pool.plan.slot, first);  // where the merge stands, for progress reports
     bool ready = wait_for_block(pool, slot) && !poll_should_stop(walk.context);
     if (!ready || pool.results[slot].dense) {
       stop_workers(pool);
-      place_at_block(walk, pool.plan.slot, block);
+      place_at_block(walk, pool.plan.slot, segment_first_block(pool, segment));
       walk_block(walk, walk.last);
       return;
     }
@@ -243,10 +339,11 @@ void merge_blocks(Pool &pool) {
     {
       std::lock_guard<std::mutex> lock(pool.mutex);
       pool.done[slot] = 0;
-      pool.merged = block + 1;
+      pool.merged = segment + 1;
     }
     pool.merged_best_error.store(walk.context.best_error);
     pool.block_merged.notify_all();
+    if (!segments_after(pool, segment)) return;
   }
 }
 
@@ -256,7 +353,12 @@ bool run_block_pool(RowWalk &walk, int threads, const WalkThresholds &thresholds
   BlockPlan plan = plan_blocks(walk, threads, thresholds.vectors_for_threads);
   if (plan.count == 0) return false;
   if (walk.group_slots > 0 && walk.table == nullptr) build_group_table(walk);
+  SegmentPlanner planner{walk.context.params};
+  start_search(planner.context);
+  set_up_walk(planner.walk, thresholds);
+  place_at_block(planner.walk, plan.slot, 0);
   Pool pool{walk};
+  pool.planner = &planner;
   pool.plan = plan;
   pool.thresholds = thresholds;
   pool.window = kLookAheadPerThread * threads;
@@ -279,7 +381,7 @@ bool run_block_pool(RowWalk &walk, int threads, const WalkThresholds &thresholds
       }
     }
     if (workers.empty()) return false;
-    merge_blocks(pool);
+    merge_segments(pool);
   } catch (...) {  // a sink or a worker that throws: the workers still end before the pool goes
     stop_workers(pool);
     for (std::thread &worker : workers) worker.join();

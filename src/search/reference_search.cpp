@@ -21,7 +21,8 @@ void continue_reference_search(SearchContext &context) {
 }
 
 SearchSummary run_reference_search(const SearchParams &params, ResultSink &sink) {
-  SearchContext context{params, sink};
+  const SearchParams effective = effective_params(params);
+  SearchContext context{effective, sink};
   start_search(context);
   if (context.n == 1) {
     run_single_factor_search(context);

@@ -107,10 +107,8 @@ void build_outer(RowWalk &walk) {
   refresh_suffixes(walk, walk.last - 1);
 }
 
-// Moves the outer odometer on by one step of slot start (1 steps a row, 2 a plane, k a
-// block below slot k, whose lower slots are all 0 again afterwards); false when the
-// carry reaches end_slot.
-bool advance_outer(RowWalk &walk, int start, int end_slot) {
+// Kept inline in the walk's loop, which it serves at every step; dead_run_at calls it too.
+[[gnu::always_inline]] inline bool step_outer(RowWalk &walk, int start, int end_slot) {
   int k = start;
   for (; k < end_slot; ++k) {
     count_outer_slot(walk, k, -1);
@@ -151,7 +149,9 @@ void set_range_window(RowWalk &walk) {
   double high = walk.context.params.range_high_cents * walk.context.ln2 / kCentsPerOctave + walk.margin;
   // A candidate's distance lies between 0 and ln m_last; an unreadable bound filters nothing.
   walk.range_low = low > 0 ? low : 0.0;
-  walk.range_high = high < ln_last + walk.margin ? high : ln_last + walk.margin;
+  // A complete search may take a candidate further than the nearest two.
+  bool nearest_only = !walk.context.params.complete;
+  walk.range_high = high < ln_last + walk.margin || !nearest_only ? high : ln_last + walk.margin;
 }
 
 // What a group block's outer prefix leaves its inner vectors of the two budgets; rows
@@ -361,7 +361,7 @@ bool walk_group(RowWalk &walk) {
 // bound or hold a negative zero, and whose every vector passes the gate, as slots k and
 // up open it.
 // Blocks end at end_slot at most; 0 when the walk stands at no such block.
-int dead_block_slot(const RowWalk &walk, int end_slot) {
+[[gnu::always_inline]] inline int dead_block_slot(const RowWalk &walk, int end_slot) {
   const int *exponents = walk.exponents;
   int lowest_set = 1;  // slots 1 .. lowest_set-1 are 0
   while (lowest_set < walk.last && exponents[lowest_set] == 0) ++lowest_set;
@@ -466,6 +466,22 @@ bool group_walk_ready(RowWalk &walk, int end_slot) {
   return true;
 }
 
+}  // namespace
+
+bool advance_outer(RowWalk &walk, int start, int end_slot) { return step_outer(walk, start, end_slot); }
+
+DeadRun dead_run_at(RowWalk &walk, int block_slot) {
+  DeadRun run;
+  int slot = dead_block_slot(walk, walk.last);
+  if (slot < block_slot) return run;
+  run.slot = slot;
+  run.blocks = skip_dead_values(walk, slot, walk.last);
+  for (int k = block_slot; k < slot; ++k) run.blocks *= walk.outer.top[k] + 1;
+  return run;
+}
+
+namespace {
+
 // Whether a worker's walk should end: told to stop, or holding too many records.
 bool worker_done(const RowWalk &walk) { return walk.records->dense || walk.stop->load(std::memory_order_relaxed); }
 
@@ -565,20 +581,24 @@ bool walk_block(RowWalk &walk, int end_slot) {
       if (walk_row(walk)) return true;
       step_slot = 1;
     }
-  } while (advance_outer(walk, step_slot, end_slot));
+  } while (step_outer(walk, step_slot, end_slot));
   return false;
 }
 
 SearchSummary run_search_with_thresholds(const SearchParams &params, ResultSink &sink,
                                          const WalkThresholds &thresholds) {
-  SearchContext context{params, sink};
+  const SearchParams effective = effective_params(params);
+  SearchContext context{effective, sink};
   start_search(context);
   if (context.n == 1) {
     run_single_factor_search(context);
+  } else if (effective.complete && !factors_pairwise_coprime(effective.factors)) {
+    // Factors sharing a prime reduce their ratios, which the walk's budgets do not see.
+    continue_reference_search(context);
   } else if (gate_can_open(context)) {  // else nothing is ever counted: what walking every vector shows
     RowWalk walk{context};
     set_up_walk(walk, thresholds);
-    if (params.threads <= 1 || !run_block_pool(walk, params.threads, thresholds)) walk_block(walk, walk.last);
+    if (effective.threads <= 1 || !run_block_pool(walk, effective.threads, thresholds)) walk_block(walk, walk.last);
   }
   return finish_search(context);
 }

@@ -139,6 +139,21 @@ void index_buckets(InnerCircle &circle, int64_t wanted, int max_buckets);
 // slots block_slot .. n-2 counted like an odometer of their own, the slots below at 0.
 void place_at_block(RowWalk &walk, int block_slot, int64_t block);
 
+// Moves the outer odometer on by one step of slot start (1 steps a row, 2 a plane, k a
+// block below slot k, whose lower slots are all 0 again afterwards); false when the
+// carry reaches end_slot.
+bool advance_outer(RowWalk &walk, int start, int end_slot);
+
+// A run of blocks that can hold no candidate and whose every vector passes the gate.
+struct DeadRun {
+  int slot = 0;        // the dead slot, whose last value in the run the odometer holds; 0: no run
+  int64_t blocks = 0;  // the run's length in blocks of the slot asked about
+};
+// Where the walk stands at the first vector of a block below block_slot: the dead run that
+// starts there, the odometer moved to its last block (advance_outer from run.slot passes
+// it), or no run when the block may hold a candidate.
+DeadRun dead_run_at(RowWalk &walk, int block_slot);
+
 // Walks from where the odometer stands to the end of the block below end_slot (the whole
 // search for slot n-1). Returns true when the walk ended early: an exact hit, the time
 // out or an interruption for the single walk, which has then said so; a stop or too many

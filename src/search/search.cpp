@@ -78,8 +78,19 @@ void start_search(SearchContext &context) {
   context.ln2 = std::log(2.0);
   context.unison_target = is_unison_target(params.x, params.y);
   context.best_error = context.unison_target ? kUnisonBestError : std::fabs(context.ln_target) + kUnisonTolerance;
+  if (params.complete) start_complete_search(context);
   context.start_ms = steady_clock_ms();
   context.last_progress_ms = context.start_ms;
+}
+
+SearchParams effective_params(const SearchParams &params) {
+  SearchParams effective = params;
+  effective.every_vector = params.every_vector || params.complete;
+  return effective;
+}
+
+bool exact_hit_ends_search(const SearchContext &context) {
+  return !(context.params.complete && context.params.range_mode);
 }
 
 SearchSummary finish_search(SearchContext &context) {
@@ -139,15 +150,14 @@ bool stop_requested(SearchContext &context) {
   return true;
 }
 
-namespace {
-
-// Whether every enumerated slot holds 0: with a last exponent of 0 the candidate is 1/1.
 bool enumerated_all_zero(const SearchContext &context) {
   for (int i = 0; i < context.n - 1; ++i) {
     if (context.exponents[i] != 0) return false;
   }
   return true;
 }
+
+namespace {
 
 // The last slot as the candidate with this exponent; examined when its denominator is
 // within the max quotient. Returns false when the denominator is too large.
@@ -189,6 +199,10 @@ bool skipped_vector(const SearchContext &context, const int *exponents) {
 void run_single_factor_search(SearchContext &context) {
   // With nothing to enumerate there is one vector: the solved exponent's two candidates.
   context.tested = 1;
+  if (context.params.complete) {
+    examine_complete_vector(context);
+    return;
+  }
   int a = solve_last_exponent(context, 0.0);
   for (int exponent = a; exponent <= a + 1; ++exponent) try_candidate(context, exponent, 0.0);
   if (context.best_error <= kExactHit) context.end = SearchEnd::kExactHit;
@@ -217,6 +231,7 @@ bool is_inverse_duplicate(const int *exponents, int enumerated) {
 }
 
 bool examine_vector(SearchContext &context) {
+  if (context.params.complete) return examine_complete_vector(context);
   const int last = context.n - 1;
   double partial = enumerated_log(context, context.exponents.data());
   int a = solve_last_exponent(context, partial);

@@ -19,7 +19,7 @@ struct SearchParams {
   double range_low_cents = 0.0;
   double range_high_cents = 0.0;
   bool every_vector = false;  // examine every vector, not only those the gate lets through
-  bool complete = false;
+  bool complete = false;      // every ratio of the basis with n, d <= max quotient, once (--complete)
   int threads = 1;
   // Set (by a signal handler, so lock-free) when the search should stop; read where the
   // search reads its clock. Its value says why: kStopForLostOutput, or anything else
@@ -72,6 +72,10 @@ class ResultSink {
 SearchSummary run_search(const SearchParams &params, ResultSink &sink);
 // The step-by-step loop over every vector, kept as the reference the fast search matches.
 SearchSummary run_reference_search(const SearchParams &params, ResultSink &sink);
+
+// Whether no product of powers of the factors is 1 but the empty one, so that each ratio
+// of the basis comes from one exponent vector: what a complete search asks of its factors.
+bool factors_multiplicatively_independent(const std::vector<int> &factors);
 
 // Whether the search takes x/y for the unison 1/1 (a comma search).
 bool is_unison_target(double x, double y);

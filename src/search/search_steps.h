@@ -49,6 +49,14 @@ struct SearchContext {
   SearchEnd end = SearchEnd::kExhausted;
   double end_seconds = 0.0;
   int64_t last_progress_ms = 0;
+  // A complete search: each factor's exponents as primes (primes[i], powers[i * primes.size()
+  // + j]), the largest exponent magnitude each factor can take, and the max quotient as a
+  // whole number (0 when it is too large to hold: then compared as a logarithm).
+  std::vector<int> primes{};
+  std::vector<int> powers{};
+  std::vector<int> complete_bound{};
+  uint64_t whole_max_quotient = 0;
+  std::vector<int> prime_scratch{};
   // A worker of the block pool, in successive mode: it accepts every candidate closer than
   // all before it, without the slack, and the merge replays the true rule on them.
   bool records_running_minima = false;
@@ -66,6 +74,16 @@ int64_t steady_clock_ms();
 // is at most the max quotient, compared as a sum of logarithms.
 bool denominator_within_max_quotient(double ln_max_quotient, const double *logs, const int *exponents, int count);
 
+// Whether every enumerated slot holds 0: with a last exponent of 0 the candidate is 1/1.
+bool enumerated_all_zero(const SearchContext &context);
+
+// Whether an exact hit ends the search: always, but in a complete search in range mode.
+bool exact_hit_ends_search(const SearchContext &context);
+
+// A complete search walks prime bases, and composite ones whose factors share no prime,
+// with the row walk's budgets; others step by step.
+bool factors_pairwise_coprime(const std::vector<int> &factors);
+
 // Whether a candidate at distance d (natural log) from the target is accepted.
 bool candidate_accepted(const SearchContext &context, double distance);
 
@@ -77,6 +95,14 @@ void accept_candidate(SearchContext &context, double distance, double candidate_
 bool poll_should_stop(SearchContext &context);
 // Polls, and ends the search when the time out has passed or the user asked to stop; true then.
 bool stop_requested(SearchContext &context);
+
+// Sets up a complete search's prime tables and exponent limits, after start_search.
+void start_complete_search(SearchContext &context);
+// A complete search's examine_vector: the candidates of every last exponent that may be
+// accepted whose reduced ratio fits, and above 1/1 only in a comma search.
+bool examine_complete_vector(SearchContext &context);
+// The parameters a search runs by: a complete search examines every vector.
+SearchParams effective_params(const SearchParams &params);
 
 // The search over one factor: one vector, its two candidates, no gate.
 void run_single_factor_search(SearchContext &context);
