@@ -53,10 +53,43 @@ RecordSink::RecordSink(RunView run, RecordFormat format, TextWriter write_record
   if (format_ == RecordFormat::kCsv) write_records_(csv_header_row() + "\n");
 }
 
+namespace {
+
+// One record's line, as the sink writes it.
+std::string approximant_line(const RunView &run, const FactorPrimes &factor_primes, RecordFormat format,
+                             const int *exponents, double cents) {
+  return (format == RecordFormat::kCsv ? csv_approximant_row(run, factor_primes, exponents, cents)
+                                       : json_approximant_record(run, factor_primes, exponents, cents)) +
+         "\n";
+}
+
+class RecordFormatter : public BlockFormatter {
+ public:
+  RecordFormatter(const RunView &run, const FactorPrimes &factor_primes, RecordFormat format)
+      : run_(run), factor_primes_(factor_primes), format_(format) {}
+  void format(const Approximant &found, std::string &out) override {
+    out += approximant_line(run_, factor_primes_, format_, found.exponents, found.cents);
+  }
+
+ private:
+  const RunView &run_;
+  const FactorPrimes &factor_primes_;
+  RecordFormat format_;
+};
+
+}  // namespace
+
 void RecordSink::write_approximant(const int *exponents, double cents) {
-  write_records_((format_ == RecordFormat::kCsv ? csv_approximant_row(run_, factor_primes_, exponents, cents)
-                                                : json_approximant_record(run_, factor_primes_, exponents, cents)) +
-                 "\n");
+  write_records_(approximant_line(run_, factor_primes_, format_, exponents, cents));
+}
+
+std::unique_ptr<BlockFormatter> RecordSink::block_formatter() {
+  return std::make_unique<RecordFormatter>(run_, factor_primes_, format_);
+}
+
+void RecordSink::formatted(std::string_view bytes, int64_t /*count*/) {
+  write_waiting(false);
+  write_records_(std::string(bytes));
 }
 
 void RecordSink::write_waiting(bool exact_hit) {
