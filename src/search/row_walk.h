@@ -19,6 +19,11 @@ struct BlockRecord {
 struct BlockRecords {
   std::vector<BlockRecord> records;
   std::vector<int> exponents;  // the folded exponent vector of each record, one after another
+  // With a block formatter: the records' bytes, and where each record's end there (the
+  // previous record's end for one left to the merge's approximant()).
+  std::string bytes;
+  std::vector<size_t> byte_end;
+  std::vector<char> formatted;
   int64_t tested = 0;
   bool dense = false;  // too many records to keep: the merge walks the block itself
 };
