@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "driver/command_line.h"
 #include "harness.h"
+#include "present/result_sinks.h"
 #include "search/row_walk.h"
 #include "search/search.h"
 #include "walk_thresholds.h"
@@ -254,6 +256,45 @@ TEST(DifferentialSearch, CompleteSearchesHandOverWhatTheReferenceDoes) {
   // The target itself, at distance 0, in the window of a range search that goes on.
   expect_loops_match_reference({"3", "2", "1e4", "5", "1000", "-2", "-1", "10", "2", "3", "5", "7", "--complete"},
                                kThreadCounts);
+}
+
+// The records of a range search as JSON and CSV bytes, the summary's seconds left out.
+std::string records_with(const std::vector<std::string> &args, RecordFormat format, SearchLoop loop) {
+  std::vector<const char *> argv{"ratiohunt"};
+  for (const std::string &arg : args) argv.push_back(arg.c_str());
+  RunConfig config;
+  read_command_line(static_cast<int>(argv.size()), argv.data(), config);
+  std::string bytes;
+  RecordSink sink(
+      run_view(config), format, [&bytes](const std::string &text) { bytes += text; },
+      [&bytes](const std::string &text) { bytes += text.substr(0, text.find("\"seconds\"")); });
+  loop(config.search, sink);
+  return bytes.substr(0, bytes.find("\"seconds\""));
+}
+
+// Range searches whose records the workers format: the bytes the merge writes are the
+// reference's, with an exact hit (its record waits to show the target's cents), blocks
+// given back to the merge, and many records per block.
+TEST(DifferentialSearch, RecordsFormattedByWorkersAreTheReferences) {
+  const std::vector<std::vector<std::string>> lines{
+      {"1", "1", "1e5", "5", "1000", "-2", "0", "20", "2", "3", "5", "7", "11", "13"},
+      {"7", "6", "1e5", "5", "1000", "-2", "0", "30", "2", "3", "5", "7", "11"},
+      {"1", "1", "1e6", "5", "1000", "-2", "-1", "1e-9", "2", "3", "2", "5", "7"},
+      {"3", "2", "1e4", "5", "1000", "-2", "-1", "10", "2", "3", "5", "7", "--complete"},
+      {"7", "6", "1e4", "5", "1000", "-2", "-1e9", "1e9", "2", "3", "5", "7"}};
+  const std::vector<NamedLoop> loops{{"2 threads", search_in_blocks<2>},
+                                     {"3 threads", search_in_blocks<3>},
+                                     {"group table, 3 threads", search_with_group_table<3, 64>},
+                                     {"blocks handed back", search_handing_blocks_back}};
+  for (const auto &args : lines) {
+    for (RecordFormat format : {RecordFormat::kJson, RecordFormat::kCsv}) {
+      std::string reference = records_with(args, format, run_reference_search);
+      EXPECT_GT(reference.size(), 200u) << joined(args);
+      for (const NamedLoop &named : loops) {
+        EXPECT_EQ(records_with(args, format, named.loop), reference) << joined(args) << " " << named.name;
+      }
+    }
+  }
 }
 
 TEST(DifferentialSearch, GroupTableAtItsEdges) {

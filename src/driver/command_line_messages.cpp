@@ -37,8 +37,8 @@ std::string help_page() {
          "  (FILE)         also write everything to FILE\n"
          "Options, anywhere on the line (-- ends them):\n" +
          option_help_lines() +
-         "Examples: ratiohunt 11/8 -1 2 3 5 7        7-limit approximations of 11/8\n"
-         "          ratiohunt --limit=13 1/1 -2 0 2  13-limit commas under 2 cents\n"
+         "Example: ratiohunt --limit=13 1/1 -2 0 2   13-limit commas under 2 cents\n"
+         "Commands: ratiohunt temper ITEM... | scale SCALE...  (each with --help)\n"
          "Quote ( \\ < > [ | for the shell. Run 'man ratiohunt' for the whole story.\n";
 }
 

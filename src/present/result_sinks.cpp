@@ -34,10 +34,36 @@ RecordSink::RecordSink(RunView run, RecordFormat format, TextWriter write_record
   if (format_ == RecordFormat::kCsv) write_records_(approximant_field_names(context_.run) + "\n");
 }
 
+namespace {
+
+// Formats records on a worker thread from the sink's immutable record context.
+class RecordFormatter : public BlockFormatter {
+ public:
+  RecordFormatter(const RecordContext &context, RecordFormat format) : context_(context), format_(format) {}
+  void format(const Approximant &found, std::string &out) override {
+    append_approximant_record(context_, format_, found.exponents, found.cents, out);
+  }
+
+ private:
+  const RecordContext &context_;
+  RecordFormat format_;
+};
+
+}  // namespace
+
 void RecordSink::write_approximant(const int *exponents, double cents) {
   std::string record;
   append_approximant_record(context_, format_, exponents, cents, record);
   write_records_(record);
+}
+
+std::unique_ptr<BlockFormatter> RecordSink::block_formatter() {
+  return std::make_unique<RecordFormatter>(context_, format_);
+}
+
+void RecordSink::formatted(std::string_view bytes, int64_t /*count*/) {
+  write_waiting(false);
+  write_records_(std::string(bytes));
 }
 
 void RecordSink::write_waiting(bool exact_hit) {

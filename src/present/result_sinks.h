@@ -34,6 +34,10 @@ class RecordSink : public ResultSink {
  public:
   RecordSink(RunView run, RecordFormat format, TextWriter write_records, TextWriter write_summary);
   void approximant(const Approximant &found) override;
+  // Records formatted by the search's worker threads: each a pure function of the run and
+  // the approximant, so any thread may make it.
+  std::unique_ptr<BlockFormatter> block_formatter() override;
+  void formatted(std::string_view bytes, int64_t count) override;
   void finished(const SearchSummary &summary) override;
 
  private:

@@ -4,6 +4,7 @@
 // The split and the replay serve shards too, which need no threads.
 #include <algorithm>
 #include <cstdint>
+#include <string_view>
 
 #include "search/row_walk.h"
 
@@ -34,22 +35,47 @@ bool block_ends_open_the_gate(const RowWalk &walk, int slot) {
   return false;
 }
 
+namespace {
+
+// Hands the formatted bytes of records from .. to-1 of a block to the sink.
+void write_formatted(SearchContext &context, const BlockRecords &block, size_t from, size_t to) {
+  if (to <= from) return;
+  size_t begin = from > 0 ? block.byte_end[from - 1] : 0;
+  std::string_view bytes(block.bytes);
+  context.sink.formatted(bytes.substr(begin, block.byte_end[to - 1] - begin), static_cast<int64_t>(to - from));
+}
+
+}  // namespace
+
 bool replay_block(RowWalk &walk, const BlockRecords &block) {
   SearchContext &context = walk.context;
   const int64_t base = context.tested;
   const size_t count = block.records.size();
   const size_t n = static_cast<size_t>(walk.n);
+  const bool with_bytes = !block.formatted.empty();
+  size_t run_start = 0;  // the first formatted record not yet written
   for (size_t i = 0; i < count; ++i) {
     const BlockRecord &record = block.records[i];
     context.tested = base + record.tested;
     std::copy_n(block.exponents.begin() + static_cast<std::ptrdiff_t>(i * n), n, context.exponents.begin());
-    if (candidate_accepted(context, record.distance)) accept_candidate(context, record.distance, record.candidate_log);
+    bool formatted = with_bytes && block.formatted[i] != 0;
+    if (!formatted) write_formatted(context, block, run_start, i);
+    if (candidate_accepted(context, record.distance)) {
+      if (formatted) {
+        accept_formatted_candidate(context, record.distance);
+      } else {
+        accept_candidate(context, record.distance, record.candidate_log);
+      }
+    }
+    if (!formatted) run_start = i + 1;
     bool vector_ends = i + 1 == count || block.records[i + 1].tested != record.tested;
     if (vector_ends && context.best_error <= kExactHit && exact_hit_ends_search(context)) {
+      if (with_bytes) write_formatted(context, block, run_start, i + 1);
       context.end = SearchEnd::kExactHit;
       return true;
     }
   }
+  if (with_bytes) write_formatted(context, block, run_start, count);
   context.tested = base + block.tested;
   return false;
 }
@@ -74,6 +100,10 @@ constexpr int64_t kMinBlockVectors = int64_t{1} << 24;
 constexpr int64_t kMinBlockGroups = int64_t{1} << 12;
 // How many blocks the workers may run ahead of the merge: it bounds the records held.
 constexpr int64_t kLookAheadPerThread = 8;
+// The formatted bytes the blocks of the look-ahead may hold between them: past its share a
+// worker leaves a block's records to the merge's sink, which bounds the memory of a search
+// that finds millions of records.
+constexpr size_t kFormattedBytesInFlight = size_t{128} << 20;
 // While it waits for a block, the merge reads the clock this often for the time out.
 constexpr auto kMergeClockPoll = std::chrono::milliseconds(1);
 
@@ -108,9 +138,11 @@ struct Pool {
   BlockPlan plan;
   WalkThresholds thresholds;
   int64_t window = 0;
-  size_t records_per_block = 0;       // a worker gives a block back past this many records
-  std::vector<BlockRecords> results;  // segment i's in results[i % window]
-  std::vector<char> done;             // likewise
+  size_t records_per_block = 0;                             // a worker gives a block back past this many records
+  size_t bytes_per_block = 0;                               // and formats no more past this many bytes
+  std::vector<std::unique_ptr<BlockFormatter>> formatters;  // one per worker, or none
+  std::vector<BlockRecords> results;                        // segment i's in results[i % window]
+  std::vector<char> done;                                   // likewise
   std::mutex mutex;
   std::condition_variable block_done;
   std::condition_variable block_merged;
@@ -173,14 +205,23 @@ void plan_next_segment(SegmentPlanner &planner, const BlockPlan &plan) {
 }
 
 // A worker's sink: what its context accepts becomes a record of the block in hand.
+// With a block formatter (range mode, whose records the merge keeps as they are), the
+// record's bytes too, but for one that may end the search as an exact hit.
 struct BlockRecorder : ResultSink {
   const SearchContext *context = nullptr;
   BlockRecords *block = nullptr;
+  BlockFormatter *formatter = nullptr;
   size_t records_per_block = 0;
+  size_t bytes_per_block = 0;
   void approximant(const Approximant &found) override {
     block->records.push_back({context->tested, found.distance, found.log_size});
     block->exponents.insert(block->exponents.end(), context->exponents.begin(), context->exponents.end());
     if (block->records.size() > records_per_block) block->dense = true;
+    if (formatter == nullptr) return;
+    bool format = found.distance > exact_hit_distance() && block->bytes.size() < bytes_per_block;
+    if (format) formatter->format(found, block->bytes);
+    block->formatted.push_back(format ? 1 : 0);
+    block->byte_end.push_back(block->bytes.size());
   }
   void finished(const SearchSummary & /*summary*/) override {}
 };
@@ -232,8 +273,10 @@ void walk_segment(RowWalk &walk, const BlockPlan &plan, const Segment &segment) 
   }
 }
 
-void walk_claimed_blocks(Pool &pool) {
+void walk_claimed_blocks(Pool &pool, size_t worker) {
   BlockRecorder recorder;
+  recorder.formatter = worker < pool.formatters.size() ? pool.formatters[worker].get() : nullptr;
+  recorder.bytes_per_block = pool.bytes_per_block;
   SearchContext context{pool.walk.context.params, recorder};
   start_search(context);
   context.records_running_minima = true;
@@ -248,6 +291,9 @@ void walk_claimed_blocks(Pool &pool) {
     BlockRecords &records = pool.results[slot];
     records.records.clear();
     records.exponents.clear();
+    records.bytes.clear();
+    records.byte_end.clear();
+    records.formatted.clear();
     records.dense = false;
     walk.records = &records;
     recorder.block = &records;
@@ -268,9 +314,9 @@ void walk_claimed_blocks(Pool &pool) {
 // A worker: walks blocks until none is left. What it throws (an allocation that fails)
 // goes to the merge, which rethrows it on the calling thread, so the search fails as a
 // single walk would instead of ending the program.
-void run_worker(Pool &pool) {
+void run_worker(Pool &pool, size_t worker) {
   try {
-    walk_claimed_blocks(pool);
+    walk_claimed_blocks(pool, worker);
   } catch (...) {
     {
       std::lock_guard<std::mutex> lock(pool.mutex);
@@ -363,6 +409,14 @@ bool run_block_pool(RowWalk &walk, int threads, const WalkThresholds &thresholds
     pool.records_per_block =
         std::max(pool.records_per_block, thresholds.records_in_flight_with_table / static_cast<size_t>(pool.window));
   }
+  if (walk.context.params.range_mode) {
+    for (int i = 0; i < threads; ++i) {
+      std::unique_ptr<BlockFormatter> formatter = walk.context.sink.block_formatter();
+      if (formatter == nullptr) break;
+      pool.formatters.push_back(std::move(formatter));
+    }
+  }
+  pool.bytes_per_block = kFormattedBytesInFlight / static_cast<size_t>(pool.window);
   pool.results.resize(static_cast<size_t>(pool.window));
   pool.done.assign(static_cast<size_t>(pool.window), 0);
   pool.merged_best_error.store(walk.context.best_error);
@@ -371,7 +425,7 @@ bool run_block_pool(RowWalk &walk, int threads, const WalkThresholds &thresholds
   try {
     for (int i = 0; i < threads; ++i) {
       try {
-        workers.emplace_back(run_worker, std::ref(pool));
+        workers.emplace_back(run_worker, std::ref(pool), static_cast<size_t>(i));
       } catch (const std::system_error &) {
         break;  // fewer threads; with none, the single walk does it all
       }

@@ -19,6 +19,11 @@ struct BlockRecord {
 struct BlockRecords {
   std::vector<BlockRecord> records;
   std::vector<int> exponents;  // the folded exponent vector of each record, one after another
+  // With a block formatter: the records' bytes, and where each record's end there (the
+  // previous record's end for one left to the merge's approximant()).
+  std::string bytes;
+  std::vector<size_t> byte_end;
+  std::vector<char> formatted;
   int64_t tested = 0;
   bool dense = false;  // too many records to keep: the merge walks the block itself
 };
@@ -176,8 +181,8 @@ int64_t block_count(const RowWalk &walk, int slot);
 // examined and a walk knows what it left in the last slot without walking it.
 bool block_ends_open_the_gate(const RowWalk &walk, int slot);
 // Replays a block's records (running minima in successive mode) with the true best
-// error, as the single walk would have met them. Returns true on an exact hit, with the
-// count standing at its vector.
+// error, as the single walk would have met them; records a worker formatted are written
+// as a run of bytes. Returns true on an exact hit, with the count standing at its vector.
 bool replay_block(RowWalk &walk, const BlockRecords &block);
 
 // The search over blocks of the odometer walked by `threads` workers and merged in order.

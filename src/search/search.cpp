@@ -133,6 +133,11 @@ void accept_candidate(SearchContext &context, double distance, double candidate_
   context.sink.approximant(found);
 }
 
+void accept_formatted_candidate(SearchContext &context, double distance) {
+  context.best_error = distance;
+  ++context.accepted;
+}
+
 bool poll_should_stop(SearchContext &context) {
   if (stop_request(context) != 0) return true;
   int64_t now_ms = steady_clock_ms();

@@ -5,6 +5,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 // One search, as whoever starts it sets it up (the command line's defaults are the
@@ -59,11 +62,28 @@ struct SearchProgress {
   double best_distance = 0.0;  // successive mode: the best accepted distance in cents
 };
 
+// Turns accepted approximants into the bytes a sink writes, on the worker thread that
+// found them, so that a range search's records are not all formatted on one thread.
+class BlockFormatter {
+ public:
+  virtual ~BlockFormatter() = default;
+  // Appends the approximant's bytes to out; called from one worker thread at a time.
+  virtual void format(const Approximant &found, std::string &out) = 0;
+};
+
 // Where the search delivers its results, in the order it finds them.
 class ResultSink {
  public:
   virtual ~ResultSink() = default;
   virtual void approximant(const Approximant &found) = 0;
+  // In range mode, a formatter for one worker of the pool of threads (each asks for its
+  // own, on the calling thread). Null, the default, has every approximant go to
+  // approximant(). An approximant within the exact-hit distance is never formatted: it
+  // goes to approximant(), as it may end the search.
+  virtual std::unique_ptr<BlockFormatter> block_formatter() { return nullptr; }
+  // What block formatters made of `count` accepted approximants, in order: written in
+  // place of as many approximant() calls.
+  virtual void formatted(std::string_view /*bytes*/, int64_t /*count*/) {}
   virtual void progress(const SearchProgress & /*now*/) {}
   virtual void finished(const SearchSummary &summary) = 0;
 };

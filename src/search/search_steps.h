@@ -89,6 +89,9 @@ bool candidate_accepted(const SearchContext &context, double distance);
 
 // Hands the candidate in the exponent vector to the sink and makes it the best error.
 void accept_candidate(SearchContext &context, double distance, double candidate_log);
+// Counts a candidate a block formatter has already turned into bytes, and makes it the
+// best error.
+void accept_formatted_candidate(SearchContext &context, double distance);
 
 // Reads the clock where a loop polls it: reports progress now and then, and tells whether
 // the time out has passed or the user asked to stop, without ending the search.

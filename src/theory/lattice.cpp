@@ -54,6 +54,7 @@ GramSchmidt gram_schmidt(const std::vector<std::vector<double>> &vectors) {
 }
 
 constexpr int kLllMaxSteps = 100000;            // a guard: LLL ends long before this on any real input
+constexpr double kLargestCenter = 1e15;         // coefficients beyond this are never enumerated
 constexpr long kEnumerationMaxNodes = 2000000;  // the least-point search stops here with the best found
 
 // Euclid over the rows from pivot_row down: the row with the least non-zero entry in the
@@ -225,6 +226,7 @@ LeastPoint least_cost_point(const IntVector &start, const IntMatrix &directions,
     if (room < 0) return;
     // Nearest values first (the rounded center, then alternately above and below), so the
     // first point reached is the rounded one and the bound shrinks early.
+    if (!(std::fabs(center) < kLargestCenter)) return;  // no point there has exponents of any use
     auto nearest = static_cast<int64_t>(std::llround(center));
     bool up_first = static_cast<double>(nearest) <= center;
     bool up_open = true, down_open = true;

@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr double kLargestPeriodCount = 1e15;  // a generator this many periods away has no useful tuning
+
 bool is_zero(const IntVector &v) {
   return std::all_of(v.begin(), v.end(), [](int64_t x) { return x == 0; });
 }
@@ -77,6 +79,10 @@ IntVector reduced_generator(const Tuning &pote, size_t i) {
   IntVector in_generators(pote.generators.size(), 0);
   double period = pote.generators[0];
   double periods = std::floor(pote.generators[i] / period);
+  if (!(std::fabs(periods) < kLargestPeriodCount)) {
+    throw TemperamentError(
+        "the tuning puts a generator beyond any reasonable size; the mapping is too extreme to tune");
+  }
   double rest = pote.generators[i] - periods * period;
   auto whole = static_cast<int64_t>(periods);
   if (rest > period / 2) {
