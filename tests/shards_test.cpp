@@ -80,6 +80,17 @@ TEST(ShardFile, RecordsReadBackBitForBit) {
   EXPECT_FALSE(read_record_line(R"({"at":1,"exponents":[1,2],"distance":"0","log":"0"})", 3, read));
 }
 
+TEST(ShardFile, ARecordWhoseExponentsDoNotGiveItsSizeIsDamaged) {
+  const std::vector<double> ln_factors = {std::log(2.0), std::log(3.0), std::log(5.0)};
+  ShardBlock block;
+  block.tested = 10;
+  block.records.push_back({1, 0.0, std::log(81.0 / 80)});
+  block.exponents = {-4, 4, -1};
+  EXPECT_TRUE(record_gives_its_size(block, 0, ln_factors));
+  block.exponents = {-4, 999999999, -1};  // one exponent changed on the way
+  EXPECT_FALSE(record_gives_its_size(block, 0, ln_factors));
+}
+
 TEST(ShardFile, HeaderKeepsTheQueryAndTellsADifferentLogarithm) {
   ShardHeader header;
   header.version = "9.9.9";

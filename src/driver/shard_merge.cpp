@@ -123,7 +123,8 @@ struct ShardReader {
     for (int64_t r = 0; r < record_count; ++r) {
       read = next_line();
       if (read != LineRead::kLine) return "is cut short: its last line is incomplete";
-      if (!read_record_line(line, factor_count, block)) {
+      if (!read_record_line(line, factor_count, block) ||
+          !record_gives_its_size(block, block.records.size() - 1, header.ln_factors)) {
         return "is damaged: " + shard_name(header) + " holds a record line it cannot read in block " +
                std::to_string(expected);
       }

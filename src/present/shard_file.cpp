@@ -234,3 +234,16 @@ std::string first_different_log(const ShardHeader &a, const ShardHeader &b) {
   }
   return "";
 }
+
+bool record_gives_its_size(const ShardBlock &block, size_t record, const std::vector<double> &ln_factors) {
+  constexpr double kRelativeSlack = 1e-9;  // far above the search's rounding, far below a changed exponent
+  const int *exponents = block.exponents.data() + record * ln_factors.size();
+  double sum = 0.0;
+  double magnitude = 1.0;
+  for (size_t i = 0; i < ln_factors.size(); ++i) {
+    double term = exponents[i] * ln_factors[i];
+    sum += term;
+    magnitude += std::fabs(term);
+  }
+  return std::fabs(sum - block.records[record].log_size) <= kRelativeSlack * magnitude;
+}

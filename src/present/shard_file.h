@@ -39,6 +39,9 @@ bool read_shard_header(const std::string &line, ShardHeader &header);
 bool read_block_line(const std::string &line, ShardBlock &block, int64_t &record_count);
 // A record line, appended to the block.
 bool read_record_line(const std::string &line, int factor_count, ShardBlock &block);
+// Whether the block's record (by its index) has exponents that give the size it holds,
+// sum of e * ln m: a damaged exponent would send the merge into numbers of billions of digits.
+bool record_gives_its_size(const ShardBlock &block, size_t record, const std::vector<double> &ln_factors);
 bool read_end_line(const std::string &line, ShardOutcome &outcome);
 
 // Whether two headers describe the same search (the time out aside: a shard run again
