@@ -250,6 +250,10 @@ int run_program(int argc, const char *const *argv, FILE *console_out, FILE *cons
     print_option_error("--format: a shard writes its shard file; give --format to the merge");
     return kExitBadCommandLine;
   }
+  if (config.options.shard > 0 && config.options.factor_vals) {
+    print_option_error("--factor-vals: a shard writes its shard file; give --factor-vals to the merge");
+    return kExitBadCommandLine;
+  }
   style = output_style(config);
   prepare_console(config, style, console_out, console_in);
   if (problem.kind == ProblemKind::kShowUsage) return show_usage(style);
