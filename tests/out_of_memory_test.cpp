@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -43,9 +44,26 @@ struct Outcome {
   bool failed_an_allocation = false;
 };
 
+// A scratch file for the run's console. Windows' tmpfile() runs out of names after some
+// thousands of calls, so a named file in the working folder stands in when it fails.
+FILE *scratch_file(const char *role, std::string &name) {
+  FILE *file = std::tmpfile();
+  if (file != nullptr) return file;
+  name = std::string("out_of_memory_") + role + "_" +
+         std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".tmp";
+  return std::fopen(name.c_str(), "w+b");
+}
+
+void close_scratch_file(FILE *file, const std::string &name) {
+  std::fclose(file);
+  if (!name.empty()) std::remove(name.c_str());
+}
+
 Outcome run_failing_allocation(const std::vector<const char *> &argv, long failing) {
-  FILE *console = std::tmpfile();
-  FILE *keys = std::tmpfile();
+  std::string console_name, keys_name;
+  FILE *console = scratch_file("console", console_name);
+  FILE *keys = scratch_file("keys", keys_name);
+  if (console == nullptr || keys == nullptr) std::abort();  // no scratch file at all: nothing to test with
   Outcome outcome;
   allocations_until_failure.store(failing);
   outcome.status = run_ratiohunt(static_cast<int>(argv.size()), argv.data(), console, keys);
@@ -54,8 +72,8 @@ Outcome run_failing_allocation(const std::vector<const char *> &argv, long faili
   std::rewind(console);
   char buffer[4096];
   for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, console)) > 0;) outcome.text.append(buffer, got);
-  std::fclose(console);
-  std::fclose(keys);
+  close_scratch_file(console, console_name);
+  close_scratch_file(keys, keys_name);
   return outcome;
 }
 
