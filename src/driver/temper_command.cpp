@@ -152,10 +152,11 @@ std::vector<std::string> joined_brackets(const std::vector<std::string> &argumen
     } else {
       joined.push_back(argument);
     }
-    if (!open && opens_bracket(argument))
+    if (!open && opens_bracket(argument)) {
       open = argument.size() == 1 || !closes_bracket(argument);
-    else if (open)
+    } else if (open) {
       open = !closes_bracket(argument);
+    }
   }
   return joined;
 }
@@ -289,6 +290,7 @@ int run_temper_command(const RunOptions &options, const std::vector<std::string>
     if (options.format == OutputFormat::kCsv)
       throw TemperamentError("--format=csv is not offered here: use text or json");
     std::vector<TemperItem> items;
+    items.reserve(texts.size());
     for (const std::string &text : texts) items.push_back(read_temper_item(text));
     Temperament temperament = temperament_of(options, items);
     write_output(options.format == OutputFormat::kJson ? temperament_json(temperament) : temperament_text(temperament));

@@ -11,4 +11,4 @@ constexpr const char *kTemperWord = "temper";
 
 // Runs the command on the positional arguments after the word "temper"; returns the exit
 // status. Errors are one line on stderr with status 2 and nothing on stdout.
-int run_temper_command(const RunOptions &options, const std::vector<std::string> &items);
+int run_temper_command(const RunOptions &options, const std::vector<std::string> &arguments);
