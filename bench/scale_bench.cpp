@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "driver/scale_source.h"
-#include "present/interval_measures.h"
+#include "present/primes.h"
 #include "theory/scale_just.h"
 
 namespace {
