@@ -4,15 +4,13 @@
 // plot, with sound, progress, Cancel and the CSV and JSON downloads.
 'use strict';
 
-const {parseTarget, readDecimal, monzoText, centsText, CSV_HEADER, csvRow} = RatiohuntFormats;
+const {parseTarget, monzoText, centsText, CSV_HEADER, csvRow} = RatiohuntFormats;
+const {FIELDS, readDecimal, readSignedNumber, checkValues, valuesToHash, hashToValues, commandLine} = RatiohuntQuery;
 const {createStore, addLines, lineAt, recordAt, computeView, filterFrom} = RatiohuntRecords;
 
 const PRIMES = [2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31];
-const FIELDS = ['target', 'factors', 'low', 'high', 'maxq', 'precision', 'timeout'];
 // The page checks every-vector for a new query, which the program leaves off by default.
 const DEFAULTS = Object.assign({}, RATIOHUNT_DEFAULTS, {every: true});
-const MAX_PRECISION = 17;  // a double has no more significant digits to show
-const INT_MAX = 2147483647;
 const PROGRESS_EVERY_MS = 100;
 const ROW_LIMIT = 1000000;  // the rows the page keeps; the search stops there
 const ROW_HEIGHT = 30;  // pixels; style.css gives every body row this height
@@ -20,7 +18,6 @@ const OVERSCAN_ROWS = 10;
 const STREAMING_REDRAW_MS = 300;  // how often a sorted view and the plot are redone while rows stream in
 const TEMPERING_EDOS_SHOWN = 4;
 const INTEGER = /^\d+$/;
-const SORT_KEYS = ['order', 'ratio', 'monzo', 'cents', 'distance', 'name', 'prime_limit', 'tenney', 'tempered'];
 
 const page = {
   worker: null,
@@ -56,20 +53,6 @@ const $ = (id) => document.getElementById(id);
 
 // ---- Reading and checking the form ----------------------------------------------------
 
-function readFactors(text) {
-  const items = text.trim().split(/[\s,]+/).filter((item) => item !== '');
-  if (items.length === 0) return {error: 'Give at least one factor.'};
-  const factors = [];
-  for (const item of items) {
-    if (!INTEGER.test(item) || Number(item) < 1 || Number(item) > INT_MAX) {
-      return {error: `"${item}" is not a whole number from 1 to ${INT_MAX}.`};
-    }
-    factors.push(Number(item));
-  }
-  if (factors[factors.length - 1] < 2) return {error: 'The last factor must be 2 or more.'};
-  return {factors};
-}
-
 // The form's values as text, as the URL carries them.
 function formValues() {
   const values = {};
@@ -77,50 +60,6 @@ function formValues() {
   values.mode = document.querySelector('input[name="mode"]:checked').value;
   values.every = $('every').checked;
   return values;
-}
-
-function targetMessage(target) {
-  if (target.error === 'not a positive ratio' || target.error === 'more than one "/"') {
-    return 'Enter a positive ratio as N/D or a decimal, such as 7/6 or 1.5.';
-  }
-  return `Not a target: ${target.error}. Try 7/6, 1.5, 700c, 7\\12 or [-4 4 -1>.`;
-}
-
-// Checks every field; returns the query for the worker and a message for each bad field.
-function checkValues(values) {
-  const errors = {};
-  const query = {mode: values.mode === 'range' ? 'range' : 'successive', every: values.every};
-  const target = parseTarget(values.target);
-  if (!target.error) Object.assign(query, {x: target.x, y: target.y, notation: target.notation, target: values.target.trim()});
-  else errors.target = targetMessage(target);
-  const factors = readFactors(values.factors);
-  if (factors.error) errors.factors = factors.error;
-  else query.factors = factors.factors;
-  query.maxQuotient = readDecimal(values.maxq);
-  if (!(query.maxQuotient >= 1 && Number.isFinite(query.maxQuotient))) {
-    errors.maxq = 'Enter a number of 1 or more.';
-  }
-  query.precision = INTEGER.test(values.precision.trim()) ? Number(values.precision) : NaN;
-  if (!(query.precision >= 1 && query.precision <= MAX_PRECISION)) {
-    errors.precision = `Enter a whole number from 1 to ${MAX_PRECISION}.`;
-  }
-  query.timeOut = readDecimal(values.timeout);
-  if (!(query.timeOut > 0 && Number.isFinite(query.timeOut))) errors.timeout = 'Enter a number of seconds above 0.';
-  query.low = readSignedNumber(values.low);
-  query.high = readSignedNumber(values.high);
-  if (query.mode === 'range') {
-    if (!Number.isFinite(query.low)) errors.low = 'Enter a number of cents, such as 40 or -10.5.';
-    if (!Number.isFinite(query.high)) errors.high = 'Enter a number of cents, such as 60.';
-    else if (Number.isFinite(query.low) && query.high <= query.low) errors.high = 'Make it larger than the low end.';
-  }
-  return {query, errors};
-}
-
-function readSignedNumber(text) {
-  const trimmed = text.trim();
-  const negative = trimmed.startsWith('-');
-  const magnitude = readDecimal(negative ? trimmed.slice(1) : trimmed);
-  return negative ? -magnitude : magnitude;
 }
 
 function markInvalid(field, invalid) {
@@ -144,36 +83,6 @@ function showErrors(errors) {
 
 // ---- The query, sort and filter in the URL -------------------------------------------
 
-function valuesToHash(values) {
-  const params = new URLSearchParams();
-  for (const name of FIELDS) params.set(name, values[name].trim());
-  params.set('mode', values.mode);
-  params.set('every', values.every ? '1' : '0');
-  if (page.sortKey !== 'order' || !page.sortAscending) params.set('sort', page.sortKey + (page.sortAscending ? '' : '-'));
-  if (page.filter.primeLimit !== undefined) params.set('plimit', String(page.filter.primeLimit));
-  if (page.filter.tenney !== undefined) params.set('height', String(page.filter.tenney));
-  if (page.filter.name) params.set('name', page.filter.name);
-  return '#' + params.toString();
-}
-
-// A link's query; a link without every= comes from before every-vector was the default.
-function hashToValues(hash) {
-  const params = new URLSearchParams(hash.replace(/^#/, ''));
-  if (!params.has('target')) return null;
-  const values = Object.assign({}, DEFAULTS);
-  for (const name of FIELDS) {
-    if (params.has(name)) values[name] = params.get(name);
-  }
-  values.mode = params.get('mode') === 'range' ? 'range' : 'successive';
-  values.every = params.get('every') === '1';
-  const sort = params.get('sort') || 'order';
-  values.sortKey = sort.replace(/-$/, '');
-  if (!SORT_KEYS.includes(values.sortKey)) values.sortKey = 'order';
-  values.sortAscending = !sort.endsWith('-');
-  values.filter = {limit: params.get('plimit') || '', height: params.get('height') || '', name: params.get('name') || ''};
-  return values;
-}
-
 function fillForm(values) {
   for (const name of FIELDS) $(name).value = values[name];
   document.querySelector(`input[name="mode"][value="${values.mode}"]`).checked = true;
@@ -190,7 +99,7 @@ function fillForm(values) {
 }
 
 function keepInUrl() {
-  if (page.values) history.replaceState(null, '', valuesToHash(page.values));
+  if (page.values) history.replaceState(null, '', valuesToHash(page.values, page));
 }
 
 // ---- Factor limits, the subgroup and the window fields -------------------------------
@@ -245,7 +154,7 @@ function startWorker() {
 
 function runSearch() {
   const values = formValues();
-  const {query, errors} = checkValues(values);
+  const {query, errors} = checkValues(values, parseTarget);
   if (!showErrors(errors)) {
     setStatus('Correct the marked fields, then search again.');
     return;
@@ -265,7 +174,7 @@ function runSearch() {
   $('zoom-to').value = '';
   $('zoom-unit').textContent = query.mode === 'range' ? 'cents' : 'in the order found';
   $('command-line').textContent = commandLine(values, query);
-  $('results').classList.toggle('commas', query.x === query.y);
+  $('results').classList.toggle('commas', query.unison);
   refresh(true);
   page.startedAt = performance.now();
   page.worker = startWorker();
@@ -351,25 +260,6 @@ function showProgress() {
 }
 
 function setStatus(text) { $('status').textContent = text; }
-
-// ---- The command line that prints the same records -----------------------------------
-
-function shellWord(text) { return /^[\w./+:=-]+$/.test(text) ? text : `'${text.replace(/'/g, `'\\''`)}'`; }
-
-function numberWord(value, typed) { return Number.isInteger(value) && value < 1e21 ? String(value) : typed.trim(); }
-
-function commandLine(values, query) {
-  const target = values.target.trim();
-  let targetWords;
-  if (query.notation !== 'ratio') targetWords = [shellWord(target)];
-  else if (/[/:]/.test(target)) targetWords = [target.replace(/\s+/g, '').replace(':', '/')];
-  else targetWords = [target, '1'];
-  const mode = query.mode === 'range' ? ['-2', values.low.trim(), values.high.trim()] : ['-1'];
-  return ['ratiohunt', ...(query.every ? ['--every-vector'] : []), '--format=json',
-          `--time-out=${numberWord(query.timeOut, values.timeout)}`, ...targetWords,
-          numberWord(query.maxQuotient, values.maxq), String(query.precision), ...mode, ...query.factors]
-      .join(' ');
-}
 
 // ---- The view: filter and sort -------------------------------------------------------
 
@@ -615,7 +505,7 @@ function play(index) {
   output.connect(page.audio.destination);
   page.sound = output;
   const baseHz = readDecimal($('base-hz').value);
-  const commaSearch = page.query.x === page.query.y;
+  const commaSearch = page.query.unison;
   const ratios = RatiohuntSound.recordRatios(page.store.cents[index], page.query.x / page.query.y, commaSearch);
   page.audio.resume();
   RatiohuntSound.scheduleInterval(page.audio, ratios, {baseHz: baseHz > 0 ? baseHz : Number(DEFAULTS.referenceHz),
@@ -687,7 +577,7 @@ function start() {
     zoomed: showZoom,
     play,
   });
-  const fromUrl = hashToValues(location.hash);
+  const fromUrl = hashToValues(location.hash, DEFAULTS);
   fillForm(fromUrl || DEFAULTS);
   $('base-hz').value = DEFAULTS.referenceHz;
   $('query').addEventListener('submit', (event) => {
@@ -734,7 +624,7 @@ function start() {
                                       () => download(new Blob([jsonText()], {type: 'application/jsonl'}), 'ratiohunt.jsonl'));
   $('download-png').addEventListener('click', () => page.plot.pngBlob((blob) => download(blob, 'ratiohunt.png')));
   window.addEventListener('hashchange', () => {
-    const values = hashToValues(location.hash);
+    const values = hashToValues(location.hash, DEFAULTS);
     if (values) {
       fillForm(values);
       runSearch();
@@ -744,4 +634,3 @@ function start() {
   else refresh(true);
 }
 
-start();
