@@ -4,9 +4,9 @@
 // plot, with sound, progress, Cancel and the CSV and JSON downloads.
 'use strict';
 
-const {parseTarget, monzoText, centsText, CSV_HEADER, csvRow} = RatiohuntFormats;
+const {centsText, temperedText, summaryText} = RatiohuntFormats;
 const {FIELDS, readDecimal, readSignedNumber, checkValues, valuesToHash, hashToValues, commandLine} = RatiohuntQuery;
-const {createStore, addLines, lineAt, recordAt, computeView, filterFrom} = RatiohuntRecords;
+const {createStore, addLines, lineAt, recordAt, exponentsAt, computeView, filterFrom} = RatiohuntRecords;
 
 const PRIMES = [2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31];
 // The page checks every-vector for a new query, which the program leaves off by default.
@@ -20,6 +20,9 @@ const TEMPERING_EDOS_SHOWN = 4;
 const INTEGER = /^\d+$/;
 
 const page = {
+  engine: null,  // the engine's calls on this thread, once it has started
+  engineProblem: '',  // why it did not start
+  searchWhenReady: false,  // Search was pressed before the engine had started
   worker: null,
   workerUrl: null,
   store: createStore(0),
@@ -154,7 +157,12 @@ function startWorker() {
 
 function runSearch() {
   const values = formValues();
-  const {query, errors} = checkValues(values, parseTarget);
+  if (!page.engine) {
+    page.searchWhenReady = !page.engineProblem;
+    if (page.engineProblem) setStatus(page.engineProblem);
+    return;
+  }
+  const {query, errors} = checkValues(values, page.engine.readTarget);
   if (!showErrors(errors)) {
     setStatus('Correct the marked fields, then search again.');
     return;
@@ -208,19 +216,11 @@ function onWorkerMessage(worker, message) {
   } else if (message.kind === 'progress') {
     page.searchProgress = message;
   } else if (message.kind === 'done') {
-    finishSearch(summaryText(page.summary));
+    finishSearch(message.refusal ? `The engine refused the query: ${message.refusal.trim()}` :
+                                   summaryText(page.summary, page.engine.endText));
   } else if (message.kind === 'error') {
     finishSearch(`The search failed: ${message.message}`);
   }
-}
-
-function summaryText(summary) {
-  if (!summary) return 'The search ended without a summary.';
-  const ends = {exhausted: 'the whole search space was walked', exact_hit: 'the target was hit exactly',
-                time_out: 'the time out stopped the search', interrupted: 'the search was interrupted'};
-  const found = summary.records === 1 ? '1 approximant' : `${summary.records} approximants`;
-  return `Done: ${found} found, ${summary.tested.toLocaleString('en')} values tested in ` +
-         `${summary.seconds.toFixed(2)} s; ${ends[summary.end] || summary.end}.`;
 }
 
 function stopWorker() {
@@ -391,18 +391,17 @@ function rowContent(index) {
     order: index + 1,
     exponents: record.exponents,
     ratio: `${record.numerator}/${record.denominator}`,
-    monzo: monzoText(record.exponents),
+    monzo: page.engine.monzoText(record.exponents),
     cents: record.cents,
     distance: record.distance_cents,
-    centsText: centsText(record.cents, digits),
-    distanceText: centsText(record.distance_cents, digits),
+    centsText: centsText(page.engine.numberText, record.cents, digits),
+    distanceText: centsText(page.engine.numberText, record.distance_cents, digits),
     name: record.name || '',
     primeLimit: record.prime_limit === undefined ? '' : String(record.prime_limit),
     tenney: record.tenney_height,
-    tenneyText: record.tenney_height === undefined ? '' : centsText(record.tenney_height, digits),
+    tenneyText: centsText(page.engine.numberText, record.tenney_height, digits),
     tempered: Array.isArray(tempered) ? tempered : [],
-    temperedText: Array.isArray(tempered) ?
-        tempered.slice(0, TEMPERING_EDOS_SHOWN).join(' ') + (tempered.length > TEMPERING_EDOS_SHOWN ? ' …' : '') : '',
+    temperedText: Array.isArray(tempered) ? temperedText(tempered, TEMPERING_EDOS_SHOWN) : '',
   };
 }
 
@@ -535,9 +534,14 @@ function showZoom(zoom) {
 // The downloads have the layouts of ratiohunt --format=csv and --format=json, the rows
 // that pass the filter in the order shown.
 function csvText() {
-  const lines = [CSV_HEADER];
-  for (const index of page.view) lines.push(csvRow(recordAt(page.store, index)));
-  return lines.join('\n') + '\n';
+  const count = page.query.factors.length;
+  const exponents = new Int32Array(page.view.length * count);
+  const cents = new Float64Array(page.view.length);
+  page.view.forEach((index, row) => {
+    exponents.set(exponentsAt(page.store, index), row * count);
+    cents[row] = page.store.cents[index];
+  });
+  return page.engine.csvText(page.query, {exponents, cents});
 }
 
 // JSON Lines: each approximant record as the engine wrote it, then the summary.
@@ -568,6 +572,27 @@ window.ratiohuntPlot = () => page.plot.state;
 
 function onEvents(ids, type, handler) {
   for (const id of ids) $(id).addEventListener(type, handler);
+}
+
+// Starts the engine on this thread for its readers and spellings; without it the page
+// cannot search, and says so.
+function startEngine(fromUrl) {
+  const failed = (error) => {
+    page.engineProblem = `The search engine did not start, so the page cannot search: ${String(error)}`;
+    document.body.dataset.engine = 'failed';
+    $('run').disabled = true;
+    setStatus(page.engineProblem);
+  };
+  const started = (engine) => {
+    page.engine = RatiohuntEngineCalls.engineCalls(engine);
+    document.body.dataset.engine = 'ready';
+    if (fromUrl || page.searchWhenReady) runSearch();
+  };
+  try {
+    createRatiohuntEngine({onRecordLine: () => {}, onProgress: () => {}}).then(started, failed);
+  } catch (error) {
+    failed(error);  // engine.js did not load
+  }
 }
 
 function start() {
@@ -630,7 +655,7 @@ function start() {
       runSearch();
     }
   });
-  if (fromUrl) runSearch();
-  else refresh(true);
+  refresh(true);
+  startEngine(fromUrl);
 }
 

@@ -38,23 +38,21 @@
     return {factors};
   }
 
-  // The target field's message: the reader's problem in the program's words, with examples.
+  // The target field's message: for a notation, the reader's problem in the program's words.
   function targetMessage(target) {
-    if (target.error === 'not a positive ratio' || target.error === 'more than one "/"') {
-      return 'Enter a positive ratio as N/D or a decimal, such as 7/6 or 1.5.';
-    }
+    if (target.notation === 'ratio') return 'Enter a positive ratio as N/D or a decimal, such as 7/6 or 1.5.';
     return `Not a target: ${target.error}. Try 7/6, 1.5, 700c, 7\\12 or [-4 4 -1>.`;
   }
 
   // Checks every field; readTarget turns the target's text into {x, y, notation, unison} or
-  // {error}. Returns the query for the engine and a message for each bad field.
+  // {error, notation}. Returns the query for the engine and a message for each bad field.
   function checkValues(values, readTarget) {
     const errors = {};
     const query = {mode: values.mode === 'range' ? 'range' : 'successive', every: values.every};
     const target = readTarget(values.target);
     if (!target.error) {
       Object.assign(query, {x: target.x, y: target.y, notation: target.notation, target: values.target.trim(),
-                            unison: target.unison === undefined ? target.x === target.y : target.unison});
+                            unison: target.unison});
     } else {
       errors.target = targetMessage(target);
     }

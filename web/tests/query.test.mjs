@@ -3,13 +3,18 @@
 import assert from 'node:assert/strict';
 import {spawnSync} from 'node:child_process';
 import {createRequire} from 'node:module';
-import {describe, it} from 'node:test';
+import {before, describe, it} from 'node:test';
 
-import {NATIVE_PROGRAM, nativeOutput} from './harness.mjs';
+import {NATIVE_PROGRAM, nativeOutput, startEngine} from './harness.mjs';
 
 const require = createRequire(import.meta.url);
 const {checkValues, valuesToHash, hashToValues, commandLine} = require('../page/query.js');
-const {parseTarget} = require('../page/formats.js');
+// The page reads its target with the engine's reader.
+let readTarget;
+before(async () => {
+  const engine = await startEngine();
+  readTarget = engine.readTarget;
+});
 
 const FORM = {target: '7/6', factors: '2 3 5', low: '40', high: '60', maxq: '1000000', precision: '5', timeout: '60',
               mode: 'successive', every: false};
@@ -48,7 +53,7 @@ describe('the form\'s checks', () => {
 
   it('marks each bad field with its message and leaves the others', () => {
     for (const [changes, expected] of BAD) {
-      const {errors} = checkValues(form(changes), parseTarget);
+      const {errors} = checkValues(form(changes), readTarget);
       assert.deepEqual(Object.keys(errors).sort(), Object.keys(expected).sort(), JSON.stringify(changes));
       for (const [field, message] of Object.entries(expected)) assert.match(errors[field], message, field);
     }
@@ -56,7 +61,7 @@ describe('the form\'s checks', () => {
 
   it('reads a good form into the query the engine runs', () => {
     const {query, errors} = checkValues(form({mode: 'range', low: '-10.5', high: '+60', maxq: '1e6', every: true,
-                                              target: ' 1/1 ', factors: '2, 3  5'}), parseTarget);
+                                              target: ' 1/1 ', factors: '2, 3  5'}), readTarget);
     assert.deepEqual(errors, {});
     assert.deepEqual(query, {mode: 'range', every: true, x: 1, y: 1, notation: 'ratio', target: '1/1', unison: true,
                              factors: [2, 3, 5], maxQuotient: 1e6, precision: 5, timeOut: 60, low: -10.5, high: 60});
@@ -106,7 +111,7 @@ describe('the command line shown', () => {
 
   it('prints the records of the query the page runs, quoted as a shell reads it', () => {
     for (const values of FORMS) {
-      const {query, errors} = checkValues(values, parseTarget);
+      const {query, errors} = checkValues(values, readTarget);
       assert.deepEqual(errors, {}, values.target);
       const [program, ...args] = shellWords(commandLine(values, query));
       assert.equal(program, 'ratiohunt');
