@@ -177,6 +177,10 @@ ParsedArguments read_command_line(int argc, const char *const *argv, RunConfig &
     one_word = read_ratio(words[target_index(words)]);
     parsed.problem = one_word_target_problem(one_word);
   }
+  if (!parsed.problem && !config.options.mos_options.empty()) {
+    parsed.problem = problem_of(ProblemKind::kBadOption, config.options.mos_options[0] +
+                                                             " means nothing to a search: it is the temper command's");
+  }
   if (parsed.problem) return parsed;
   if (config.options.show_help || config.options.show_version) return ParsedArguments{};
   parsed = read_positional(words, one_word_target ? &one_word.value : nullptr, config);

@@ -15,6 +15,7 @@
 #include "driver/platform.h"
 #include "driver/progress_line.h"
 #include "driver/scale_command.h"
+#include "driver/scale_files.h"
 #include "driver/shard_merge.h"
 #include "driver/temper_command.h"
 #include "present/result_sinks.h"
@@ -198,6 +199,7 @@ int run_merge(const RunOptions &options, const std::vector<std::string> &names, 
   if (console_in != nullptr) set_binary_mode(console_in);  // shard files are bytes, LF on every platform
   std::string problem = index_shards(names, console_in, inputs);
   if (problem.empty() && options.shard > 0) problem = "--shard: a merge runs no shard";
+  if (problem.empty() && !options.mos_options.empty()) problem = options.mos_options[0] + " means nothing to a merge";
   if (!problem.empty()) {
     write_to_stderr("ratiohunt: --merge: " + problem + "\n");
     return kExitBadCommandLine;
@@ -230,12 +232,13 @@ int run_merge(const RunOptions &options, const std::vector<std::string> &names, 
 
 // The word that selects a command of its own when it is the first positional argument
 // (options may stand before it); the command then gets the options and what follows.
-bool run_named_command(int argc, const char *const *argv, int &status) {
+bool run_named_command(int argc, const char *const *argv, FILE *console_out, int &status) {
   RunOptions options;
   std::vector<std::string> positional;
   if (take_options(argc, argv, options, positional) || positional.empty()) return false;
   if (positional[0] != kTemperWord || options.show_version) return false;
-  status = run_temper_command(options, std::vector<std::string>(positional.begin() + 1, positional.end()));
+  status = run_temper_command(options, std::vector<std::string>(positional.begin() + 1, positional.end()),
+                              command_line_text(argc, argv), console_out);
   return true;
 }
 
@@ -243,7 +246,7 @@ bool run_named_command(int argc, const char *const *argv, int &status) {
 int run_program(int argc, const char *const *argv, FILE *console_out, FILE *console_in, OutputStyle &style) {
   if (is_scale_command(argc, argv)) return run_scale_command(argc, argv, console_out);
   int command_status = kExitOk;
-  if (run_named_command(argc, argv, command_status)) return command_status;
+  if (run_named_command(argc, argv, console_out, command_status)) return command_status;
   {
     RunOptions options;
     std::vector<std::string> names;
