@@ -37,7 +37,7 @@ void BM_ScaleMadeJust(benchmark::State &bench) {
   rules.threads = 1;
   size_t found = 0;
   for (auto _ : bench) {
-    for (const JustDegree &degree : make_scale_just(source.pitches, rules)) found += degree.found ? 1 : 0;
+    for (const JustDegree &degree : make_scale_just(source.pitches, rules).degrees) found += degree.found ? 1 : 0;
   }
   benchmark::DoNotOptimize(found);
 }

@@ -281,8 +281,9 @@ int run_scale(int argc, const char *const *argv, FILE *console_out) {
     complain(problem);
     return kExitBadCommandLine;
   }
-  std::vector<JustDegree> degrees = make_scale_just(plan.source.pitches, plan.rules);
+  JustScale just = make_scale_just(plan.source.pitches, plan.rules);
   if (interrupting_signal() != 0) return kExitOutputIncomplete;
+  const std::vector<JustDegree> &degrees = just.degrees;
   ScaleSummary summary;
   summary.scale = plan.source.given;
   summary.description = plan.source.description;
