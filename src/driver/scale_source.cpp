@@ -97,6 +97,14 @@ bool exact_step(uint64_t numerator, uint64_t denominator, uint64_t k, uint64_t d
   return true;
 }
 
+// Whether a pitch can be a scale's equave: above 1/1, exactly for a ratio, and of a size
+// in cents above 0 as every step is measured.
+bool rises_above_unison(const ScalePitch &pitch) {
+  return pitch.cents > 0 && (!pitch.is_ratio || pitch.numerator > pitch.denominator);
+}
+
+const char *const kEquaveAboveUnison = "the equave, the last degree, must be larger than 1/1";
+
 // The file's bytes as they are; a problem naming the file and the system's reason, or "".
 std::string read_whole_file(const std::string &name, std::string &text) {
   FILE *file = std::fopen(name.c_str(), "rb");
@@ -182,6 +190,7 @@ std::string scale_of_items(const std::vector<std::string> &items, ScaleSource &s
     source.pitches.push_back(pitch);
     source.given += (source.given.empty() ? "" : " ") + item;
   }
+  if (!rises_above_unison(source.pitches.back())) return "'" + items.back() + "': " + kEquaveAboveUnison;
   source.description = "the scale " + source.given;
   return "";
 }
@@ -194,6 +203,9 @@ std::string scale_of_file(const std::string &name, ScaleSource &source) {
   if (!reading.ok && reading.line == 0) return name + ": " + reading.problem;  // an empty file
   if (!reading.ok) return name + ":" + std::to_string(reading.line) + ": " + reading.problem;
   if (reading.scale.pitches.empty()) return name + " has no pitches: its count is 0";
+  if (!rises_above_unison(reading.scale.pitches.back())) {
+    return name + ":" + std::to_string(reading.equave_line) + ": " + kEquaveAboveUnison;
+  }
   source.given = "--from-scl=" + name;
   source.description = reading.scale.description.empty() ? name : reading.scale.description;
   source.pitches = reading.scale.pitches;
