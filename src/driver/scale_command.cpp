@@ -18,9 +18,11 @@
 #include "driver/platform.h"
 #include "driver/run.h"
 #include "driver/scale_source.h"
+#include "present/number_formats.h"
 #include "present/ratio_reader.h"
 #include "present/scala_file.h"
 #include "present/scale_table.h"
+#include "present/text_format.h"
 #include "theory/scale_just.h"
 
 namespace {
@@ -108,7 +110,6 @@ std::string read_request(int argc, const char *const *argv, ScaleRequest &reques
   if (!problem.empty()) return problem;
   if (request.options.format == OutputFormat::kCsv) return "--format: the scale command writes text or json";
   if (request.options.every_vector) return "--every-vector means nothing to the scale command";
-  if (request.options.has_time_out) return "--time-out means nothing to the scale command: its search is complete";
   request.items.assign(positional.begin() + 1, positional.end());  // after the word `scale`
   return "";
 }
@@ -157,6 +158,8 @@ std::string read_rules(const ScaleRequest &request, ScalePlan &plan) {
   plan.rules.max_term = static_cast<uint64_t>(max_term);
   plan.rules.threads = request.options.threads > 0 ? request.options.threads : hardware_threads();
   plan.rules.interrupt = stop_flag();
+  plan.rules.time_out_seconds =
+      request.options.has_time_out ? request.options.time_out_seconds : kDefaultTimeOutSeconds;
   plan.mapping.base_note = static_cast<int>(base_note);
   plan.mapping.base_frequency = base_frequency;
   return problem;
@@ -263,6 +266,13 @@ std::string write_files(int argc, const char *const *argv, const ScalePlan &plan
   return problem;
 }
 
+// A scale is shown and written whole or not at all: what a time out leaves says so.
+std::string time_out_text(const JustScale &just, size_t degrees) {
+  return "time out at " + number_text(kEndSecondsFormat, just.seconds) + " s with " +
+         std::to_string(just.degrees.size()) + " of " + std::to_string(degrees) +
+         " degrees made just; nothing is shown or written (--time-out=S gives it more time)";
+}
+
 // The command once its output streams are set up.
 int run_scale(int argc, const char *const *argv, FILE *console_out) {
   ScaleRequest request;
@@ -283,6 +293,10 @@ int run_scale(int argc, const char *const *argv, FILE *console_out) {
   }
   JustScale just = make_scale_just(plan.source.pitches, plan.rules);
   if (interrupting_signal() != 0) return kExitOutputIncomplete;
+  if (just.end != SearchEnd::kExhausted) {
+    complain(time_out_text(just, plan.source.pitches.size()));
+    return kExitOutputIncomplete;
+  }
   const std::vector<JustDegree> &degrees = just.degrees;
   ScaleSummary summary;
   summary.scale = plan.source.given;
