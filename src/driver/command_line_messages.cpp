@@ -135,6 +135,8 @@ std::string argument_error_text(ProblemKind kind, const SearchParams &search, in
     case ProblemKind::kShowUsage:
     case ProblemKind::kBadOption:
     case ProblemKind::kBadTarget:
+    case ProblemKind::kBadScale:
+    case ProblemKind::kOutputFailed:
       return text;
   }
   return text + "Run prog without any args for example of use\n";
