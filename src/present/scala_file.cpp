@@ -91,16 +91,17 @@ std::string read_pitch(const std::string &line, ScalePitch &pitch) {
   return "";
 }
 
+constexpr const char *kCountNotWhole = "a count that is not a whole number";
+
 // The count line: a non-negative integer that fits an int, text after it ignored. A
 // problem, or "".
 std::string read_count(const std::string &line, int &count) {
-  const std::string not_whole = "a count that is not a whole number";
   size_t start = line.find_first_not_of(kBlanks);
-  if (start == std::string::npos || !is_digit(line[start])) return not_whole;
+  if (start == std::string::npos || !is_digit(line[start])) return kCountNotWhole;
   errno = 0;
   char *end = nullptr;
   long value = std::strtol(line.c_str() + start, &end, 10);
-  if (!pitch_ends_at(line, static_cast<size_t>(end - line.c_str()))) return not_whole;
+  if (!pitch_ends_at(line, static_cast<size_t>(end - line.c_str()))) return kCountNotWhole;
   if (errno == ERANGE || value > INT32_MAX) return "a count that is too large: at most " + std::to_string(INT32_MAX);
   count = static_cast<int>(value);
   return "";
