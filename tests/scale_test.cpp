@@ -2,7 +2,9 @@
 // the choices a degree made just makes at its edges (inverses, exactly just degrees).
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -110,6 +112,29 @@ TEST(ScaleJust, TheWindowIsClosedAndTheTermsBounded) {
   // 16/15 needs a term of 16: not within a max term of 15.
   JustDegree bounded = make_degree_just(cents_pitch(111.0), five_limit(2, 15));
   EXPECT_FALSE(bounded.found);
+}
+
+TEST(ScaleJust, AScaleStopsAtItsTimeOutOrInterruptionWithTheDegreesBeforeIt) {
+  std::vector<ScalePitch> degrees;
+  for (int k = 1; k <= 72; ++k) degrees.push_back(cents_pitch(1200.0 * k / 72));
+  JustRules rules = five_limit(1, 100000);
+  rules.basis = {2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31};
+  JustScale whole = make_scale_just(degrees, rules);
+  EXPECT_EQ(whole.end, SearchEnd::kExhausted);
+  EXPECT_EQ(whole.degrees.size(), degrees.size());
+  rules.time_out_seconds = 0;
+  JustScale timed_out = make_scale_just(degrees, rules);
+  EXPECT_EQ(timed_out.end, SearchEnd::kTimeOut);
+  ASSERT_LT(timed_out.degrees.size(), degrees.size());
+  for (size_t i = 0; i < timed_out.degrees.size(); ++i) {
+    EXPECT_EQ(timed_out.degrees[i].numerator, whole.degrees[i].numerator);
+  }
+  std::atomic<int> stop{2};
+  rules.time_out_seconds = std::numeric_limits<double>::infinity();
+  rules.interrupt = &stop;
+  JustScale interrupted = make_scale_just(degrees, rules);
+  EXPECT_EQ(interrupted.end, SearchEnd::kInterrupted);
+  EXPECT_LT(interrupted.degrees.size(), degrees.size());
 }
 
 }  // namespace

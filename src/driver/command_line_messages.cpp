@@ -125,6 +125,8 @@ std::string argument_error_text(ProblemKind kind, const SearchParams &search, in
     case ProblemKind::kShowUsage:
     case ProblemKind::kBadOption:
     case ProblemKind::kBadTarget:
+    case ProblemKind::kBadScale:
+    case ProblemKind::kOutputFailed:
       break;
   }
   return search_refusal_text(refusal, search.x, search.y, bad_factor);

@@ -15,6 +15,8 @@ enum class ProblemKind {
   kBadRatio,       // x / y is not positive and finite
   kBadFactor,      // a factor below 1
   kLastFactorOne,  // the last factor is 1
+  kBadScale,       // a scale the scale command cannot read or make just
+  kOutputFailed,   // a file or standard output that could not be written
 };
 
 struct Problem {

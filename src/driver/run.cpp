@@ -232,7 +232,13 @@ int run_merge(const RunOptions &options, const std::vector<std::string> &names, 
 
 // The word that selects a command of its own when it is the first positional argument
 // (options may stand before it); the command then gets the options and what follows.
+// `scale` has options of its own, so it reads its whole line itself; `temper` is taken
+// only when the program's options read without a problem, and not for --version.
 bool run_named_command(int argc, const char *const *argv, FILE *console_out, int &status) {
+  if (is_scale_command(argc, argv)) {
+    status = run_scale_command(argc, argv, console_out);
+    return true;
+  }
   RunOptions options;
   std::vector<std::string> positional;
   if (take_options(argc, argv, options, positional) || positional.empty()) return false;
@@ -244,7 +250,6 @@ bool run_named_command(int argc, const char *const *argv, FILE *console_out, int
 
 // Runs the program; style tells, as soon as it is known, how the run shows things.
 int run_program(int argc, const char *const *argv, FILE *console_out, FILE *console_in, OutputStyle &style) {
-  if (is_scale_command(argc, argv)) return run_scale_command(argc, argv, console_out);
   int command_status = kExitOk;
   if (run_named_command(argc, argv, console_out, command_status)) return command_status;
   {

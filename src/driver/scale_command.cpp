@@ -8,18 +8,22 @@
 #include <map>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "driver/defaults.h"
 #include "driver/interrupts.h"
 #include "driver/options.h"
 #include "driver/platform.h"
+#include "driver/problem.h"
 #include "driver/run.h"
 #include "driver/scale_files.h"
 #include "driver/scale_source.h"
+#include "present/number_formats.h"
 #include "present/ratio_reader.h"
 #include "present/scala_file.h"
 #include "present/scale_table.h"
+#include "present/text_format.h"
 #include "theory/scale_just.h"
 
 namespace {
@@ -42,6 +46,9 @@ constexpr const char *kUsage =
     "A degree is a ratio, cents (700c), steps (7\\12) or a monzo; the last is the equave.\n"
     "--scl and --kbm write a Scala scale and a keyboard mapping ('-' is standard output).\n";
 
+Problem bad_option(std::string message) { return problem_of(ProblemKind::kBadOption, std::move(message)); }
+Problem output_failed(std::string message) { return problem_of(ProblemKind::kOutputFailed, std::move(message)); }
+
 // The name of an option argument (--name or --name=value), or "" for any other argument.
 std::string option_name(const std::string &arg) {
   if (arg.size() < 3 || arg.compare(0, 2, "--") != 0) return "";
@@ -56,9 +63,9 @@ bool is_scale_option(const std::string &name) {
 }
 
 // The command line split: the scale options' values by name, and every other argument
-// in order, argv[0] first. Returns a problem, or "".
-std::string split_scale_options(int argc, const char *const *argv, std::map<std::string, std::string> &values,
-                                std::vector<std::string> &rest) {
+// in order, argv[0] first.
+Problem split_scale_options(int argc, const char *const *argv, std::map<std::string, std::string> &values,
+                            std::vector<std::string> &rest) {
   rest.emplace_back(argv[0]);
   bool options_ended = false;
   for (int i = 1; i < argc; ++i) {
@@ -70,21 +77,21 @@ std::string split_scale_options(int argc, const char *const *argv, std::map<std:
       continue;
     }
     size_t equals = arg.find('=');
-    if (equals == std::string::npos && i + 1 >= argc) return "option '--" + name + "' needs a value";
+    if (equals == std::string::npos && i + 1 >= argc) return bad_option("option '--" + name + "' needs a value");
     std::string value = equals != std::string::npos ? arg.substr(equals + 1) : argv[++i];
-    if (values.count(name) != 0) return "option '--" + name + "' is given twice";
+    if (values.count(name) != 0) return bad_option("option '--" + name + "' is given twice");
     values[name] = value;
   }
-  return "";
+  return no_problem();
 }
 
 // The program's options among the arguments, read by the program's table.
-std::string take_program_options(const std::vector<std::string> &args, RunOptions &options,
-                                 std::vector<std::string> &positional) {
+Problem take_program_options(const std::vector<std::string> &args, RunOptions &options,
+                             std::vector<std::string> &positional) {
   std::vector<const char *> argv;
   argv.reserve(args.size());
   for (const std::string &arg : args) argv.push_back(arg.c_str());
-  return take_options(static_cast<int>(argv.size()), argv.data(), options, positional).message;
+  return take_options(static_cast<int>(argv.size()), argv.data(), options, positional);
 }
 
 struct ScaleRequest {
@@ -96,31 +103,37 @@ struct ScaleRequest {
 
 void complain(const std::string &problem) { std::fprintf(stderr, "ratiohunt scale: %s\n", problem.c_str()); }
 
+// Says the problem; a bad command line exits 2, output that failed 1.
+int report_problem(const Problem &problem) {
+  complain(problem.message);
+  return problem.kind == ProblemKind::kOutputFailed ? kExitOutputIncomplete : kExitBadCommandLine;
+}
+
 // The program's options that mean something here, and the words after `scale`.
-std::string read_request(int argc, const char *const *argv, ScaleRequest &request) {
+Problem read_request(int argc, const char *const *argv, ScaleRequest &request) {
   std::vector<std::string> rest;
-  std::string problem = split_scale_options(argc, argv, request.values, rest);
-  if (!problem.empty()) return problem;
+  Problem problem = split_scale_options(argc, argv, request.values, rest);
+  if (problem) return problem;
   std::vector<std::string> positional;
   problem = take_program_options(rest, request.options, positional);
-  if (!problem.empty()) return problem;
-  if (request.options.format == OutputFormat::kCsv) return "--format: the scale command writes text or json";
-  if (request.options.every_vector) return "--every-vector means nothing to the scale command";
-  if (request.options.has_time_out) return "--time-out means nothing to the scale command: its search is complete";
+  if (problem) return problem;
+  if (request.options.format == OutputFormat::kCsv)
+    return bad_option("--format: the scale command writes text or json");
+  if (request.options.every_vector) return bad_option("--every-vector means nothing to the scale command");
   if (!request.options.mos_options.empty())
-    return request.options.mos_options[0] + " means nothing to the scale command";
+    return bad_option(request.options.mos_options[0] + " means nothing to the scale command");
   request.items.assign(positional.begin() + 1, positional.end());  // after the word `scale`
-  return "";
+  return no_problem();
 }
 
 // A number option's value: the whole text a number, else a problem naming what it must be.
-std::string read_number_option(const ScaleRequest &request, const std::string &name, double &value, const char *what) {
+Problem read_number_option(const ScaleRequest &request, const std::string &name, double &value, const char *what) {
   auto found = request.values.find(name);
-  if (found == request.values.end()) return "";
+  if (found == request.values.end()) return no_problem();
   if (!reads_wholly_as_number(found->second, value) || !std::isfinite(value)) {
-    return "--" + name + ": '" + found->second + "' is not " + what;
+    return bad_option("--" + name + ": '" + found->second + "' is not " + what);
   }
-  return "";
+  return no_problem();
 }
 
 struct ScalePlan {
@@ -131,24 +144,25 @@ struct ScalePlan {
   std::string kbm_name;
 };
 
-std::string read_rules(const ScaleRequest &request, ScalePlan &plan) {
+Problem read_rules(const ScaleRequest &request, ScalePlan &plan) {
   double within = kDefaultScaleWithinCents;
   double max_term = kDefaultScaleMaxTerm;
   double base_note = kDefaultBaseNote;
   double base_frequency = kDefaultReferenceHz;
-  std::string problem = read_number_option(request, "within", within, "a number of cents above 0");
-  if (problem.empty() && !(within > 0)) problem = "--within: '" + request.values.at("within") + "' is not above 0";
-  if (problem.empty()) problem = read_number_option(request, "max-term", max_term, "a whole number from 2 to 2^53");
-  if (problem.empty() && (max_term < 2 || max_term > kMaxScaleTerm || max_term != std::floor(max_term))) {
-    problem = "--max-term: '" + request.values.at("max-term") + "' is not a whole number from 2 to 2^53";
+  Problem problem = read_number_option(request, "within", within, "a number of cents above 0");
+  if (!problem && !(within > 0)) problem = bad_option("--within: '" + request.values.at("within") + "' is not above 0");
+  if (!problem) problem = read_number_option(request, "max-term", max_term, "a whole number from 2 to 2^53");
+  if (!problem && (max_term < 2 || max_term > kMaxScaleTerm || max_term != std::floor(max_term))) {
+    problem = bad_option("--max-term: '" + request.values.at("max-term") + "' is not a whole number from 2 to 2^53");
   }
-  if (problem.empty()) problem = read_number_option(request, "base-note", base_note, "a MIDI note from 0 to 127");
-  if (problem.empty() && (base_note < 0 || base_note > kMaxMidiNote || base_note != std::floor(base_note))) {
-    problem = "--base-note: '" + request.values.at("base-note") + "' is not a MIDI note from 0 to 127";
+  if (!problem) problem = read_number_option(request, "base-note", base_note, "a MIDI note from 0 to 127");
+  if (!problem && (base_note < 0 || base_note > kMaxMidiNote || base_note != std::floor(base_note))) {
+    problem = bad_option("--base-note: '" + request.values.at("base-note") + "' is not a MIDI note from 0 to 127");
   }
-  if (problem.empty()) problem = read_number_option(request, "base-frequency", base_frequency, "a frequency in Hz");
-  if (problem.empty() && !(base_frequency > 0)) {
-    problem = "--base-frequency: '" + request.values.at("base-frequency") + "' is not a frequency above 0 Hz";
+  if (!problem) problem = read_number_option(request, "base-frequency", base_frequency, "a frequency in Hz");
+  if (!problem && !(base_frequency > 0)) {
+    problem =
+        bad_option("--base-frequency: '" + request.values.at("base-frequency") + "' is not a frequency above 0 Hz");
   }
   plan.rules.basis = request.options.named_factors.empty()
                          ? std::vector<int>(std::begin(kDefaultFactors), std::end(kDefaultFactors))
@@ -157,51 +171,59 @@ std::string read_rules(const ScaleRequest &request, ScalePlan &plan) {
   plan.rules.max_term = static_cast<uint64_t>(max_term);
   plan.rules.threads = request.options.threads > 0 ? request.options.threads : hardware_threads();
   plan.rules.interrupt = stop_flag();
+  plan.rules.time_out_seconds =
+      request.options.has_time_out ? request.options.time_out_seconds : kDefaultTimeOutSeconds;
   plan.mapping.base_note = static_cast<int>(base_note);
   plan.mapping.base_frequency = base_frequency;
   return problem;
 }
 
-std::string read_file_names(const ScaleRequest &request, ScalePlan &plan) {
+Problem read_file_names(const ScaleRequest &request, ScalePlan &plan) {
   if (request.values.count("scl") != 0) plan.scl_name = request.values.at("scl");
   if (request.values.count("kbm") != 0) plan.kbm_name = request.values.at("kbm");
-  if (request.values.count("scl") != 0 && plan.scl_name.empty()) return "--scl: no file name";
-  if (request.values.count("kbm") != 0 && plan.kbm_name.empty()) return "--kbm: no file name";
-  return scale_file_names_problem(plan.scl_name, plan.kbm_name);
+  if (request.values.count("scl") != 0 && plan.scl_name.empty()) return bad_option("--scl: no file name");
+  if (request.values.count("kbm") != 0 && plan.kbm_name.empty()) return bad_option("--kbm: no file name");
+  std::string names_problem = scale_file_names_problem(plan.scl_name, plan.kbm_name);
+  return names_problem.empty() ? no_problem() : bad_option(names_problem);
 }
 
 // The scale from exactly one of its sources.
-std::string read_scale(const ScaleRequest &request, ScalePlan &plan) {
+Problem read_scale(const ScaleRequest &request, ScalePlan &plan) {
   int sources = static_cast<int>(request.values.count("edo") + request.values.count("from-scl")) +
                 (request.items.empty() ? 0 : 1);
-  if (sources > 1) return "the scale is given more than once: give one of --edo, --from-scl or the degrees";
-  if (sources == 0) return "no scale: give --edo=N, --from-scl=FILE or the degrees, the equave last";
+  if (sources > 1) {
+    return problem_of(ProblemKind::kBadScale,
+                      "the scale is given more than once: give one of --edo, --from-scl or the degrees");
+  }
+  if (sources == 0) {
+    return problem_of(ProblemKind::kBadScale,
+                      "no scale: give --edo=N, --from-scl=FILE or the degrees, the equave last");
+  }
   if (request.values.count("edo") != 0) return scale_of_equal_division(request.values.at("edo"), plan.source);
   if (request.values.count("from-scl") != 0) return scale_of_file(request.values.at("from-scl"), plan.source);
   return scale_of_items(request.items, plan.source);
 }
 
-std::string check_basis(const ScalePlan &plan) {
+Problem check_basis(const ScalePlan &plan) {
   const std::vector<ScalePitch> &pitches = plan.source.pitches;
   for (size_t i = 0; i < pitches.size(); ++i) {
     const ScalePitch &pitch = pitches[i];
     if (!pitch.is_ratio || ratio_in_basis(pitch.numerator, pitch.denominator, plan.rules.basis)) continue;
     std::string which = i + 1 == pitches.size() ? "the equave" : "degree " + std::to_string(i + 1);
     std::string ratio = std::to_string(pitch.numerator) + "/" + std::to_string(pitch.denominator);
-    return which.append(" (")
-        .append(ratio)
-        .append(") is not a ratio of the basis ")
-        .append(basis_text(plan.rules.basis));
+    return problem_of(
+        ProblemKind::kBadScale,
+        which.append(" (").append(ratio).append(") is not a ratio of the basis ").append(basis_text(plan.rules.basis)));
   }
-  return "";
+  return no_problem();
 }
 
-std::string plan_scale(int argc, const char *const *argv, ScaleRequest &request, ScalePlan &plan) {
-  std::string problem = read_request(argc, argv, request);
-  if (problem.empty()) problem = read_rules(request, plan);
-  if (problem.empty()) problem = read_file_names(request, plan);
-  if (problem.empty()) problem = read_scale(request, plan);
-  if (problem.empty()) problem = check_basis(plan);
+Problem plan_scale(int argc, const char *const *argv, ScaleRequest &request, ScalePlan &plan) {
+  Problem problem = read_request(argc, argv, request);
+  if (!problem) problem = read_rules(request, plan);
+  if (!problem) problem = read_file_names(request, plan);
+  if (!problem) problem = read_scale(request, plan);
+  if (!problem) problem = check_basis(plan);
   return problem;
 }
 
@@ -215,17 +237,25 @@ ScalaScale just_scale(const std::string &description, const std::vector<JustDegr
   return scale;
 }
 
-std::string write_files(int argc, const char *const *argv, const ScalePlan &plan, const ScalaScale &scale,
-                        FILE *console_out) {
-  return write_scale_files(command_line_text(argc, argv), plan.scl_name, plan.kbm_name, scale, plan.mapping,
-                           console_out);
+Problem write_files(int argc, const char *const *argv, const ScalePlan &plan, const ScalaScale &scale,
+                    FILE *console_out) {
+  std::string problem = write_scale_files(command_line_text(argc, argv), plan.scl_name, plan.kbm_name, scale,
+                                          plan.mapping, console_out);
+  return problem.empty() ? no_problem() : output_failed(problem);
+}
+
+// A scale is shown and written whole or not at all: what a time out leaves says so.
+std::string time_out_text(const JustScale &just, size_t degrees) {
+  return "time out at " + number_text(kEndSecondsFormat, just.seconds) + " s with " +
+         std::to_string(just.degrees.size()) + " of " + std::to_string(degrees) +
+         " degrees made just; nothing is shown or written (--time-out=S gives it more time)";
 }
 
 // The command once its output streams are set up.
 int run_scale(int argc, const char *const *argv, FILE *console_out) {
   ScaleRequest request;
   ScalePlan plan;
-  std::string problem = plan_scale(argc, argv, request, plan);
+  Problem problem = plan_scale(argc, argv, request, plan);
   if (request.options.show_help) {
     std::fputs(kUsage, console_out);
     return kExitOk;
@@ -235,12 +265,14 @@ int run_scale(int argc, const char *const *argv, FILE *console_out) {
     std::fputs(kUsage, stderr);
     return kExitBadCommandLine;
   }
-  if (!problem.empty()) {
-    complain(problem);
-    return kExitBadCommandLine;
-  }
-  std::vector<JustDegree> degrees = make_scale_just(plan.source.pitches, plan.rules);
+  if (problem) return report_problem(problem);
+  JustScale just = make_scale_just(plan.source.pitches, plan.rules);
   if (interrupting_signal() != 0) return kExitOutputIncomplete;
+  if (just.end != SearchEnd::kExhausted) {
+    complain(time_out_text(just, plan.source.pitches.size()));
+    return kExitOutputIncomplete;
+  }
+  const std::vector<JustDegree> &degrees = just.degrees;
   ScaleSummary summary;
   summary.scale = plan.source.given;
   summary.description = plan.source.description;
@@ -254,8 +286,8 @@ int run_scale(int argc, const char *const *argv, FILE *console_out) {
   problem = write_files(argc, argv, plan, just_scale(made_just_description(summary), degrees), console_out);
   std::fputs(shown.c_str(), table_out);
   bool shown_ok = std::fflush(table_out) == 0 && std::ferror(table_out) == 0;
-  if (!problem.empty()) complain(problem);
-  return problem.empty() && shown_ok ? kExitOk : kExitOutputIncomplete;
+  if (problem) return report_problem(problem);
+  return shown_ok ? kExitOk : kExitOutputIncomplete;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "present/ratio_reader.h"
 #include "present/scala_file.h"
@@ -97,6 +98,16 @@ bool exact_step(uint64_t numerator, uint64_t denominator, uint64_t k, uint64_t d
   return true;
 }
 
+// Whether a pitch can be a scale's equave: above 1/1, exactly for a ratio, and of a size
+// in cents above 0 as every step is measured.
+bool rises_above_unison(const ScalePitch &pitch) {
+  return pitch.cents > 0 && (!pitch.is_ratio || pitch.numerator > pitch.denominator);
+}
+
+const char *const kEquaveAboveUnison = "the equave, the last degree, must be larger than 1/1";
+
+Problem bad_scale(std::string message) { return problem_of(ProblemKind::kBadScale, std::move(message)); }
+
 // The file's bytes as they are; a problem naming the file and the system's reason, or "".
 std::string read_whole_file(const std::string &name, std::string &text) {
   FILE *file = std::fopen(name.c_str(), "rb");
@@ -111,23 +122,23 @@ std::string read_whole_file(const std::string &name, std::string &text) {
 
 }  // namespace
 
-std::string read_scale_degree(const std::string &text, ScalePitch &pitch) {
+Problem read_scale_degree(const std::string &text, ScalePitch &pitch) {
   const std::string what = "'" + text + "' is not a scale degree: ";
   RatioReading reading = read_ratio(text);
-  if (!reading.problem.empty()) return what + reading.problem;
+  if (!reading.problem.empty()) return bad_scale(what + reading.problem);
   const RatioValue &value = reading.value;
   double ratio = value.x / value.y;
-  if (!(ratio > 0) || !std::isfinite(ratio)) return what + "a degree is a positive finite ratio";
+  if (!(ratio > 0) || !std::isfinite(ratio)) return bad_scale(what + "a degree is a positive finite ratio");
   uint64_t numerator = 0;
   uint64_t denominator = 0;
   switch (value.notation) {
     case RatioNotation::kCents:
       pitch = cents_pitch(std::strtod(text.c_str(), nullptr));  // as typed, not through its ratio
-      return "";
+      return no_problem();
     case RatioNotation::kMonzo:
       if (is_whole_below_exact_limit(value.x) && is_whole_below_exact_limit(value.y)) {
         pitch = ratio_pitch(static_cast<uint64_t>(value.x), static_cast<uint64_t>(value.y));
-        return "";
+        return no_problem();
       }
       break;
     case RatioNotation::kNumber:
@@ -135,32 +146,34 @@ std::string read_scale_degree(const std::string &text, ScalePitch &pitch) {
     case RatioNotation::kNumberPair:
       if (read_exact_ratio(text, numerator, denominator)) {
         pitch = ratio_pitch(numerator, denominator);
-        return "";
+        return no_problem();
       }
       break;
     case RatioNotation::kEqualSteps:
       break;
   }
   pitch = cents_pitch(cents_of_ratio(ratio));
-  return "";
+  return no_problem();
 }
 
-std::string scale_of_equal_division(const std::string &text, ScaleSource &source) {
+Problem scale_of_equal_division(const std::string &text, ScaleSource &source) {
   const std::string what = "--edo: '" + text + "' is not ";
   size_t open = text.find('<');
   double divisions = 0;
   if (!reads_wholly_as_number(text.substr(0, open), divisions) || divisions != std::floor(divisions) || divisions < 1 ||
       divisions > kMaxEqualDivisions) {
-    return what + "a number of steps from 1 to " + std::to_string(kMaxEqualDivisions) + ", with its equave as in 12<2>";
+    return bad_scale(what + "a number of steps from 1 to " + std::to_string(kMaxEqualDivisions) +
+                     ", with its equave as in 12<2>");
   }
   ScalePitch equave = ratio_pitch(2, 1);
   std::string equave_text = "2/1";
   if (open != std::string::npos) {
-    if (text.back() != '>' || text.size() < open + 3) return what + "an equal division: write N or N<P>, as in 13<3>";
+    if (text.back() != '>' || text.size() < open + 3)
+      return bad_scale(what + "an equal division: write N or N<P>, as in 13<3>");
     equave_text = text.substr(open + 1, text.size() - open - 2);
-    std::string problem = read_scale_degree(equave_text, equave);
-    if (!problem.empty()) return "--edo: " + problem;
-    if (!(equave.cents > 0)) return what + "an equal division: its equave must be larger than 1/1";
+    Problem problem = read_scale_degree(equave_text, equave);
+    if (problem) return bad_scale("--edo: " + problem.message);
+    if (!(equave.cents > 0)) return bad_scale(what + "an equal division: its equave must be larger than 1/1");
   }
   auto n = static_cast<uint64_t>(divisions);
   source.given = "--edo=" + text;
@@ -171,31 +184,35 @@ std::string scale_of_equal_division(const std::string &text, ScaleSource &source
     if (equave.is_ratio) exact_step(equave.numerator, equave.denominator, k, n, pitch);
     source.pitches.push_back(pitch);
   }
-  return "";
+  return no_problem();
 }
 
-std::string scale_of_items(const std::vector<std::string> &items, ScaleSource &source) {
+Problem scale_of_items(const std::vector<std::string> &items, ScaleSource &source) {
   for (const std::string &item : items) {
     ScalePitch pitch;
-    std::string problem = read_scale_degree(item, pitch);
-    if (!problem.empty()) return problem;
+    Problem problem = read_scale_degree(item, pitch);
+    if (problem) return problem;
     source.pitches.push_back(pitch);
     source.given += (source.given.empty() ? "" : " ") + item;
   }
+  if (!rises_above_unison(source.pitches.back())) return bad_scale("'" + items.back() + "': " + kEquaveAboveUnison);
   source.description = "the scale " + source.given;
-  return "";
+  return no_problem();
 }
 
-std::string scale_of_file(const std::string &name, ScaleSource &source) {
+Problem scale_of_file(const std::string &name, ScaleSource &source) {
   std::string text;
   std::string problem = read_whole_file(name, text);
-  if (!problem.empty()) return problem;
+  if (!problem.empty()) return bad_scale(problem);
   ScalaReading reading = read_scala_scale(text);
-  if (!reading.ok && reading.line == 0) return name + ": " + reading.problem;  // an empty file
-  if (!reading.ok) return name + ":" + std::to_string(reading.line) + ": " + reading.problem;
-  if (reading.scale.pitches.empty()) return name + " has no pitches: its count is 0";
+  if (!reading.ok && reading.line == 0) return bad_scale(name + ": " + reading.problem);  // an empty file
+  if (!reading.ok) return bad_scale(name + ":" + std::to_string(reading.line) + ": " + reading.problem);
+  if (reading.scale.pitches.empty()) return bad_scale(name + " has no pitches: its count is 0");
+  if (!rises_above_unison(reading.scale.pitches.back())) {
+    return bad_scale(name + ":" + std::to_string(reading.equave_line) + ": " + kEquaveAboveUnison);
+  }
   source.given = "--from-scl=" + name;
   source.description = reading.scale.description.empty() ? name : reading.scale.description;
   source.pitches = reading.scale.pitches;
-  return "";
+  return no_problem();
 }

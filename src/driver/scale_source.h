@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/problem.h"
 #include "theory/scale_pitch.h"
 
 struct ScaleSource {
@@ -15,11 +16,12 @@ struct ScaleSource {
 
 constexpr int kMaxEqualDivisions = 10000;
 
-// Each reads its source into source; returns a problem, or "".
-std::string scale_of_equal_division(const std::string &text, ScaleSource &source);
-std::string scale_of_items(const std::vector<std::string> &items, ScaleSource &source);
-std::string scale_of_file(const std::string &name, ScaleSource &source);
+// Each reads its source into source; returns a problem of the kind kBadScale, or none.
+Problem scale_of_equal_division(const std::string &text, ScaleSource &source);
+Problem scale_of_items(const std::vector<std::string> &items, ScaleSource &source);
+Problem scale_of_file(const std::string &name, ScaleSource &source);
 
 // One degree as the command line writes it: a target notation (cents, steps, monzo), or a
-// ratio N/D or number, exact when its terms are whole numbers or decimals. "" or a problem.
-std::string read_scale_degree(const std::string &text, ScalePitch &pitch);
+// ratio N/D or number, exact when its terms are whole numbers or decimals; a problem of the
+// kind kBadScale, or none.
+Problem read_scale_degree(const std::string &text, ScalePitch &pitch);

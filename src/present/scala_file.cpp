@@ -91,18 +91,20 @@ std::string read_pitch(const std::string &line, ScalePitch &pitch) {
   return "";
 }
 
-// The count line: a non-negative integer, text after it ignored.
-bool read_count(const std::string &line, int &count) {
+constexpr const char *kCountNotWhole = "a count that is not a whole number";
+
+// The count line: a non-negative integer that fits an int, text after it ignored. A
+// problem, or "".
+std::string read_count(const std::string &line, int &count) {
   size_t start = line.find_first_not_of(kBlanks);
-  if (start == std::string::npos || !is_digit(line[start])) return false;
+  if (start == std::string::npos || !is_digit(line[start])) return kCountNotWhole;
   errno = 0;
   char *end = nullptr;
   long value = std::strtol(line.c_str() + start, &end, 10);
-  if (errno == ERANGE || value > INT32_MAX || !pitch_ends_at(line, static_cast<size_t>(end - line.c_str()))) {
-    return false;
-  }
+  if (!pitch_ends_at(line, static_cast<size_t>(end - line.c_str()))) return kCountNotWhole;
+  if (errno == ERANGE || value > INT32_MAX) return "a count that is too large: at most " + std::to_string(INT32_MAX);
   count = static_cast<int>(value);
-  return true;
+  return "";
 }
 
 ScalaReading failed(int line, const std::string &problem) {
@@ -143,7 +145,8 @@ ScalaReading read_scala_scale(const std::string &text) {
       reading.scale.description = line;
       expect = Expect::kCount;
     } else if (expect == Expect::kCount) {
-      if (!read_count(line, count)) return failed(line_number, "a count that is not a whole number");
+      std::string problem = read_count(line, count);
+      if (!problem.empty()) return failed(line_number, problem);
       expect = Expect::kPitch;
     } else if (!is_blank(line)) {
       if (static_cast<int>(reading.scale.pitches.size()) == count) {
@@ -153,6 +156,7 @@ ScalaReading read_scala_scale(const std::string &text) {
       std::string problem = read_pitch(line, pitch);
       if (!problem.empty()) return failed(line_number, problem);
       reading.scale.pitches.push_back(pitch);
+      reading.equave_line = line_number;
     }
   }
   if (expect == Expect::kDescription) return failed(line_number, "no description line");

@@ -19,6 +19,7 @@ struct ScalaReading {
   ScalaScale scale;
   int line = 0;
   std::string problem;
+  int equave_line = 0;  // the line of the last pitch, when there is one
 };
 
 // Reads a scale file's text: '!' comment lines anywhere, the description (maybe empty),

@@ -1,10 +1,12 @@
-// A degree made just: a range search of the basis around the degree under the complete
+// A degree made just: range searches of the basis around the degree under the complete
 // rules, whose sink reduces each approximant to n/d, keeps those that meet the bounds
-// exactly (terms, closed window) and remembers the one of least Tenney height.
+// exactly (terms, closed window) and remembers the one of least Tenney height. The
+// searches deepen their bound on the terms until it covers every ratio as simple as the best.
 #include "theory/scale_just.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
-#include <limits>
 
 #include "search/search.h"
 
@@ -77,7 +79,7 @@ class LeastHeightSink : public ResultSink {
   JustDegree best_;
 };
 
-SearchParams search_around(const ScalePitch &target, const JustRules &rules) {
+SearchParams search_around(const ScalePitch &target, const JustRules &rules, uint64_t term_bound) {
   SearchParams params;
   if (target.is_ratio) {
     params.x = static_cast<double>(target.numerator);
@@ -86,8 +88,7 @@ SearchParams search_around(const ScalePitch &target, const JustRules &rules) {
     params.x = std::exp2(target.cents / kCentsPerOctave);
   }
   params.factors = rules.basis;
-  params.ln_max_quotient = std::log(static_cast<double>(rules.max_term));
-  params.time_out_seconds = std::numeric_limits<double>::infinity();
+  params.ln_max_quotient = std::log(static_cast<double>(term_bound));
   params.range_mode = true;
   params.range_low_cents = -1.0;  // the window holds distance 0
   params.range_high_cents = rules.within_cents * (1 + kWindowSlack) + kWindowSlack;
@@ -98,12 +99,43 @@ SearchParams search_around(const ScalePitch &target, const JustRules &rules) {
   return params;
 }
 
-}  // namespace
+// The first bound on the terms, and the factor each deeper search multiplies it by when the
+// last found nothing.
+constexpr uint64_t kFirstTermBound = 16;
+constexpr uint64_t kTermBoundGrowth = 16;
 
-JustDegree make_degree_just(const ScalePitch &target, const JustRules &rules) {
-  LeastHeightSink sink(target, rules);
-  run_search(search_around(target, rules), sink);
-  JustDegree degree = sink.best();
+// The bound of the search after one at `bound`, or 0 when that search settled the degree.
+// A best ratio of height n*d <= bound is final: every ratio at most as high has both terms
+// at most n*d, so the search saw it. A best of greater height is final at a bound of its
+// height, which the next search takes (never beyond the max term, where all is seen).
+uint64_t next_term_bound(const JustDegree &best, uint64_t bound, uint64_t max_term) {
+  if (bound >= max_term) return 0;
+  if (!best.found) return bound > max_term / kTermBoundGrowth ? max_term : bound * kTermBoundGrowth;
+  uint64_t height = 0;
+  if (!checked_product(best.numerator, best.denominator, height)) return max_term;  // beyond any bound
+  return height <= bound ? 0 : std::min(height, max_term);
+}
+
+using Clock = std::chrono::steady_clock;
+
+double seconds_since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+// One degree made just by searches of deepening bound, each given what is left of the
+// scale's time out; end says how the last of them ended.
+JustDegree settle_degree(const ScalePitch &target, const JustRules &rules, Clock::time_point start, SearchEnd &end) {
+  // Each search starts afresh, so that the last one's choice among equals is the one a
+  // single search at the max term makes: the same candidates in the same order.
+  JustDegree degree;
+  end = SearchEnd::kExhausted;
+  for (uint64_t bound = std::min(kFirstTermBound, rules.max_term); bound != 0;
+       bound = next_term_bound(degree, bound, rules.max_term)) {
+    SearchParams params = search_around(target, rules, bound);
+    params.time_out_seconds = rules.time_out_seconds - seconds_since(start);
+    LeastHeightSink sink(target, rules);
+    end = run_search(params, sink).end;
+    if (end != SearchEnd::kExhausted) return degree;
+    degree = sink.best();
+  }
   if (degree.found) {
     degree.tenney_height =
         std::log2(static_cast<double>(degree.numerator)) + std::log2(static_cast<double>(degree.denominator));
@@ -112,9 +144,22 @@ JustDegree make_degree_just(const ScalePitch &target, const JustRules &rules) {
   return degree;
 }
 
-std::vector<JustDegree> make_scale_just(const std::vector<ScalePitch> &degrees, const JustRules &rules) {
-  std::vector<JustDegree> just;
-  just.reserve(degrees.size());
-  for (const ScalePitch &degree : degrees) just.push_back(make_degree_just(degree, rules));
+}  // namespace
+
+JustDegree make_degree_just(const ScalePitch &target, const JustRules &rules) {
+  SearchEnd end = SearchEnd::kExhausted;
+  return settle_degree(target, rules, Clock::now(), end);
+}
+
+JustScale make_scale_just(const std::vector<ScalePitch> &degrees, const JustRules &rules) {
+  JustScale just;
+  just.degrees.reserve(degrees.size());
+  Clock::time_point start = Clock::now();
+  for (const ScalePitch &degree : degrees) {
+    JustDegree made = settle_degree(degree, rules, start, just.end);
+    if (just.end != SearchEnd::kExhausted) break;
+    just.degrees.push_back(made);
+  }
+  just.seconds = seconds_since(start);
   return just;
 }

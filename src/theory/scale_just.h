@@ -1,12 +1,14 @@
 // Making a scale just: for each degree, the simplest ratio of a basis near it. It uses the
-// search through its interface (a range search around the degree) with a sink that keeps
+// search through its interface (range searches around the degree) with a sink that keeps
 // the candidate of least Tenney height.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
+#include "search/search.h"
 #include "theory/scale_pitch.h"
 
 struct JustRules {
@@ -15,6 +17,9 @@ struct JustRules {
   double within_cents = 15;  // the closed window around each degree
   int threads = 1;
   const std::atomic<int> *interrupt = nullptr;  // as the search reads it
+  // The seconds the whole scale may take, its searches together, as the search reads a
+  // time out.
+  double time_out_seconds = std::numeric_limits<double>::infinity();
 };
 
 // What one degree became.
@@ -32,4 +37,13 @@ struct JustDegree {
 // The ratio of the basis, other than 1/1, with n and d at most the max term and
 // within the window of the target, of least Tenney height (the closer one on a tie).
 JustDegree make_degree_just(const ScalePitch &target, const JustRules &rules);
-std::vector<JustDegree> make_scale_just(const std::vector<ScalePitch> &degrees, const JustRules &rules);
+
+// A scale made just, or how far it got: the search's end kExhausted when every degree is
+// made just, else kTimeOut, kInterrupted or kOutputLost, and the degrees before the one
+// that was left unfinished.
+struct JustScale {
+  std::vector<JustDegree> degrees;
+  SearchEnd end = SearchEnd::kExhausted;
+  double seconds = 0.0;  // elapsed, as read when it ended
+};
+JustScale make_scale_just(const std::vector<ScalePitch> &degrees, const JustRules &rules);

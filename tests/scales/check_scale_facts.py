@@ -95,6 +95,15 @@ def main():
           equal_division(13, Fraction(3)), [3, 5, 7], 500, 15)
     given = ["150c", "333.3c", "498c", "703.5c", "1050c", "1200c"]
     check(binary, given + ["--limit=11", "--within=12"], [float(c[:-1]) for c in given], [2, 3, 5, 7, 11], 1000, 12)
+    # Bounds that deepen: best ratios higher than the first bound of 16 and than 256 (whose
+    # terms are within it), degrees found only deep or not at all, max terms just past a bound.
+    check(binary, ["--edo=53", "--limit=13", "--within=2", "--max-term=5000"], equal_division(53),
+          [2, 3, 5, 7, 11, 13], 5000, 2)
+    exact = ["256/243", "243/128", "135/128", "17/16", "2/1"]
+    check(binary, exact + ["--limit=17", "--within=1", "--max-term=257"], [Fraction(r) for r in exact],
+          [2, 3, 5, 7, 11, 13, 17], 257, 1)
+    check(binary, ["--edo=41", "--limit=5", "--within=0.5", "--max-term=65537"], equal_division(41), [2, 3, 5],
+          65537, 0.5)
     # The largest: 72 steps in the 31-limit with terms up to a million.
     primes = [2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31]
     check(binary, ["--edo=72", "--limit=31", "--max-term=1e6"], equal_division(72), primes, 10**6, 15)
