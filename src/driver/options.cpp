@@ -16,6 +16,8 @@ namespace {
 constexpr int kMaxThreads = 1024;
 constexpr int kMaxPrimeLimit = 1000;
 constexpr size_t kMaxSubgroupDigits = 9;  // every number of 9 digits fits an int
+constexpr int kMaxMosSize = 1000;
+constexpr int kMaxMidiNote = 127;
 
 Problem bad_option(const std::string &message) { return problem_of(ProblemKind::kBadOption, message); }
 
@@ -25,6 +27,15 @@ Problem set_factors(RunOptions &options, const std::string &option, std::vector<
   }
   options.factors_option = option;
   options.named_factors = std::move(factors);
+  return no_problem();
+}
+
+// The temper command's scale options are refused by the other commands, which name them.
+Problem note_mos_option(RunOptions &options, const std::string &name) {
+  for (const std::string &given : options.mos_options) {
+    if (given == name) return bad_option("option '" + name + "' is given twice");
+  }
+  options.mos_options.push_back(name);
   return no_problem();
 }
 
@@ -130,6 +141,39 @@ const std::vector<OptionEntry> kOptionTable = {
      [](const OptionValue &, RunOptions &options) {
        options.merge = true;
        return no_problem();
+     }},
+    {"mos", 0, ValueKind::kWholeNumber, "N", "a whole number", nullptr, 2, kMaxMosSize, nullptr,
+     [](const OptionValue &value, RunOptions &options) {
+       options.mos_size = static_cast<int>(value.number);
+       return note_mos_option(options, "--mos");
+     }},
+    {"tuning", 0, ValueKind::kChoice, "T", "a tuning", "pote cte", 0, 0, nullptr,
+     [](const OptionValue &value, RunOptions &options) {
+       options.cte_tuning = value.choice == 1;
+       return note_mos_option(options, "--tuning");
+     }},
+    {"scl", 0, ValueKind::kText, "FILE", nullptr, nullptr, 0, 0, nullptr,
+     [](const OptionValue &value, RunOptions &options) {
+       options.scl_name = value.text;
+       return value.text.empty() ? bad_option("--scl: no file name") : note_mos_option(options, "--scl");
+     }},
+    {"kbm", 0, ValueKind::kText, "FILE", nullptr, nullptr, 0, 0, nullptr,
+     [](const OptionValue &value, RunOptions &options) {
+       options.kbm_name = value.text;
+       return value.text.empty() ? bad_option("--kbm: no file name") : note_mos_option(options, "--kbm");
+     }},
+    {"base-note", 0, ValueKind::kWholeNumber, "N", "a MIDI note", nullptr, 0, kMaxMidiNote, nullptr,
+     [](const OptionValue &value, RunOptions &options) {
+       options.base_note = static_cast<int>(value.number);
+       return note_mos_option(options, "--base-note");
+     }},
+    {"base-frequency", 0, ValueKind::kNumber, "HZ", "a frequency in Hz", nullptr, 0, 0, nullptr,
+     [](const OptionValue &value, RunOptions &options) {
+       options.base_frequency = value.number;
+       if (!(value.number > 0) || !std::isfinite(value.number)) {
+         return bad_option("--base-frequency: '" + value.text + "' is not a frequency above 0 Hz");
+       }
+       return note_mos_option(options, "--base-frequency");
      }},
     {"no-wait", 0, ValueKind::kNone, nullptr, nullptr, nullptr, 0, 0, "no key wait before exit",
      [](const OptionValue &, RunOptions &options) {

@@ -31,6 +31,14 @@ struct RunOptions {
   int shard = 0;                   // --shard=K/N: run shard K of N; 0 for the whole search
   int shards = 0;
   bool merge = false;  // the positional arguments are shard files to merge
+  // The temper command's scale of a chain of generators and its files.
+  int mos_size = 0;         // --mos=N: the scale of N notes; 0 for none
+  bool cte_tuning = false;  // --tuning=cte: the scale in CTE rather than POTE
+  std::string scl_name;     // --scl=FILE, --kbm=FILE; "-" is standard output
+  std::string kbm_name;
+  int base_note = kDefaultBaseNote;
+  double base_frequency = kDefaultReferenceHz;
+  std::vector<std::string> mos_options;  // those of these given, as --name, in order
 };
 
 struct RunConfig {

@@ -4,9 +4,7 @@
 // problem is one line on standard error with exit status 2, before anything is written.
 #include "driver/scale_command.h"
 
-#include <cerrno>
 #include <cmath>
-#include <cstring>
 #include <map>
 #include <new>
 #include <string>
@@ -19,6 +17,7 @@
 #include "driver/platform.h"
 #include "driver/problem.h"
 #include "driver/run.h"
+#include "driver/scale_files.h"
 #include "driver/scale_source.h"
 #include "present/number_formats.h"
 #include "present/ratio_reader.h"
@@ -30,7 +29,6 @@
 namespace {
 
 constexpr const char *kCommandWord = "scale";
-constexpr const char *kStandardStream = "-";
 constexpr double kMaxScaleTerm = 9007199254740992.0;  // 2^53: every term below it is an exact double
 constexpr int kMaxMidiNote = 127;
 
@@ -122,6 +120,9 @@ Problem read_request(int argc, const char *const *argv, ScaleRequest &request) {
   if (request.options.format == OutputFormat::kCsv)
     return bad_option("--format: the scale command writes text or json");
   if (request.options.every_vector) return bad_option("--every-vector means nothing to the scale command");
+  if (!request.options.mos_options.empty()) {
+    return bad_option(request.options.mos_options[0] + " means nothing to the scale command");
+  }
   request.items.assign(positional.begin() + 1, positional.end());  // after the word `scale`
   return no_problem();
 }
@@ -183,11 +184,8 @@ Problem read_file_names(const ScaleRequest &request, ScalePlan &plan) {
   if (request.values.count("kbm") != 0) plan.kbm_name = request.values.at("kbm");
   if (request.values.count("scl") != 0 && plan.scl_name.empty()) return bad_option("--scl: no file name");
   if (request.values.count("kbm") != 0 && plan.kbm_name.empty()) return bad_option("--kbm: no file name");
-  if (plan.scl_name == kStandardStream && plan.kbm_name == kStandardStream) {
-    return bad_option("--scl and --kbm cannot both write to standard output");
-  }
-  if (!plan.scl_name.empty() && plan.scl_name == plan.kbm_name) return bad_option("--scl and --kbm name the same file");
-  return no_problem();
+  std::string problem = scale_file_names_problem(plan.scl_name, plan.kbm_name);
+  return problem.empty() ? no_problem() : bad_option(problem);
 }
 
 // The scale from exactly one of its sources.
@@ -230,13 +228,6 @@ Problem plan_scale(int argc, const char *const *argv, ScaleRequest &request, Sca
   return problem;
 }
 
-// The command line as the files' comment shows it.
-std::string command_line_text(int argc, const char *const *argv) {
-  std::string text = "ratiohunt";
-  for (int i = 1; i < argc; ++i) text += std::string(" ") + argv[i];
-  return text;
-}
-
 ScalaScale just_scale(const std::string &description, const std::vector<JustDegree> &degrees) {
   ScalaScale scale;
   scale.description = description;
@@ -247,41 +238,11 @@ ScalaScale just_scale(const std::string &description, const std::vector<JustDegr
   return scale;
 }
 
-// Writes text to the named file, or to out for "-".
-Problem write_named(const std::string &name, const std::string &text, FILE *out) {
-  if (name == kStandardStream) {
-    std::fwrite(text.data(), 1, text.size(), out);
-    return std::fflush(out) == 0 && std::ferror(out) == 0 ? no_problem() : output_failed("standard output failed");
-  }
-  FILE *file = std::fopen(name.c_str(), "wb");  // LF line ends on every platform
-  if (file == nullptr) return output_failed("cannot write " + name + ": " + std::strerror(errno));
-  size_t written = std::fwrite(text.data(), 1, text.size(), file);
-  bool ok = written == text.size() && std::fflush(file) == 0;
-  ok = std::fclose(file) == 0 && ok;
-  return ok ? no_problem() : output_failed("cannot write " + name + ": " + std::strerror(errno));
-}
-
-// A file's comments: its name (none for standard output), the command line, a blank one.
-std::vector<std::string> file_comments(const std::string &path, const std::string &command) {
-  if (path == kStandardStream) return {command, ""};
-  size_t slash = path.find_last_of("/\\");
-  return {slash == std::string::npos ? path : path.substr(slash + 1), command, ""};
-}
-
 Problem write_files(int argc, const char *const *argv, const ScalePlan &plan, const ScalaScale &scale,
                     FILE *console_out) {
-  std::string command = command_line_text(argc, argv);
-  Problem problem;
-  if (!plan.scl_name.empty()) {
-    problem = write_named(plan.scl_name, scala_scale_text(file_comments(plan.scl_name, command), scale), console_out);
-  }
-  if (!problem && !plan.kbm_name.empty()) {
-    KeyboardMapping mapping = plan.mapping;
-    mapping.size = static_cast<int>(scale.pitches.size());
-    problem =
-        write_named(plan.kbm_name, scala_keyboard_text(file_comments(plan.kbm_name, command), mapping), console_out);
-  }
-  return problem;
+  std::string problem =
+      write_scale_files(command_line_text(argc, argv), plan.scl_name, plan.kbm_name, scale, plan.mapping, console_out);
+  return problem.empty() ? no_problem() : output_failed(problem);
 }
 
 // A scale is shown and written whole or not at all: what a time out leaves says so.
@@ -322,7 +283,7 @@ int run_scale(int argc, const char *const *argv, FILE *console_out) {
   std::string shown = request.options.format == OutputFormat::kJson ? scale_records_json(summary, degrees)
                                                                     : scale_table_text(summary, degrees);
   // With the scale file on standard output, the table goes to standard error.
-  FILE *table_out = plan.scl_name == kStandardStream || plan.kbm_name == kStandardStream ? stderr : console_out;
+  FILE *table_out = scale_file_on_standard_output(plan.scl_name, plan.kbm_name) ? stderr : console_out;
   problem = write_files(argc, argv, plan, just_scale(made_just_description(summary), degrees), console_out);
   std::fputs(shown.c_str(), table_out);
   bool shown_ok = std::fflush(table_out) == 0 && std::ferror(table_out) == 0;

@@ -1,6 +1,7 @@
 // Reading the temper line: each item becomes a comma (N/D with integers of any size, or
 // a monzo over the primes) or a val (an EDO number with warts, or <a b c]); the basis
-// comes from --limit or --subgroup, or for commas from the primes they hold.
+// comes from --limit or --subgroup, or for commas from the primes they hold. With --mos
+// the line gives the scale of the temperament's chain of generators instead, and its files.
 #include "driver/temper_command.h"
 
 #include <algorithm>
@@ -8,13 +9,19 @@
 #include <cstdio>
 
 #include "driver/output_channel.h"
+#include "driver/platform.h"
+#include "driver/scale_files.h"
+#include "present/mos_table.h"
 #include "present/temperament_report.h"
+#include "theory/mos.h"
 #include "theory/temperament_error.h"
 
 namespace {
 
 constexpr int kExitOk = 0;
+constexpr int kExitOutputLost = 1;
 constexpr int kExitUsage = 2;
+constexpr int64_t kListedMosSizes = 100;  // a refused --mos lists the sizes up to this
 constexpr int kMaxEdoDigits = 9;
 constexpr int64_t kLargestPrimeOfAnyBasis = 113;  // the 30th prime: a prime limit basis holds at most 30
 constexpr int64_t kLargestMonzoPrime = 7919;      // the 1000th prime, as far as a monzo may reach
@@ -274,9 +281,107 @@ Temperament temperament_of(const RunOptions &options, const std::vector<TemperIt
   return temperament_from_vals(basis, rows, names, plain ? items[0].edo : 0);
 }
 
+std::string cents_text(double cents) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.3f", cents);
+  return buffer;
+}
+
+// The temperament as the scale's description names it: its items as typed.
+std::string temperament_words(const std::vector<TemperItem> &items) {
+  bool vals = items[0].kind == ItemKind::kVal;
+  std::string words;
+  for (size_t i = 0; i < items.size(); ++i) words += (i == 0 ? "" : vals ? " & " : ", ") + items[i].text;
+  return words;
+}
+
+// The chain of the scale: period and generator, the generator in (P/2, P), in the tuning asked for.
+MosSummary mos_summary(const RunOptions &options, const Temperament &temperament,
+                       const std::vector<TemperItem> &items) {
+  if (temperament.rank() != 2) {
+    throw TemperamentError("--mos takes a temperament of rank 2; this one has rank " +
+                           std::to_string(temperament.rank()));
+  }
+  MosSummary summary;
+  summary.temperament = temperament_words(items);
+  summary.tuning = options.cte_tuning ? "CTE" : "POTE";
+  const Generator &generator = temperament.generators[0];
+  summary.period = options.cte_tuning ? temperament.period.cte : temperament.period.pote;
+  summary.generator = upper_generator(summary.period, options.cte_tuning ? generator.cte : generator.pote);
+  summary.periods_per_equave = temperament.periods_per_equave;
+  summary.equave = std::to_string(temperament.basis.elements[0]) + "/1";
+  return summary;
+}
+
+// The notes of --mos=N; a size that is not one of two step sizes is refused with those that are.
+std::vector<MosNote> mos_scale(const RunOptions &options, MosSummary &summary) {
+  int64_t size = options.mos_size;
+  int64_t periods = summary.periods_per_equave;
+  std::string problem;
+  std::vector<MosNote> notes;
+  if (size % periods != 0 || size < 2 * periods) {
+    problem =
+        std::to_string(size) + " notes do not fill " + std::to_string(periods) + " periods alike with two or more each";
+  } else {
+    notes = mos_notes(summary.period, summary.generator, periods, size);
+    summary.steps = mos_steps(notes);
+    if (summary.steps.kinds > 2) problem = "a chain of " + std::to_string(size) + " notes has more than two step sizes";
+  }
+  if (problem.empty()) return notes;
+  std::string sizes;
+  for (int64_t each : mos_sizes(summary.period, summary.generator, periods, kListedMosSizes)) {
+    sizes += " " + std::to_string(each);
+  }
+  throw TemperamentError("--mos=" + std::to_string(size) + ": " + problem + " (generator " +
+                         cents_text(summary.generator) + ", period " + cents_text(summary.period) +
+                         " cents); the sizes up to " + std::to_string(kListedMosSizes) + " that have two:" + sizes);
+}
+
+// The scale as a scale file has it: the equave last, as its ratio.
+ScalaScale mos_scala_scale(const MosSummary &summary, const std::vector<MosNote> &notes, int64_t equave) {
+  ScalaScale scale;
+  scale.description = mos_description(summary, notes.size());
+  for (size_t i = 0; i + 1 < notes.size(); ++i) scale.pitches.push_back(cents_pitch(notes[i].cents));
+  scale.pitches.push_back(ratio_pitch(static_cast<uint64_t>(equave), 1));
+  return scale;
+}
+
+// The scale shown and its files written; with a file on standard output the table goes to standard error.
+int write_mos(const RunOptions &options, const Temperament &temperament, const std::vector<TemperItem> &items,
+              const std::string &command_line, FILE *console_out) {
+  MosSummary summary = mos_summary(options, temperament, items);
+  std::vector<MosNote> notes = mos_scale(options, summary);
+  std::string shown =
+      options.format == OutputFormat::kJson ? mos_records_json(summary, notes) : mos_table_text(summary, notes);
+  KeyboardMapping mapping;
+  mapping.base_note = options.base_note;
+  mapping.base_frequency = options.base_frequency;
+  std::string problem =
+      write_scale_files(command_line, options.scl_name, options.kbm_name,
+                        mos_scala_scale(summary, notes, temperament.basis.elements[0]), mapping, console_out);
+  if (scale_file_on_standard_output(options.scl_name, options.kbm_name)) {
+    std::fputs(shown.c_str(), stderr);
+  } else {
+    write_output(shown);
+  }
+  if (problem.empty()) return kExitOk;
+  std::fprintf(stderr, "ratiohunt: temper: %s\n", problem.c_str());
+  return kExitOutputLost;
+}
+
+// The options that only the scale of --mos takes, without it; and its files' names.
+void check_mos_options(const RunOptions &options) {
+  if (options.mos_size == 0 && !options.mos_options.empty()) {
+    throw TemperamentError(options.mos_options[0] + " goes with --mos=N, the scale of the temperament");
+  }
+  std::string problem = scale_file_names_problem(options.scl_name, options.kbm_name);
+  if (!problem.empty()) throw TemperamentError(problem);
+}
+
 }  // namespace
 
-int run_temper_command(const RunOptions &options, const std::vector<std::string> &arguments) {
+int run_temper_command(const RunOptions &options, const std::vector<std::string> &arguments,
+                       const std::string &command_line, FILE *console_out) {
   if (options.show_help) {
     write_output(kTemperUsage);
     return kExitOk;
@@ -286,13 +391,19 @@ int run_temper_command(const RunOptions &options, const std::vector<std::string>
     std::fputs(kTemperUsage, stderr);
     return kExitUsage;
   }
+  if (options.mos_size > 0 || !options.mos_options.empty()) {
+    set_binary_mode(console_out);  // LF line ends on every platform, as in the scale files
+    set_binary_mode(stderr);
+  }
   try {
     if (options.format == OutputFormat::kCsv)
       throw TemperamentError("--format=csv is not offered here: use text or json");
+    check_mos_options(options);
     std::vector<TemperItem> items;
     items.reserve(texts.size());
     for (const std::string &text : texts) items.push_back(read_temper_item(text));
     Temperament temperament = temperament_of(options, items);
+    if (options.mos_size > 0) return write_mos(options, temperament, items, command_line, console_out);
     write_output(options.format == OutputFormat::kJson ? temperament_json(temperament) : temperament_text(temperament));
     return kExitOk;
   } catch (const TemperamentError &error) {

@@ -2,6 +2,7 @@
 // items being commas or vals, read into a temperament and shown as text or JSON.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -10,5 +11,7 @@
 constexpr const char *kTemperWord = "temper";
 
 // Runs the command on the positional arguments after the word "temper"; returns the exit
-// status. Errors are one line on stderr with status 2 and nothing on stdout.
-int run_temper_command(const RunOptions &options, const std::vector<std::string> &arguments);
+// status. Errors are one line on stderr with status 2 and nothing on stdout. The command
+// line is for the comments of the files --mos writes; console_out is standard output.
+int run_temper_command(const RunOptions &options, const std::vector<std::string> &arguments,
+                       const std::string &command_line, FILE *console_out);

@@ -1,0 +1,29 @@
+// A temperament's scale of a chain of generators, shown: a table of its notes for people,
+// or one JSON record a note and a summary record for scripts, as scales made just are.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "theory/mos.h"
+
+// What the summary says of the scale: the temperament as typed, the tuning, the chain.
+struct MosSummary {
+  std::string temperament;  // the items as typed: "81/80", "225/224, 1029/1024", "12 & 19"
+  std::string tuning;       // "POTE" or "CTE"
+  double period = 0.0;      // cents
+  double generator = 0.0;   // cents, in (period/2, period)
+  int64_t periods_per_equave = 1;
+  std::string equave;  // "2/1"
+  MosSteps steps;
+};
+
+// "5L 2s", or "4L" for a scale of one step size.
+std::string mos_step_pattern(const MosSteps &steps);
+// The line that names the scale, as the table's heading and the scale file's description.
+std::string mos_description(const MosSummary &summary, size_t size);
+// The table: the heading, one row a note (the equave last), the step sizes.
+std::string mos_table_text(const MosSummary &summary, const std::vector<MosNote> &notes);
+// JSON Lines: a "degree" record for each note, then the "mos" summary.
+std::string mos_records_json(const MosSummary &summary, const std::vector<MosNote> &notes);
