@@ -120,8 +120,9 @@ Problem read_request(int argc, const char *const *argv, ScaleRequest &request) {
   if (request.options.format == OutputFormat::kCsv)
     return bad_option("--format: the scale command writes text or json");
   if (request.options.every_vector) return bad_option("--every-vector means nothing to the scale command");
-  if (!request.options.mos_options.empty())
+  if (!request.options.mos_options.empty()) {
     return bad_option(request.options.mos_options[0] + " means nothing to the scale command");
+  }
   request.items.assign(positional.begin() + 1, positional.end());  // after the word `scale`
   return no_problem();
 }
@@ -183,8 +184,8 @@ Problem read_file_names(const ScaleRequest &request, ScalePlan &plan) {
   if (request.values.count("kbm") != 0) plan.kbm_name = request.values.at("kbm");
   if (request.values.count("scl") != 0 && plan.scl_name.empty()) return bad_option("--scl: no file name");
   if (request.values.count("kbm") != 0 && plan.kbm_name.empty()) return bad_option("--kbm: no file name");
-  std::string names_problem = scale_file_names_problem(plan.scl_name, plan.kbm_name);
-  return names_problem.empty() ? no_problem() : bad_option(names_problem);
+  std::string problem = scale_file_names_problem(plan.scl_name, plan.kbm_name);
+  return problem.empty() ? no_problem() : bad_option(problem);
 }
 
 // The scale from exactly one of its sources.
@@ -239,8 +240,8 @@ ScalaScale just_scale(const std::string &description, const std::vector<JustDegr
 
 Problem write_files(int argc, const char *const *argv, const ScalePlan &plan, const ScalaScale &scale,
                     FILE *console_out) {
-  std::string problem = write_scale_files(command_line_text(argc, argv), plan.scl_name, plan.kbm_name, scale,
-                                          plan.mapping, console_out);
+  std::string problem =
+      write_scale_files(command_line_text(argc, argv), plan.scl_name, plan.kbm_name, scale, plan.mapping, console_out);
   return problem.empty() ? no_problem() : output_failed(problem);
 }
 
