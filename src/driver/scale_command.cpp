@@ -172,8 +172,8 @@ Problem read_rules(const ScaleRequest &request, ScalePlan &plan) {
   plan.rules.max_term = static_cast<uint64_t>(max_term);
   plan.rules.threads = request.options.threads > 0 ? request.options.threads : hardware_threads();
   plan.rules.interrupt = stop_flag();
-  plan.rules.time_out_seconds =
-      request.options.has_time_out ? request.options.time_out_seconds : kDefaultTimeOutSeconds;
+  // Without --time-out a scale takes as long as it needs, as it always has; only one given stops it.
+  if (request.options.has_time_out) plan.rules.time_out_seconds = request.options.time_out_seconds;
   plan.mapping.base_note = static_cast<int>(base_note);
   plan.mapping.base_frequency = base_frequency;
   return problem;
