@@ -281,12 +281,6 @@ Temperament temperament_of(const RunOptions &options, const std::vector<TemperIt
   return temperament_from_vals(basis, rows, names, plain ? items[0].edo : 0);
 }
 
-std::string cents_text(double cents) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.3f", cents);
-  return buffer;
-}
-
 // The temperament as the scale's description names it: its items as typed.
 std::string temperament_words(const std::vector<TemperItem> &items) {
   bool vals = items[0].kind == ItemKind::kVal;
@@ -333,7 +327,7 @@ std::vector<MosNote> mos_scale(const RunOptions &options, MosSummary &summary) {
     sizes += " " + std::to_string(each);
   }
   throw TemperamentError("--mos=" + std::to_string(size) + ": " + problem + " (generator " +
-                         cents_text(summary.generator) + ", period " + cents_text(summary.period) +
+                         mos_cents_text(summary.generator) + ", period " + mos_cents_text(summary.period) +
                          " cents); the sizes up to " + std::to_string(kListedMosSizes) + " that have two:" + sizes);
 }
 

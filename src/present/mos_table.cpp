@@ -14,12 +14,6 @@ using Json = nlohmann::ordered_json;  // fields in the order a reader expects th
 constexpr const char *kCentsFormat = "%.3f";
 const std::vector<std::string> kHeadings = {"degree", "cents", "generators", "periods"};
 
-std::string cents_text(double cents) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, kCentsFormat, cents);
-  return buffer;
-}
-
 // Every column right-aligned, two blanks apart.
 std::string right_aligned(const std::vector<std::vector<std::string>> &rows) {
   std::vector<size_t> widths(kHeadings.size(), 0);
@@ -36,11 +30,17 @@ std::string right_aligned(const std::vector<std::vector<std::string>> &rows) {
 }
 
 std::string steps_line(const MosSteps &steps) {
-  if (steps.small_count == 0) return "step " + cents_text(steps.large) + " cents\n";
-  return "steps " + cents_text(steps.large) + " (L) and " + cents_text(steps.small) + " (s) cents\n";
+  if (steps.small_count == 0) return "step " + mos_cents_text(steps.large) + " cents\n";
+  return "steps " + mos_cents_text(steps.large) + " (L) and " + mos_cents_text(steps.small) + " (s) cents\n";
 }
 
 }  // namespace
+
+std::string mos_cents_text(double cents) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, kCentsFormat, cents);
+  return buffer;
+}
 
 std::string mos_step_pattern(const MosSteps &steps) {
   std::string pattern = std::to_string(steps.large_count) + "L";
@@ -50,8 +50,8 @@ std::string mos_step_pattern(const MosSteps &steps) {
 
 std::string mos_description(const MosSummary &summary, size_t size) {
   std::string text = std::to_string(size) + " notes (" + mos_step_pattern(summary.steps) + ") of the temperament of " +
-                     summary.temperament + " in " + summary.tuning + ": generator " + cents_text(summary.generator) +
-                     ", period " + cents_text(summary.period) + " cents";
+                     summary.temperament + " in " + summary.tuning + ": generator " +
+                     mos_cents_text(summary.generator) + ", period " + mos_cents_text(summary.period) + " cents";
   if (summary.periods_per_equave > 1) {
     text += ", " + std::to_string(summary.periods_per_equave) + " periods to " + summary.equave;
   }
@@ -61,7 +61,7 @@ std::string mos_description(const MosSummary &summary, size_t size) {
 std::string mos_table_text(const MosSummary &summary, const std::vector<MosNote> &notes) {
   std::vector<std::vector<std::string>> rows = {kHeadings};
   for (size_t i = 0; i < notes.size(); ++i) {
-    rows.push_back({std::to_string(i + 1), cents_text(notes[i].cents), std::to_string(notes[i].generators),
+    rows.push_back({std::to_string(i + 1), mos_cents_text(notes[i].cents), std::to_string(notes[i].generators),
                     std::to_string(notes[i].periods)});
   }
   return mos_description(summary, notes.size()) + "\n" + right_aligned(rows) + steps_line(summary.steps);

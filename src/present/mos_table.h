@@ -19,6 +19,8 @@ struct MosSummary {
   MosSteps steps;
 };
 
+// Cents as the table and the description show them: three decimals.
+std::string mos_cents_text(double cents);
 // "5L 2s", or "4L" for a scale of one step size.
 std::string mos_step_pattern(const MosSteps &steps);
 // The line that names the scale, as the table's heading and the scale file's description.
