@@ -178,8 +178,12 @@ ParsedArguments read_command_line(int argc, const char *const *argv, RunConfig &
     parsed.problem = one_word_target_problem(one_word);
   }
   if (!parsed.problem && !config.options.mos_options.empty()) {
-    parsed.problem = problem_of(ProblemKind::kBadOption, config.options.mos_options[0] +
-                                                             " means nothing to a search: it is the temper command's");
+    // The file options belong to the scale command too, where they are more often meant.
+    const std::string &option = config.options.mos_options[0];
+    bool temper_only = option == "--mos" || option == "--tuning";
+    parsed.problem =
+        problem_of(ProblemKind::kBadOption, option + " means nothing to a search: it is the " +
+                                                (temper_only ? "temper command's" : "scale and temper commands'"));
   }
   if (parsed.problem) return parsed;
   if (config.options.show_help || config.options.show_version) return ParsedArguments{};
