@@ -23,13 +23,6 @@ int read_int_argument(const std::string &text) {
   return static_cast<int>(value);
 }
 
-int target_as_int(double value) {
-  if (std::isnan(value)) return 0;
-  if (value >= static_cast<double>(INT_MAX)) return INT_MAX;
-  if (value <= static_cast<double>(INT_MIN)) return INT_MIN;
-  return static_cast<int>(value);
-}
-
 namespace {
 
 using Words = std::vector<std::string>;
@@ -130,13 +123,10 @@ ParsedArguments read_positional(const Words &words, const RatioValue *one_word_t
   search.x = config.target.x;
   search.y = config.target.y;
   index += target_words;
-  if (search.x == 0 || search.y == 0) {
-    parsed.problem = argument_problem(ProblemKind::kZeroTarget, search);
-    return parsed;
-  }
-  double ratio = search.x / search.y;
-  if (!(ratio > 0) || !std::isfinite(ratio)) {  // no logarithm to search against
-    parsed.problem = argument_problem(ProblemKind::kBadRatio, search);
+  SearchRefusal refusal = target_refusal(search.x, search.y);
+  if (refusal != SearchRefusal::kNone) {
+    parsed.problem = argument_problem(
+        refusal == SearchRefusal::kZeroTarget ? ProblemKind::kZeroTarget : ProblemKind::kBadRatio, search);
     return parsed;
   }
   index = read_optional_numbers(words, index, config);

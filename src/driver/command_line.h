@@ -7,6 +7,7 @@
 
 #include "driver/problem.h"
 #include "driver/run_config.h"
+#include "present/search_refusals.h"  // target_as_int
 
 constexpr int kRangeModeArgument = -2;
 
@@ -22,9 +23,6 @@ int read_int_argument(const std::string &text);
 // Reads the whole command line into config: options first, wherever they stand, then the
 // positional arguments. Prints nothing. With --help or --version nothing else is read.
 ParsedArguments read_command_line(int argc, const char *const *argv, RunConfig &config);
-
-// The int a target number shows in the factor messages: truncated, clamped to the int range.
-int target_as_int(double value);
 
 // ---- Texts about the command line (command_line_messages.cpp) ----------------------
 // Both usage pages on the console only, a key wait after each.

@@ -9,6 +9,7 @@
 #include "driver/output_channel.h"
 #include "driver/platform.h"
 #include "present/records.h"
+#include "present/search_refusals.h"
 #include "present/text_format.h"
 
 #ifndef RATIOHUNT_VERSION
@@ -91,15 +92,6 @@ const char *const kUsagePage2 =
 
 constexpr size_t kDateBufferSize = 128;
 
-std::string read_ratio_text(const SearchParams &search) {
-  return "Read: ratio to approx " + ratio_number_text(search.x) + "/" + ratio_number_text(search.y) + "\n";
-}
-
-// The target as the messages about factors read it: x and y as ints, then the line end.
-std::string read_target_as_ints(const SearchParams &search) {
-  return std::to_string(target_as_int(search.x)) + "/" + std::to_string(target_as_int(search.y)) + "\n";
-}
-
 }  // namespace
 
 void print_usage_pages() {
@@ -115,29 +107,27 @@ void print_usage_pages_to_stderr() {
 }
 
 std::string argument_error_text(ProblemKind kind, const SearchParams &search, int bad_factor) {
-  std::string text;
+  SearchRefusal refusal = SearchRefusal::kNone;
   switch (kind) {
     case ProblemKind::kZeroTarget:
-      text = read_ratio_text(search) + "Denominator and denumerator have to be non zero.\n";
+      refusal = SearchRefusal::kZeroTarget;
       break;
     case ProblemKind::kBadRatio:
-      text = read_ratio_text(search) + "Ratio to approx has to be positive and finite.\n";
+      refusal = SearchRefusal::kBadRatio;
       break;
     case ProblemKind::kBadFactor:
-      text = "Read: " + std::to_string(bad_factor) + " as one of the factors to look for, ratio to approx " +
-             read_target_as_ints(search) + "All factors need to be positive and non zero\n";
+      refusal = SearchRefusal::kBadFactor;
       break;
     case ProblemKind::kLastFactorOne:
-      text = "Read: 1 as the last factor to look for, ratio to approx " + read_target_as_ints(search) +
-             "The last factor needs to be 2 or more\n";
+      refusal = SearchRefusal::kLastFactorOne;
       break;
     case ProblemKind::kNone:
     case ProblemKind::kShowUsage:
     case ProblemKind::kBadOption:
     case ProblemKind::kBadTarget:
-      return text;
+      break;
   }
-  return text + "Run prog without any args for example of use\n";
+  return search_refusal_text(refusal, search.x, search.y, bad_factor);
 }
 
 void print_run_header(int argc, const char *const *argv) {

@@ -86,8 +86,14 @@ void search_into(const RunConfig &config, ResultSink &sink) {
 // Where a run's results come from: the search, or the merge's replay of shards.
 using ResultSource = std::function<void(ResultSink &)>;
 
-// Renders what the source hands over: the search header and text, or records (CSV's
-// summary on stderr). write_summary takes the records' summary line.
+// Where the records' summary line goes: after the records, or on stderr for CSV, whose
+// rows all have the same columns.
+TextWriter summary_writer(const RunConfig &config) {
+  return config.options.format == OutputFormat::kCsv ? TextWriter(write_to_stderr) : TextWriter(write_results);
+}
+
+// Renders what the source hands over: the search header and text, or records.
+// write_summary takes the records' summary line.
 void render(const RunConfig &config, const OutputStyle &style, const ResultSource &source,
             const TextWriter &write_summary) {
   if (!style.records) {
@@ -97,8 +103,7 @@ void render(const RunConfig &config, const OutputStyle &style, const ResultSourc
     return;
   }
   bool csv = config.options.format == OutputFormat::kCsv;
-  RecordSink sink(run_view(config), csv ? RecordFormat::kCsv : RecordFormat::kJson, write_results,
-                  csv ? TextWriter(write_to_stderr) : write_summary);
+  RecordSink sink(run_view(config), csv ? RecordFormat::kCsv : RecordFormat::kJson, write_results, write_summary);
   source(sink);
 }
 
@@ -113,7 +118,7 @@ void search_and_render(const RunConfig &config, const OutputStyle &style) {
     return;
   }
   render(
-      config, style, [&](ResultSink &sink) { search_into(config, sink); }, write_results);
+      config, style, [&](ResultSink &sink) { search_into(config, sink); }, summary_writer(config));
 }
 
 // The key waits are for a person at a console: not for scripts, pipes or the help.
@@ -169,11 +174,27 @@ std::string incomplete_summary(std::string summary, const std::vector<int> &unfi
   return summary.replace(at, time_out.size(), "\"end\":\"incomplete\",\"unfinished_shards\":[" + shards + "]");
 }
 
+// The options that would change the search a merge replays: its shard files hold the query,
+// so these belong on the shards' command line, not the merge's. Returns the first given, or "".
+std::string search_option_given_to_merge(const RunOptions &options) {
+  if (!options.factors_option.empty()) return options.factors_option;
+  if (options.complete) return "--complete";
+  if (options.every_vector != kDefaultEveryVector) return "--every-vector";
+  if (options.has_time_out) return "--time-out";
+  return "";
+}
+
 // --merge: the positional arguments are shard files; prints what one run of their search
 // prints. A shard file that does not belong exits 2 with nothing on stdout; shards that
 // did not finish give what one run stopped at their first unwalked block gives, and exit 1.
 int run_merge(const RunOptions &options, const std::vector<std::string> &names, FILE *console_out, FILE *console_in,
               OutputStyle &style) {
+  const std::string search_option = search_option_given_to_merge(options);
+  if (!search_option.empty()) {
+    write_to_stderr("ratiohunt: --merge: " + search_option +
+                    " changes the search, which the shard files hold; give it to the shards\n");
+    return kExitBadCommandLine;
+  }
   MergeInputs inputs;
   if (console_in != nullptr) set_binary_mode(console_in);  // shard files are bytes, LF on every platform
   std::string problem = index_shards(names, console_in, inputs);
@@ -194,7 +215,7 @@ int run_merge(const RunOptions &options, const std::vector<std::string> &names, 
       config, style, [&](ResultSink &sink) { outcome = replay_shards(inputs, sink); },
       [&](const std::string &text) { summary += text; });
   if (!outcome.unfinished.empty()) summary = incomplete_summary(summary, outcome.unfinished);
-  write_results(summary);
+  if (!summary.empty()) summary_writer(config)(summary);
   if (!outcome.problem.empty()) {
     write_to_stderr("ratiohunt: --merge: " + outcome.problem + "\n");
     return kExitBadCommandLine;

@@ -16,6 +16,8 @@ struct ExactRatio {
 // Exact for every int factor, not reduced when factors share a divisor.
 ExactRatio exact_ratio(const int *factors, const int *exponents, int count);
 
-// The exponents between "[" and ">", a comma after the 2nd, 5th, 8th ... entry, then
-// "> = NUMERATOR : DENOMINATOR".
+// The exponents between "[" and ">", a comma after the 2nd, 5th, 8th ... entry, the last
+// one included: [19 -12,> and [15 -8, -1 0 0,>.
+std::string monzo_text(const int *exponents, int count);
+// The monzo text with " = NUMERATOR : DENOMINATOR" after its ">".
 std::string monzo_line(const int *factors, const int *exponents, int count);

@@ -23,13 +23,19 @@ ExactRatio exact_ratio(const int *factors, const int *exponents, int count) {
   return ExactRatio{decimal_big_to_text(numerator), decimal_big_to_text(denominator)};
 }
 
-std::string monzo_line(const int *factors, const int *exponents, int count) {
+std::string monzo_text(const int *exponents, int count) {
   std::string out = "[";
   for (int i = 0; i < count; ++i) {
     if (i > 0) out += " ";
     out += std::to_string(exponents[i]);
     if (ends_group(i)) out += ",";
   }
+  return out + ">";
+}
+
+std::string monzo_line(const int *factors, const int *exponents, int count) {
+  std::string out = monzo_text(exponents, count);
+  out.pop_back();  // the ">" goes before the ratio
   ExactRatio ratio = exact_ratio(factors, exponents, count);
   out += "> = " + ratio.numerator + " : " + ratio.denominator;
   return out;

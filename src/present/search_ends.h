@@ -2,6 +2,8 @@
 // name in the records and, for a search that stopped early, the text output's message.
 #pragma once
 
+#include <string>
+
 #include "search/search.h"
 
 struct SearchEndText {
@@ -25,3 +27,7 @@ inline constexpr SearchEndText kSearchEnds[] = {
 };
 
 const SearchEndText &search_end_text(SearchEnd end);
+// The end whose record name is name, or null for a name no end has.
+const SearchEndText *search_end_named(const std::string &name);
+// The text output's message for an end after this many seconds; empty for an end that needs none.
+std::string search_end_message(const SearchEndText &end, double seconds);

@@ -73,6 +73,11 @@ std::string compact_number_text(const char *format, double value) {
   return spelt(format, -1, value, kCompactExponentDigits);
 }
 
+std::string standard_number_text(const char *format, int precision, double value) {
+  constexpr size_t kStandardExponentDigits = 2;
+  return spelt(format, std::max(precision, 0), value, kStandardExponentDigits);
+}
+
 std::string ratio_number_text(double value) { return number_text(kRatioNumberFormat, value); }
 
 std::string cents_text(int precision, double cents) { return number_text(kCentsFormat, precision, cents); }

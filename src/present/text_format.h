@@ -15,6 +15,9 @@ std::string number_text(const char *format, int precision, double value);
 // For people reading a line as it changes: an exponent with only the digits it needs
 // (2.274e-13, 1.5e-5).
 std::string compact_number_text(const char *format, double value);
+// Through a "%.*g" format as the C standard spells it, an exponent of two digits or more
+// (1.5e-05), as the records spell their numbers: the page's cells.
+std::string standard_number_text(const char *format, int precision, double value);
 
 // A ratio number (kRatioNumberFormat) and a size in cents (kCentsFormat) as text.
 std::string ratio_number_text(double value);

@@ -64,7 +64,7 @@ void TextRenderer::write_approximant(const int *exponents, double cents) {
 
 void TextRenderer::write_end_message(const SearchEndText &end, double seconds) const {
   if (end.message_before_seconds == nullptr) return;
-  write_(starred(end.message_before_seconds + number_text(kEndSecondsFormat, seconds) + end.message_after_seconds));
+  write_(starred(search_end_message(end, seconds)));
 }
 
 void TextRenderer::write_report(int64_t tested) const {

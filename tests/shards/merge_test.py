@@ -205,6 +205,9 @@ def check_unfinished_shard(binary):
         assert records == whole.splitlines()[:len(records)] and len(records) < len(whole.splitlines()) - 1
         summary = json.loads(merged.splitlines()[-1])
         assert summary["end"] == "incomplete" and summary["unfinished_shards"] == [3], summary
+        status, rows, err = run(binary, ["--merge", "--format=csv"] + files)
+        summary = json.loads(err.splitlines()[0])
+        assert status == 1 and summary["end"] == "incomplete" and summary["unfinished_shards"] == [3], err
         status, text, _ = run(binary, ["--merge"] + files)
         assert status == 1 and b"time out at" in text, text[-300:]
     print("an unfinished shard ends the merge where it stopped")

@@ -16,6 +16,7 @@ const RUNS = 3;
 
 // Loads rows made up in the page's own record layout (13-limit commas) into the page's store.
 async function loadRows(page, count) {
+  await page.waitForFunction(() => page.engine !== null);  // the rows' cells are spelt by the engine
   await page.evaluate((count) => {
     const names = ['', '', '', 'syntonic comma', 'septimal comma', 'kleisma', 'schisma'];
     let seed = 1;

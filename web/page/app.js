@@ -4,15 +4,13 @@
 // plot, with sound, progress, Cancel and the CSV and JSON downloads.
 'use strict';
 
-const {parseTarget, readDecimal, monzoText, centsText, CSV_HEADER, csvRow} = RatiohuntFormats;
-const {createStore, addLines, lineAt, recordAt, computeView, filterFrom} = RatiohuntRecords;
+const {centsText, temperedText, summaryText} = RatiohuntFormats;
+const {FIELDS, readDecimal, readSignedNumber, checkValues, valuesToHash, hashToValues, commandLine} = RatiohuntQuery;
+const {createStore, addLines, lineAt, recordAt, exponentsAt, computeView, filterFrom} = RatiohuntRecords;
 
 const PRIMES = [2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31];
-const FIELDS = ['target', 'factors', 'low', 'high', 'maxq', 'precision', 'timeout'];
 // The page checks every-vector for a new query, which the program leaves off by default.
 const DEFAULTS = Object.assign({}, RATIOHUNT_DEFAULTS, {every: true});
-const MAX_PRECISION = 17;  // a double has no more significant digits to show
-const INT_MAX = 2147483647;
 const PROGRESS_EVERY_MS = 100;
 const ROW_LIMIT = 1000000;  // the rows the page keeps; the search stops there
 const ROW_HEIGHT = 30;  // pixels; style.css gives every body row this height
@@ -20,9 +18,11 @@ const OVERSCAN_ROWS = 10;
 const STREAMING_REDRAW_MS = 300;  // how often a sorted view and the plot are redone while rows stream in
 const TEMPERING_EDOS_SHOWN = 4;
 const INTEGER = /^\d+$/;
-const SORT_KEYS = ['order', 'ratio', 'monzo', 'cents', 'distance', 'name', 'prime_limit', 'tenney', 'tempered'];
 
 const page = {
+  engine: null,  // the engine's calls on this thread, once it has started
+  engineProblem: '',  // why it did not start
+  searchWhenReady: false,  // Search was pressed before the engine had started
   worker: null,
   workerUrl: null,
   store: createStore(0),
@@ -56,20 +56,6 @@ const $ = (id) => document.getElementById(id);
 
 // ---- Reading and checking the form ----------------------------------------------------
 
-function readFactors(text) {
-  const items = text.trim().split(/[\s,]+/).filter((item) => item !== '');
-  if (items.length === 0) return {error: 'Give at least one factor.'};
-  const factors = [];
-  for (const item of items) {
-    if (!INTEGER.test(item) || Number(item) < 1 || Number(item) > INT_MAX) {
-      return {error: `"${item}" is not a whole number from 1 to ${INT_MAX}.`};
-    }
-    factors.push(Number(item));
-  }
-  if (factors[factors.length - 1] < 2) return {error: 'The last factor must be 2 or more.'};
-  return {factors};
-}
-
 // The form's values as text, as the URL carries them.
 function formValues() {
   const values = {};
@@ -77,50 +63,6 @@ function formValues() {
   values.mode = document.querySelector('input[name="mode"]:checked').value;
   values.every = $('every').checked;
   return values;
-}
-
-function targetMessage(target) {
-  if (target.error === 'not a positive ratio' || target.error === 'more than one "/"') {
-    return 'Enter a positive ratio as N/D or a decimal, such as 7/6 or 1.5.';
-  }
-  return `Not a target: ${target.error}. Try 7/6, 1.5, 700c, 7\\12 or [-4 4 -1>.`;
-}
-
-// Checks every field; returns the query for the worker and a message for each bad field.
-function checkValues(values) {
-  const errors = {};
-  const query = {mode: values.mode === 'range' ? 'range' : 'successive', every: values.every};
-  const target = parseTarget(values.target);
-  if (!target.error) Object.assign(query, {x: target.x, y: target.y, notation: target.notation, target: values.target.trim()});
-  else errors.target = targetMessage(target);
-  const factors = readFactors(values.factors);
-  if (factors.error) errors.factors = factors.error;
-  else query.factors = factors.factors;
-  query.maxQuotient = readDecimal(values.maxq);
-  if (!(query.maxQuotient >= 1 && Number.isFinite(query.maxQuotient))) {
-    errors.maxq = 'Enter a number of 1 or more.';
-  }
-  query.precision = INTEGER.test(values.precision.trim()) ? Number(values.precision) : NaN;
-  if (!(query.precision >= 1 && query.precision <= MAX_PRECISION)) {
-    errors.precision = `Enter a whole number from 1 to ${MAX_PRECISION}.`;
-  }
-  query.timeOut = readDecimal(values.timeout);
-  if (!(query.timeOut > 0 && Number.isFinite(query.timeOut))) errors.timeout = 'Enter a number of seconds above 0.';
-  query.low = readSignedNumber(values.low);
-  query.high = readSignedNumber(values.high);
-  if (query.mode === 'range') {
-    if (!Number.isFinite(query.low)) errors.low = 'Enter a number of cents, such as 40 or -10.5.';
-    if (!Number.isFinite(query.high)) errors.high = 'Enter a number of cents, such as 60.';
-    else if (Number.isFinite(query.low) && query.high <= query.low) errors.high = 'Make it larger than the low end.';
-  }
-  return {query, errors};
-}
-
-function readSignedNumber(text) {
-  const trimmed = text.trim();
-  const negative = trimmed.startsWith('-');
-  const magnitude = readDecimal(negative ? trimmed.slice(1) : trimmed);
-  return negative ? -magnitude : magnitude;
 }
 
 function markInvalid(field, invalid) {
@@ -144,36 +86,6 @@ function showErrors(errors) {
 
 // ---- The query, sort and filter in the URL -------------------------------------------
 
-function valuesToHash(values) {
-  const params = new URLSearchParams();
-  for (const name of FIELDS) params.set(name, values[name].trim());
-  params.set('mode', values.mode);
-  params.set('every', values.every ? '1' : '0');
-  if (page.sortKey !== 'order' || !page.sortAscending) params.set('sort', page.sortKey + (page.sortAscending ? '' : '-'));
-  if (page.filter.primeLimit !== undefined) params.set('plimit', String(page.filter.primeLimit));
-  if (page.filter.tenney !== undefined) params.set('height', String(page.filter.tenney));
-  if (page.filter.name) params.set('name', page.filter.name);
-  return '#' + params.toString();
-}
-
-// A link's query; a link without every= comes from before every-vector was the default.
-function hashToValues(hash) {
-  const params = new URLSearchParams(hash.replace(/^#/, ''));
-  if (!params.has('target')) return null;
-  const values = Object.assign({}, DEFAULTS);
-  for (const name of FIELDS) {
-    if (params.has(name)) values[name] = params.get(name);
-  }
-  values.mode = params.get('mode') === 'range' ? 'range' : 'successive';
-  values.every = params.get('every') === '1';
-  const sort = params.get('sort') || 'order';
-  values.sortKey = sort.replace(/-$/, '');
-  if (!SORT_KEYS.includes(values.sortKey)) values.sortKey = 'order';
-  values.sortAscending = !sort.endsWith('-');
-  values.filter = {limit: params.get('plimit') || '', height: params.get('height') || '', name: params.get('name') || ''};
-  return values;
-}
-
 function fillForm(values) {
   for (const name of FIELDS) $(name).value = values[name];
   document.querySelector(`input[name="mode"][value="${values.mode}"]`).checked = true;
@@ -190,7 +102,7 @@ function fillForm(values) {
 }
 
 function keepInUrl() {
-  if (page.values) history.replaceState(null, '', valuesToHash(page.values));
+  if (page.values) history.replaceState(null, '', valuesToHash(page.values, page));
 }
 
 // ---- Factor limits, the subgroup and the window fields -------------------------------
@@ -245,7 +157,12 @@ function startWorker() {
 
 function runSearch() {
   const values = formValues();
-  const {query, errors} = checkValues(values);
+  if (!page.engine) {
+    page.searchWhenReady = !page.engineProblem;
+    if (page.engineProblem) setStatus(page.engineProblem);
+    return;
+  }
+  const {query, errors} = checkValues(values, page.engine.readTarget);
   if (!showErrors(errors)) {
     setStatus('Correct the marked fields, then search again.');
     return;
@@ -265,7 +182,7 @@ function runSearch() {
   $('zoom-to').value = '';
   $('zoom-unit').textContent = query.mode === 'range' ? 'cents' : 'in the order found';
   $('command-line').textContent = commandLine(values, query);
-  $('results').classList.toggle('commas', query.x === query.y);
+  $('results').classList.toggle('commas', query.unison);
   refresh(true);
   page.startedAt = performance.now();
   page.worker = startWorker();
@@ -299,19 +216,11 @@ function onWorkerMessage(worker, message) {
   } else if (message.kind === 'progress') {
     page.searchProgress = message;
   } else if (message.kind === 'done') {
-    finishSearch(summaryText(page.summary));
+    finishSearch(message.refusal ? `The engine refused the query: ${message.refusal.trim()}` :
+                                   summaryText(page.summary, page.engine.endText));
   } else if (message.kind === 'error') {
     finishSearch(`The search failed: ${message.message}`);
   }
-}
-
-function summaryText(summary) {
-  if (!summary) return 'The search ended without a summary.';
-  const ends = {exhausted: 'the whole search space was walked', exact_hit: 'the target was hit exactly',
-                time_out: 'the time out stopped the search', interrupted: 'the search was interrupted'};
-  const found = summary.records === 1 ? '1 approximant' : `${summary.records} approximants`;
-  return `Done: ${found} found, ${summary.tested.toLocaleString('en')} values tested in ` +
-         `${summary.seconds.toFixed(2)} s; ${ends[summary.end] || summary.end}.`;
 }
 
 function stopWorker() {
@@ -351,25 +260,6 @@ function showProgress() {
 }
 
 function setStatus(text) { $('status').textContent = text; }
-
-// ---- The command line that prints the same records -----------------------------------
-
-function shellWord(text) { return /^[\w./+:=-]+$/.test(text) ? text : `'${text.replace(/'/g, `'\\''`)}'`; }
-
-function numberWord(value, typed) { return Number.isInteger(value) && value < 1e21 ? String(value) : typed.trim(); }
-
-function commandLine(values, query) {
-  const target = values.target.trim();
-  let targetWords;
-  if (query.notation !== 'ratio') targetWords = [shellWord(target)];
-  else if (/[/:]/.test(target)) targetWords = [target.replace(/\s+/g, '').replace(':', '/')];
-  else targetWords = [target, '1'];
-  const mode = query.mode === 'range' ? ['-2', values.low.trim(), values.high.trim()] : ['-1'];
-  return ['ratiohunt', ...(query.every ? ['--every-vector'] : []), '--format=json',
-          `--time-out=${numberWord(query.timeOut, values.timeout)}`, ...targetWords,
-          numberWord(query.maxQuotient, values.maxq), String(query.precision), ...mode, ...query.factors]
-      .join(' ');
-}
 
 // ---- The view: filter and sort -------------------------------------------------------
 
@@ -501,18 +391,17 @@ function rowContent(index) {
     order: index + 1,
     exponents: record.exponents,
     ratio: `${record.numerator}/${record.denominator}`,
-    monzo: monzoText(record.exponents),
+    monzo: page.engine.monzoText(record.exponents),
     cents: record.cents,
     distance: record.distance_cents,
-    centsText: centsText(record.cents, digits),
-    distanceText: centsText(record.distance_cents, digits),
+    centsText: centsText(page.engine.numberText, record.cents, digits),
+    distanceText: centsText(page.engine.numberText, record.distance_cents, digits),
     name: record.name || '',
     primeLimit: record.prime_limit === undefined ? '' : String(record.prime_limit),
     tenney: record.tenney_height,
-    tenneyText: record.tenney_height === undefined ? '' : centsText(record.tenney_height, digits),
+    tenneyText: centsText(page.engine.numberText, record.tenney_height, digits),
     tempered: Array.isArray(tempered) ? tempered : [],
-    temperedText: Array.isArray(tempered) ?
-        tempered.slice(0, TEMPERING_EDOS_SHOWN).join(' ') + (tempered.length > TEMPERING_EDOS_SHOWN ? ' …' : '') : '',
+    temperedText: Array.isArray(tempered) ? temperedText(tempered, TEMPERING_EDOS_SHOWN) : '',
   };
 }
 
@@ -615,7 +504,7 @@ function play(index) {
   output.connect(page.audio.destination);
   page.sound = output;
   const baseHz = readDecimal($('base-hz').value);
-  const commaSearch = page.query.x === page.query.y;
+  const commaSearch = page.query.unison;
   const ratios = RatiohuntSound.recordRatios(page.store.cents[index], page.query.x / page.query.y, commaSearch);
   page.audio.resume();
   RatiohuntSound.scheduleInterval(page.audio, ratios, {baseHz: baseHz > 0 ? baseHz : Number(DEFAULTS.referenceHz),
@@ -645,9 +534,14 @@ function showZoom(zoom) {
 // The downloads have the layouts of ratiohunt --format=csv and --format=json, the rows
 // that pass the filter in the order shown.
 function csvText() {
-  const lines = [CSV_HEADER];
-  for (const index of page.view) lines.push(csvRow(recordAt(page.store, index)));
-  return lines.join('\n') + '\n';
+  const count = page.query.factors.length;
+  const exponents = new Int32Array(page.view.length * count);
+  const cents = new Float64Array(page.view.length);
+  page.view.forEach((index, row) => {
+    exponents.set(exponentsAt(page.store, index), row * count);
+    cents[row] = page.store.cents[index];
+  });
+  return page.engine.csvText(page.query, {exponents, cents});
 }
 
 // JSON Lines: each approximant record as the engine wrote it, then the summary.
@@ -680,6 +574,27 @@ function onEvents(ids, type, handler) {
   for (const id of ids) $(id).addEventListener(type, handler);
 }
 
+// Starts the engine on this thread for its readers and spellings; without it the page
+// cannot search, and says so.
+function startEngine(fromUrl) {
+  const failed = (error) => {
+    page.engineProblem = `The search engine did not start, so the page cannot search: ${String(error)}`;
+    document.body.dataset.engine = 'failed';
+    $('run').disabled = true;
+    setStatus(page.engineProblem);
+  };
+  const started = (engine) => {
+    page.engine = RatiohuntEngineCalls.engineCalls(engine);
+    document.body.dataset.engine = 'ready';
+    if (fromUrl || page.searchWhenReady) runSearch();
+  };
+  try {
+    createRatiohuntEngine({onRecordLine: () => {}, onProgress: () => {}}).then(started, failed);
+  } catch (error) {
+    failed(error);  // engine.js did not load
+  }
+}
+
 function start() {
   page.plot = RatiohuntPlot.createPlot($('plot'), $('plot-tooltip'), {
     describe: describePoint,
@@ -687,7 +602,7 @@ function start() {
     zoomed: showZoom,
     play,
   });
-  const fromUrl = hashToValues(location.hash);
+  const fromUrl = hashToValues(location.hash, DEFAULTS);
   fillForm(fromUrl || DEFAULTS);
   $('base-hz').value = DEFAULTS.referenceHz;
   $('query').addEventListener('submit', (event) => {
@@ -734,14 +649,13 @@ function start() {
                                       () => download(new Blob([jsonText()], {type: 'application/jsonl'}), 'ratiohunt.jsonl'));
   $('download-png').addEventListener('click', () => page.plot.pngBlob((blob) => download(blob, 'ratiohunt.png')));
   window.addEventListener('hashchange', () => {
-    const values = hashToValues(location.hash);
+    const values = hashToValues(location.hash, DEFAULTS);
     if (values) {
       fillForm(values);
       runSearch();
     }
   });
-  if (fromUrl) runSearch();
-  else refresh(true);
+  refresh(true);
+  startEngine(fromUrl);
 }
 
-start();

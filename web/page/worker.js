@@ -11,21 +11,6 @@ const WARM_UP_QUERY = {x: 1, y: 1, factors: [2, 3, 5, 7, 11, 13], maxQuotient: 1
                        low: 0, high: 1, every: false};
 const OPTIMISER_PAUSE_MS = 30;
 
-function search(engine, query) {
-  const pointer = engine._malloc(4 * query.factors.length);
-  engine.HEAP32.set(query.factors, pointer >> 2);
-  const target = query.target || '';
-  const targetBytes = engine.lengthBytesUTF8(target) + 1;
-  const targetPointer = engine._malloc(targetBytes);
-  engine.stringToUTF8(target, targetPointer, targetBytes);
-  const status = engine._ratiohunt_web_search(targetPointer, query.x, query.y, pointer, query.factors.length,
-                                              query.maxQuotient, query.timeOut, query.mode === 'range' ? 1 : 0,
-                                              query.low, query.high, query.every ? 1 : 0);
-  engine._free(targetPointer);
-  engine._free(pointer);
-  return status;
-}
-
 self.onmessage = (event) => {
   const query = event.data;
   let batch = [];
@@ -46,15 +31,15 @@ self.onmessage = (event) => {
   const ignore = () => {};
   createRatiohuntEngine({onRecordLine: ignore, onProgress: ignore})
       .then((engine) => {
-        search(engine, WARM_UP_QUERY);
+        RatiohuntEngineCalls.engineCalls(engine).search(WARM_UP_QUERY);
         return new Promise((resolve) => setTimeout(() => resolve(engine), OPTIMISER_PAUSE_MS));
       })
       .then((engine) => {
         engine.onRecordLine = collect;
         engine.onProgress = progress;
-        const status = search(engine, query);
+        const refusal = RatiohuntEngineCalls.engineCalls(engine).search(query);
         flush();
-        self.postMessage({kind: 'done', status});
+        self.postMessage({kind: 'done', refusal});
       })
       .catch((error) => self.postMessage({kind: 'error', message: String(error)}));
 };

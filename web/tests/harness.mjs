@@ -5,6 +5,7 @@ import assert from 'node:assert/strict';
 import {spawnSync} from 'node:child_process';
 import fs from 'node:fs';
 import http from 'node:http';
+import {createRequire} from 'node:module';
 import os from 'node:os';
 import path from 'node:path';
 import {pathToFileURL} from 'node:url';
@@ -18,6 +19,15 @@ export const NATIVE_PROGRAM = process.env.RATIOHUNT_NATIVE_PROGRAM;
 const CHROMIUM = process.env.RATIOHUNT_CHROMIUM || '/usr/bin/chromium';
 const CENTS_TOLERANCE = 1e-9;
 const SEARCH_WAIT_MS = 120000;
+
+// The engine as the page starts it on its own thread, from the built page's engine.js, with
+// the calls the page makes into it.
+export async function startEngine() {
+  const require = createRequire(import.meta.url);
+  const createEngine = require(path.join(PAGE_DIR, 'engine.js'));
+  const {engineCalls} = require('../page/engine_calls.js');
+  return engineCalls(await createEngine({onRecordLine: () => {}, onProgress: () => {}}));
+}
 
 export function pageFileUrl() { return pathToFileURL(path.join(PAGE_DIR, 'index.html')).href; }
 
@@ -69,7 +79,13 @@ export async function openPage(browser, url, viewport = {width: 1100, height: 90
   });
   page.on('pageerror', (error) => page.problems.push(String(error)));
   await page.goto(url, {waitUntil: 'load'});
+  await waitForEngine(page);
   return page;
+}
+
+// Waits until the page's own engine has started (or failed to); the page searches only then.
+export async function waitForEngine(page) {
+  await page.waitForFunction(() => document.body.dataset.engine !== undefined, {timeout: SEARCH_WAIT_MS});
 }
 
 // The URL fragment the page itself writes for a query.

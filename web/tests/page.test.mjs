@@ -8,7 +8,7 @@ import path from 'node:path';
 import {after, before, describe, it} from 'node:test';
 
 import {assertRowsMatch, closeBrowser, INSTALLED_PAGE_DIR, launchBrowser, nativeOutput, nativeRecords, openPage, readRows,
-        serveFolder, typeQuery, waitForSearchEnd} from './harness.mjs';
+        serveFolder, typeQuery, waitForEngine, waitForSearchEnd} from './harness.mjs';
 
 const TYPED_QUERIES = [
   {name: '7-limit approximants of 11/9', target: '11/9', factors: '2 3 5 7', mode: 'successive', maxq: 100000,
@@ -76,6 +76,18 @@ describe('the installed page served over http', () => {
     await waitForSearchEnd(page);
     assertRowsMatch(await readRows(page), nativeRecords(TYPED_QUERIES[0]).approximants, 'after a cancel');
     assert.deepEqual(page.problems, []);
+    await page.close();
+  });
+
+  it('turns Search off and says why when the engine cannot start', async () => {
+    const page = await browser.newPage();
+    await page.setRequestInterception(true);
+    page.on('request', (request) => (request.url().endsWith('/engine.js') ? request.abort() : request.continue()));
+    await page.goto(served.url, {waitUntil: 'load'});
+    await waitForEngine(page);
+    assert.equal(await page.evaluate(() => document.body.dataset.engine), 'failed');
+    assert.equal(await page.$eval('#run', (button) => button.disabled), true);
+    assert.match(await statusText(page), /^The search engine did not start, so the page cannot search/);
     await page.close();
   });
 

@@ -1,10 +1,12 @@
-// Writes the worker's whole source (the engine module, then the worker's own code) as one
-// JavaScript string literal the page can load with a script tag and start from a Blob URL.
+// Writes the worker's whole source (the engine module, the calls into it, then the worker's
+// own code) as one JavaScript string literal the page can load with a script tag and start
+// from a Blob URL.
 'use strict';
 const fs = require('fs');
 
-const [enginePath, workerPath, outputPath] = process.argv.slice(2);
-const source = fs.readFileSync(enginePath, 'utf8') + '\n' + fs.readFileSync(workerPath, 'utf8');
+const sources = process.argv.slice(2, -1);
+const outputPath = process.argv.at(-1);
+const source = sources.map((path) => fs.readFileSync(path, 'utf8')).join('\n');
 fs.writeFileSync(outputPath,
-                 '// Generated at build time from the engine and page/worker.js.\n' +
+                 '// Generated at build time from the engine, page/engine_calls.js and page/worker.js.\n' +
                      'var RATIOHUNT_WORKER_SOURCE = ' + JSON.stringify(source) + ';\n');
