@@ -1,7 +1,7 @@
-// Reading the temper line: each item becomes a comma (N/D with integers of any size, or
-// a monzo over the primes, read by the program's reader of ratios) or a val (an EDO number with warts, or <a b c]); the
-// basis comes from --limit or --subgroup, or for commas from the primes they hold. With --mos the line gives the scale
-// of the temperament's chain of generators instead, and its files.
+// Reading the temper line: each item becomes a comma (N/D or a monzo, read by the
+// program's reader of ratios) or a val (an EDO number with warts, or <a b c]); the basis
+// comes from --limit or --subgroup, or for commas from the primes they hold. With --mos
+// the line gives the scale of the temperament's chain of generators and its files.
 #include "driver/temper_command.h"
 
 #include <algorithm>
