@@ -83,6 +83,23 @@ TEST(RatioReader, KeepsTheExactIntegersOfTheText) {
   EXPECT_TRUE(read_ratio("700c").value.monzo.empty());
 }
 
+// Commas are read for their integers alone: a monzo of any size whose entries fit 64 bits.
+TEST(RatioReader, ExactReadingKeepsMonzosPastTheDoubles) {
+  RatioReading wide = read_exact_ratio("[1 -2000 2000>");
+  EXPECT_EQ(wide.problem, "");
+  EXPECT_EQ(wide.value.monzo, (std::vector<int64_t>{1, -2000, 2000}));
+  EXPECT_EQ(read_ratio("[1 -2000 2000>").problem, "overflows");
+  EXPECT_EQ(read_exact_ratio("[9223372036854775807 1>").value.monzo[0], INT64_MAX);
+  // The least int64 has no magnitude of its own: it overflows, in either reading.
+  for (const char *text : {"[-9223372036854775808 1>", "[99999999999999999999 1>"}) {
+    EXPECT_EQ(read_exact_ratio(text).problem, kMonzoEntryOverflows) << text;
+    EXPECT_EQ(read_ratio(text).problem, kMonzoEntryOverflows) << text;
+  }
+  EXPECT_EQ(read_exact_ratio("[1 x 99999999999999999999>").problem, "an entry that is not an integer");
+  EXPECT_EQ(read_exact_ratio("+081/80").value.numerator_digits, "81");
+  EXPECT_EQ(read_exact_ratio("700c").value.notation, RatioNotation::kCents);
+}
+
 // The target X Y reads each word's leading number, as the command line always has.
 TEST(RatioReader, NumberPairReadsLeadingNumbers) {
   RatioValue pair = read_number_pair("7", "6");

@@ -195,11 +195,14 @@ int run_merge(const RunOptions &options, const std::vector<std::string> &names, 
                     " changes the search, which the shard files hold; give it to the shards\n");
     return kExitBadCommandLine;
   }
+  if (!options.mos_options.empty()) {
+    write_to_stderr("ratiohunt: --merge: " + options.mos_options[0] + " means nothing to a merge\n");
+    return kExitBadCommandLine;
+  }
   MergeInputs inputs;
   if (console_in != nullptr) set_binary_mode(console_in);  // shard files are bytes, LF on every platform
   std::string problem = index_shards(names, console_in, inputs);
   if (problem.empty() && options.shard > 0) problem = "--shard: a merge runs no shard";
-  if (problem.empty() && !options.mos_options.empty()) problem = options.mos_options[0] + " means nothing to a merge";
   if (!problem.empty()) {
     write_to_stderr("ratiohunt: --merge: " + problem + "\n");
     return kExitBadCommandLine;

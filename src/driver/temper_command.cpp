@@ -1,7 +1,7 @@
-// Reading the temper line: each item becomes a comma (N/D with integers of any size, or
-// a monzo over the primes) or a val (an EDO number with warts, or <a b c]); the basis
+// Reading the temper line: each item becomes a comma (N/D or a monzo, read by the
+// program's reader of ratios) or a val (an EDO number with warts, or <a b c]); the basis
 // comes from --limit or --subgroup, or for commas from the primes they hold. With --mos
-// the line gives the scale of the temperament's chain of generators instead, and its files.
+// the line gives the scale of the temperament's chain of generators and its files.
 #include "driver/temper_command.h"
 
 #include <algorithm>
@@ -12,6 +12,7 @@
 #include "driver/platform.h"
 #include "driver/scale_files.h"
 #include "present/mos_table.h"
+#include "present/ratio_reader.h"
 #include "present/temperament_report.h"
 #include "theory/mos.h"
 #include "theory/temperament_error.h"
@@ -25,6 +26,7 @@ constexpr int64_t kListedMosSizes = 100;  // a refused --mos lists the sizes up 
 constexpr int kMaxEdoDigits = 9;
 constexpr int64_t kLargestPrimeOfAnyBasis = 113;  // the 30th prime: a prime limit basis holds at most 30
 constexpr int64_t kLargestMonzoPrime = 7919;      // the 1000th prime, as far as a monzo may reach
+constexpr const char *kMonzoTooLongProblem = "a monzo has more entries than are supported";
 
 constexpr const char *kTemperUsage =
     "usage: ratiohunt temper ITEM... [--limit=P | --subgroup=A.B.C] [--format=text|json]\n"
@@ -101,6 +103,26 @@ std::string item_problem(const std::string &text) {
          "(12, 17c) or <12 19 28]";
 }
 
+// A comma, read by the program's reader of ratios: N/D of integers above 0 of any size, or
+// a monzo whose entries fit 64 bits. A monzo has always taken commas here as blanks.
+TemperItem comma_item(const std::string &typed, const std::string &text) {
+  std::string spaced = text;
+  if (notation_of(text) == RatioNotation::kMonzo) std::replace(spaced.begin(), spaced.end(), ',', ' ');
+  RatioReading reading = read_exact_ratio(spaced);
+  if (reading.problem == kMonzoEntryOverflows) throw LatticeOverflow();
+  if (reading.problem == kMonzoTooLong) throw TemperamentError(kMonzoTooLongProblem);
+  const RatioValue &value = reading.value;
+  TemperItem item;
+  item.text = typed;
+  item.is_monzo = value.notation == RatioNotation::kMonzo;
+  item.entries = value.monzo;
+  item.numerator = value.numerator_digits;
+  item.denominator = value.denominator_digits;
+  bool read = item.is_monzo ? !item.entries.empty() : all_digits(item.numerator) && all_digits(item.denominator);
+  if (!reading.problem.empty() || !read) throw TemperamentError(item_problem(typed));
+  return item;
+}
+
 // The one reader of an item: everything the temper line accepts goes through here.
 TemperItem read_temper_item(const std::string &typed) {
   TemperItem item;
@@ -113,18 +135,8 @@ TemperItem read_temper_item(const std::string &typed) {
     if (!read_entries(inside, item.entries)) throw TemperamentError(item_problem(typed));
     return item;
   }
-  if (strip_brackets(text, {"[", "|"}, ">]", inside)) {
-    item.is_monzo = true;
-    if (!read_entries(inside, item.entries)) throw TemperamentError(item_problem(typed));
-    return item;
-  }
-  size_t slash = text.find('/');
-  if (slash != std::string::npos) {
-    item.numerator = text.substr(0, slash);
-    item.denominator = text.substr(slash + 1);
-    if (!all_digits(item.numerator) || !all_digits(item.denominator)) throw TemperamentError(item_problem(typed));
-    return item;
-  }
+  RatioNotation notation = notation_of(text);
+  if (notation == RatioNotation::kMonzo || notation == RatioNotation::kFraction) return comma_item(typed, text);
   size_t letters = text.find_first_not_of("0123456789");
   std::string number = text.substr(0, letters);
   if (!all_digits(number) || number.size() > static_cast<size_t>(kMaxEdoDigits))
@@ -187,7 +199,7 @@ std::vector<std::string> split_items(const std::vector<std::string> &arguments) 
 
 PrimeExponents monzo_primes(const IntVector &entries) {
   std::vector<int64_t> primes = prime_limit_elements(kLargestMonzoPrime);
-  if (entries.size() > primes.size()) throw TemperamentError("a monzo has more entries than are supported");
+  if (entries.size() > primes.size()) throw TemperamentError(kMonzoTooLongProblem);
   PrimeExponents exponents;
   for (size_t i = 0; i < entries.size(); ++i) {
     if (entries[i] != 0) exponents.emplace_back(primes[i], entries[i]);

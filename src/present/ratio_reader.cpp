@@ -174,21 +174,33 @@ bool exact_side(const std::vector<int64_t> &exponents, const std::vector<int> &p
   return true;
 }
 
-RatioReading read_monzo(const std::string &text) {
+// The entries between the brackets, each an integer from -largest to largest; a problem,
+// or "". The problems come in the order of the entries.
+std::string read_monzo_entries(const std::string &text, int64_t largest, std::vector<int64_t> &exponents) {
   size_t close_length = monzo_close_length(text);
-  if (close_length == 0) return failed("no closing bracket");
+  if (close_length == 0) return "no closing bracket";
   std::vector<std::string> entries;
   std::string problem = split_monzo_entries(text.substr(1, text.size() - 1 - close_length), entries);
-  if (!problem.empty()) return failed(problem);
-  if (entries.size() > static_cast<size_t>(kMaxMonzoEntries)) return failed("more than 1000 entries");
-  std::vector<int> primes = first_primes(static_cast<int>(entries.size()));
-  std::vector<int64_t> exponents;
-  double octaves = 0;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    if (!is_integer_text(entries[i])) return failed("an entry that is not an integer");
+  if (!problem.empty()) return problem;
+  if (entries.size() > static_cast<size_t>(kMaxMonzoEntries)) return kMonzoTooLong;
+  for (const std::string &entry : entries) {
+    if (!is_integer_text(entry)) return "an entry that is not an integer";
     errno = 0;
-    exponents.push_back(std::strtoll(entries[i].c_str(), nullptr, 10));
-    if (errno == ERANGE || std::llabs(exponents[i]) > kMaxMonzoEntry) return failed("an entry that overflows");
+    int64_t exponent = std::strtoll(entry.c_str(), nullptr, 10);
+    // Compared on both sides rather than through llabs, which has no value for the least int64.
+    if (errno == ERANGE || exponent > largest || exponent < -largest) return kMonzoEntryOverflows;
+    exponents.push_back(exponent);
+  }
+  return "";
+}
+
+RatioReading read_monzo(const std::string &text) {
+  std::vector<int64_t> exponents;
+  std::string problem = read_monzo_entries(text, kMaxMonzoEntry, exponents);
+  if (!problem.empty()) return failed(problem);
+  std::vector<int> primes = first_primes(static_cast<int>(exponents.size()));
+  double octaves = 0;
+  for (size_t i = 0; i < exponents.size(); ++i) {
     octaves += static_cast<double>(exponents[i]) * std::log2(static_cast<double>(primes[i]));
   }
   RatioReading reading;
@@ -264,6 +276,16 @@ RatioReading read_ratio(const std::string &text) {
   reading.value.notation = notation;
   reading.value.text = text;
   keep_digits_of_integers_only(reading.value);
+  return reading;
+}
+
+RatioReading read_exact_ratio(const std::string &text) {
+  if (notation_of(text) != RatioNotation::kMonzo) return read_ratio(text);
+  RatioReading reading;
+  reading.value.notation = RatioNotation::kMonzo;
+  reading.value.text = text;
+  reading.problem = read_monzo_entries(text, INT64_MAX, reading.value.monzo);
+  if (!reading.problem.empty()) reading.value.monzo.clear();
   return reading;
 }
 

@@ -8,6 +8,9 @@
 #include <vector>
 
 constexpr int kMaxMonzoEntries = 1000;  // the primes 2 to 7919
+// Two of a monzo's problems, which a caller may tell apart from the others.
+constexpr const char *kMonzoTooLong = "more than 1000 entries";
+constexpr const char *kMonzoEntryOverflows = "an entry that overflows";
 
 enum class RatioNotation {
   kNumber,      // one number: 2, 1.5, 1e3 (y is 1)
@@ -47,6 +50,11 @@ RatioNotation notation_of(const std::string &text);
 // number as a whole (as the C library's strtod reads them: 7, -1.5, 1e3, 0x1c, inf); what
 // reads may still be 0, negative or not finite (0/1, -7/6, inf/1): the caller judges that.
 RatioReading read_ratio(const std::string &text);
+
+// Reads one word as read_ratio does, for a caller that takes only its exact integers (a
+// comma): a monzo's entries may then be any integers of 64 bits but the least, and its
+// size is not worked out (x and y stay 1), so that no monzo is too large to read.
+RatioReading read_exact_ratio(const std::string &text);
 
 // The ratio X / Y of two words, each read as the longest number it begins with (0 when
 // none), as the command line's target X Y has always been read. The caller judges zeros.
