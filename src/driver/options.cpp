@@ -313,3 +313,11 @@ std::string option_help_lines() {
   }
   return lines;
 }
+
+std::string search_only_option(const RunOptions &options) {
+  if (options.shard > 0) return "--shard";
+  if (options.merge) return "--merge";
+  if (options.complete) return "--complete";
+  if (options.factor_vals) return "--factor-vals";
+  return "";
+}

@@ -48,3 +48,8 @@ Problem take_options(int argc, const char *const *argv, RunOptions &options, std
 
 // The help page's option lines, one per entry: names and value, then the help line.
 std::string option_help_lines();
+
+// The first option given that only a search means something with (--shard, --merge,
+// --complete, --factor-vals), as the command line spells it, or "": the temper and scale
+// commands refuse these rather than ignore them.
+std::string search_only_option(const RunOptions &options);

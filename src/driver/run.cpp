@@ -246,6 +246,13 @@ bool run_named_command(int argc, const char *const *argv, FILE *console_out, int
   std::vector<std::string> positional;
   if (take_options(argc, argv, options, positional) || positional.empty()) return false;
   if (positional[0] != kTemperWord || options.show_version) return false;
+  std::string search_option = search_only_option(options);
+  if (search_option.empty() && options.has_time_out) search_option = "--time-out";
+  if (!search_option.empty()) {
+    write_to_stderr("ratiohunt: temper: " + search_option + " means nothing to the temper command\n");
+    status = kExitBadCommandLine;
+    return true;
+  }
   status = run_temper_command(options, std::vector<std::string>(positional.begin() + 1, positional.end()),
                               command_line_text(argc, argv), console_out);
   return true;

@@ -120,6 +120,8 @@ Problem read_request(int argc, const char *const *argv, ScaleRequest &request) {
   if (request.options.format == OutputFormat::kCsv)
     return bad_option("--format: the scale command writes text or json");
   if (request.options.every_vector) return bad_option("--every-vector means nothing to the scale command");
+  std::string search_option = search_only_option(request.options);
+  if (!search_option.empty()) return bad_option(search_option + " means nothing to the scale command");
   if (!request.options.mos_options.empty()) {
     return bad_option(request.options.mos_options[0] + " means nothing to the scale command");
   }
