@@ -737,8 +737,8 @@ function start() {
   $('temper-ticked').addEventListener('click', temperamentOfTicked);
   $('temper-play').addEventListener('click', () => playScale());
   window.addEventListener('hashchange', () => {
+    const values = hashToValues(location.hash, DEFAULTS);  // before the panel writes the link again
     if (page.engine && fillTemperFromUrl()) showTemperament();
-    const values = hashToValues(location.hash, DEFAULTS);
     if (values) {
       fillForm(values);
       runSearch();

@@ -209,7 +209,7 @@ describe('the temperament panel in Chromium', () => {
     await second.close();
   });
 
-  it('makes the temperament of ticked comma rows, kept in the link beside the search', async () => {
+  it('makes the temperament of ticked comma rows, kept in the link beside the search, and follows a link', async () => {
     const query = {target: '1/1', factors: '2 3 5', mode: 'range', low: 0, high: 25, maxq: 100000, timeout: 30};
     const page = await openPage(browser, pageFileUrl() + queryHash(query));
     await waitForSearchEnd(page);
@@ -227,6 +227,14 @@ describe('the temperament panel in Chromium', () => {
     const params = new URLSearchParams(await page.evaluate(() => location.hash.slice(1)));
     assert.equal(params.get('target'), '1/1');
     assert.equal(params.get('temper'), '80/81');
+    // A link followed in the same page brings its search and its items both.
+    const followed = {target: '9/8', factors: '2 3', mode: 'successive', maxq: 1000, timeout: 10};
+    await page.evaluate(() => delete document.body.dataset.temper);
+    await page.evaluate((hash) => { location.hash = hash; }, withTemper(queryHash(followed), {items: '12 & 19', basis: '5'}));
+    await page.waitForFunction(() => document.body.dataset.temper === 'shown' && document.body.dataset.state === 'done');
+    assert.equal(await page.$eval('#target', (input) => input.value), '9/8');
+    assert.equal(await page.$eval('#temper-items', (input) => input.value), '12 & 19');
+    assertPanelMatches(await shownNumbers(page), nativeTemperament({items: '12 & 19', basis: '5'}), 'followed link');
     assert.deepEqual(page.problems, []);
     await page.close();
   });
