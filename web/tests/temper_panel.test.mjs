@@ -239,6 +239,16 @@ describe('the temperament panel in Chromium', () => {
     await page.close();
   });
 
+  it('fits a phone screen with a temperament shown', async () => {
+    const hash = withTemper('', {items: '225/224 385/384', basis: '11'});
+    const page = await openPage(browser, pageFileUrl() + hash, {width: 360, height: 740, isMobile: true});
+    await page.waitForFunction(() => document.body.dataset.temper === 'shown');
+    assert.ok(await page.$$eval('#temper-table span.number', (spans) => spans.length) > 30);
+    const width = await page.evaluate(() => document.documentElement.scrollWidth);
+    assert.ok(width <= 360, `page is ${width}px wide`);
+    await page.close();
+  });
+
   it('plays the scale note after note from 1/1 to the equave', async () => {
     const page = await openPage(browser, pageFileUrl());
     await waitForEngine(page);
