@@ -6,6 +6,7 @@
 
 #include <random>
 
+#include "present/temper_items.h"
 #include "present/temperament_report.h"
 #include "theory/lattice.h"
 #include "theory/temperament_error.h"
@@ -162,6 +163,22 @@ TEST(Temperament, TheExactArithmeticRefusesToOverflow) {
   Basis b = limit(5);
   EXPECT_THROW(temperament_from_commas(b, {{INT64_MAX / 2, -3, 1}, {1, INT64_MAX / 3, 5}}, {"a", "b"}),
                LatticeOverflow);
+}
+
+// The line's items with a basis named or not, as the command line and the page read them.
+TEST(Temperament, ItemsAsTypedOverANamedBasisOrTheCommasOwnLimit) {
+  std::vector<TemperItem> comma = read_temper_items(split_temper_items({"81/80"}));
+  Temperament own_limit = temperament_of({}, comma);
+  EXPECT_EQ(own_limit.basis.elements, (std::vector<int64_t>{2, 3, 5}));
+  EXPECT_EQ(own_limit.mapping, temperament_from_commas(limit(5), {{-4, 4, -1}}, {"81/80"}).mapping);
+  EXPECT_EQ(temperament_of({2, 3, 5, 7}, comma).rank(), 3);
+  std::vector<TemperItem> vals = read_temper_items(split_temper_items({"12", "&19"}));
+  EXPECT_EQ(temperament_of({2, 3, 5}, vals).mapping, own_limit.mapping);
+  EXPECT_EQ(temperament_words(vals), "12 & 19");
+  EXPECT_EQ(temperament_words(read_temper_items(split_temper_items({"[-4", "4", "-1>", "126/125"}))),
+            "[-4 4 -1>, 126/125");
+  EXPECT_THROW(temperament_of({}, vals), TemperamentError);  // vals need a basis
+  EXPECT_THROW(temperament_of({2, 3, 7}, comma), TemperamentError);
 }
 
 }  // namespace

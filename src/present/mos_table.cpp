@@ -6,12 +6,14 @@
 #include <nlohmann/json.hpp>
 
 #include "present/records.h"
+#include "theory/temperament_error.h"
 
 namespace {
 
 using Json = nlohmann::ordered_json;  // fields in the order a reader expects them
 
 constexpr const char *kCentsFormat = "%.3f";
+constexpr int64_t kListedMosSizes = 100;  // a refused scale lists the sizes up to this
 const std::vector<std::string> kHeadings = {"degree", "cents", "generators", "periods"};
 
 // Every column right-aligned, two blanks apart.
@@ -96,4 +98,44 @@ std::string mos_records_json(const MosSummary &summary, const std::vector<MosNot
   // The items as typed may be any bytes: what is not UTF-8 becomes U+FFFD.
   text += record.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
   return text;
+}
+
+// The chain of the scale: period and generator, the generator in (P/2, P), in the tuning asked for.
+MosSummary mos_summary_of(const Temperament &temperament, const std::string &words, bool cte) {
+  if (temperament.rank() != 2) {
+    throw TemperamentError("--mos takes a temperament of rank 2; this one has rank " +
+                           std::to_string(temperament.rank()));
+  }
+  MosSummary summary;
+  summary.temperament = words;
+  summary.tuning = cte ? "CTE" : "POTE";
+  const Generator &generator = temperament.generators[0];
+  summary.period = cte ? temperament.period.cte : temperament.period.pote;
+  summary.generator = upper_generator(summary.period, cte ? generator.cte : generator.pote);
+  summary.periods_per_equave = temperament.periods_per_equave;
+  summary.equave = std::to_string(temperament.basis.elements[0]) + "/1";
+  return summary;
+}
+
+// The notes of --mos=N; a size that is not one of two step sizes is refused with those that are.
+std::vector<MosNote> mos_scale_of(MosSummary &summary, int64_t size) {
+  int64_t periods = summary.periods_per_equave;
+  std::string problem;
+  std::vector<MosNote> notes;
+  if (size % periods != 0 || size < 2 * periods) {
+    problem =
+        std::to_string(size) + " notes do not fill " + std::to_string(periods) + " periods alike with two or more each";
+  } else {
+    notes = mos_notes(summary.period, summary.generator, periods, size);
+    summary.steps = mos_steps(notes);
+    if (summary.steps.kinds > 2) problem = "a chain of " + std::to_string(size) + " notes has more than two step sizes";
+  }
+  if (problem.empty()) return notes;
+  std::string sizes;
+  for (int64_t each : mos_sizes(summary.period, summary.generator, periods, kListedMosSizes)) {
+    sizes += " " + std::to_string(each);
+  }
+  throw TemperamentError("--mos=" + std::to_string(size) + ": " + problem + " (generator " +
+                         mos_cents_text(summary.generator) + ", period " + mos_cents_text(summary.period) +
+                         " cents); the sizes up to " + std::to_string(kListedMosSizes) + " that have two:" + sizes);
 }

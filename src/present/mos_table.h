@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "theory/mos.h"
+#include "theory/temperament.h"
 
 // What the summary says of the scale: the temperament as typed, the tuning, the chain.
 struct MosSummary {
@@ -29,3 +30,10 @@ std::string mos_description(const MosSummary &summary, size_t size);
 std::string mos_table_text(const MosSummary &summary, const std::vector<MosNote> &notes);
 // JSON Lines: a "degree" record for each note, then the "mos" summary.
 std::string mos_records_json(const MosSummary &summary, const std::vector<MosNote> &notes);
+
+// The chain of a rank-2 temperament's scale, named by words: period and generator, the
+// generator in (P/2, P), in CTE or else POTE. Throws TemperamentError for another rank.
+MosSummary mos_summary_of(const Temperament &temperament, const std::string &words, bool cte);
+// The size notes of the chain, the summary given its steps; a size that is not one of two
+// step sizes throws TemperamentError with the sizes that are.
+std::vector<MosNote> mos_scale_of(MosSummary &summary, int64_t size);

@@ -6,7 +6,7 @@
 
 const {centsText, temperedText, summaryText} = RatiohuntFormats;
 const {FIELDS, readDecimal, readSignedNumber, checkValues, valuesToHash, hashToValues, commandLine} = RatiohuntQuery;
-const {createStore, addLines, lineAt, recordAt, exponentsAt, computeView, filterFrom} = RatiohuntRecords;
+const {createStore, addLines, lineAt, recordAt, exponentsAt, computeView, filterFrom, rowTick} = RatiohuntRecords;
 
 const PRIMES = [2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31];
 // The page checks every-vector for a new query, which the program leaves off by default.
@@ -50,6 +50,8 @@ const page = {
   audio: null,
   sound: null,  // the gain node of the sound playing
   plot: null,
+  ticked: new Set(),  // record indices whose tick box is ticked
+  temper: null,  // the temperament panel's {items, basis, result} once shown
 };
 
 const $ = (id) => document.getElementById(id);
@@ -102,7 +104,8 @@ function fillForm(values) {
 }
 
 function keepInUrl() {
-  if (page.values) history.replaceState(null, '', valuesToHash(page.values, page));
+  const hash = RatiohuntQuery.withTemper(page.values ? valuesToHash(page.values, page) : location.hash, page.temper);
+  history.replaceState(null, '', hash || location.pathname + location.search);
 }
 
 // ---- Factor limits, the subgroup and the window fields -------------------------------
@@ -177,6 +180,7 @@ function runSearch() {
   page.summary = null;
   page.searchProgress = null;
   page.selected = -1;
+  page.ticked = new Set();
   page.plot.setZoom(null);
   $('zoom-from').value = '';
   $('zoom-to').value = '';
@@ -426,6 +430,9 @@ function tableRow(index, position) {
   play.textContent = '▶';
   play.setAttribute('aria-label', `Play row ${content.order}`);
   row.insertCell().appendChild(play);
+  const tick = row.insertCell();
+  tick.className = 'tick';
+  tick.appendChild(rowTick(document, content.order, page.ticked.has(index)));
   cell(row, 'order', String(content.order));
   cell(row, 'ratio', content.ratio, content.ratio);
   cell(row, 'monzo', content.monzo, content.monzo);
@@ -511,6 +518,73 @@ function play(index) {
                                                        volume: Number($('volume').value), destination: output});
 }
 
+// ---- The temperament panel ---------------------------------------------------------
+
+// Shows the temperament of the panel's fields, computed by the engine on this thread.
+function showTemperament() {
+  const items = $('temper-items').value;
+  const basis = $('temper-basis').value;
+  if (!page.engine) {
+    $('temper-status').textContent = page.engineProblem || 'The engine is starting; try again in a moment.';
+    return;
+  }
+  const result = items.trim() === '' ? {error: 'give commas (81/80 126/125) or vals (12 & 19)'} :
+                                       page.engine.temper(items, basis);
+  page.temper = {items, basis, result};
+  $('temper-error').textContent = result.error ? `The program refuses these items: ${result.error}` : '';
+  markInvalid($('temper-items'), Boolean(result.error));
+  const {temperamentRows, drawRows, temperCommandLine} = RatiohuntTemperPanel;
+  drawRows($('temper-table').tBodies[0], result.error ? [] : temperamentRows(result.temperament),
+           page.engine.numberText);
+  $('temper-command').textContent = temperCommandLine(items, basis);
+  $('temper-play').disabled = !result.mos;
+  $('temper-status').textContent = result.error ? '' : result.mos ? '' :
+      `No 7-note scale to play: ${result.mos_problem}`;
+  document.body.dataset.temper = result.error ? 'refused' : 'shown';
+  keepInUrl();
+}
+
+function temperamentOfTicked() {
+  const ticked = Array.from(page.view).filter((index) => page.ticked.has(index));
+  if (ticked.length === 0 || !page.query) {
+    $('temper-status').textContent = 'Tick rows of a comma search first.';
+    return;
+  }
+  const ratios = ticked.map((index) => rowContent(index).ratio);
+  const {items, basis} = RatiohuntTemperPanel.tickedItems(ratios, page.query.factors);
+  $('temper-items').value = items;
+  $('temper-basis').value = basis;
+  showTemperament();
+}
+
+// Plays the 7-note scale on context (the page's own unless given: the tests give an
+// OfflineAudioContext); returns what was scheduled, or null with no scale to play.
+function playScale(context) {
+  const mos = page.temper && page.temper.result.mos;
+  if (!mos) return null;
+  if (!context) {
+    if (!page.audio) page.audio = new AudioContext();
+    page.audio.resume();
+  }
+  const audio = context || page.audio;
+  if (page.sound) page.sound.disconnect();
+  const output = audio.createGain();
+  output.connect(audio.destination);
+  page.sound = output;
+  const baseHz = readDecimal($('base-hz').value);
+  return RatiohuntSound.scheduleMelody(audio, RatiohuntTemperPanel.scaleRatios(mos),
+                                       {baseHz: baseHz > 0 ? baseHz : Number(DEFAULTS.referenceHz),
+                                        volume: Number($('volume').value), destination: output});
+}
+
+function fillTemperFromUrl() {
+  const temper = RatiohuntQuery.temperFromHash(location.hash);
+  if (!temper) return false;
+  $('temper-items').value = temper.items;
+  $('temper-basis').value = temper.basis;
+  return true;
+}
+
 // ---- The plot ------------------------------------------------------------------------
 
 function describePoint(index) {
@@ -567,6 +641,8 @@ function download(blob, name) {
 window.ratiohuntRows = () => Array.from(page.view, rowContent);
 window.ratiohuntRowCount = () => page.view.length;
 window.ratiohuntPlot = () => page.plot.state;
+window.ratiohuntTemperament = () => (page.temper ? page.temper.result : null);
+window.ratiohuntPlayScale = playScale;
 
 // ---- Wiring --------------------------------------------------------------------------
 
@@ -586,6 +662,7 @@ function startEngine(fromUrl) {
   const started = (engine) => {
     page.engine = RatiohuntEngineCalls.engineCalls(engine);
     document.body.dataset.engine = 'ready';
+    if (fillTemperFromUrl()) showTemperament();
     if (fromUrl || page.searchWhenReady) runSearch();
   };
   try {
@@ -634,6 +711,11 @@ function start() {
     const row = event.target.closest('tr.row');
     if (!row) return;
     const index = Number(row.dataset.index);
+    if (event.target.matches('input.tick')) {
+      if (event.target.checked) page.ticked.add(index);
+      else page.ticked.delete(index);
+      return;
+    }
     if (event.target.closest('button.play')) play(index);
     select(index, false);
   });
@@ -648,8 +730,15 @@ function start() {
   $('download-json').addEventListener('click',
                                       () => download(new Blob([jsonText()], {type: 'application/jsonl'}), 'ratiohunt.jsonl'));
   $('download-png').addEventListener('click', () => page.plot.pngBlob((blob) => download(blob, 'ratiohunt.png')));
+  $('temper-form').addEventListener('submit', (event) => {
+    event.preventDefault();
+    showTemperament();
+  });
+  $('temper-ticked').addEventListener('click', temperamentOfTicked);
+  $('temper-play').addEventListener('click', () => playScale());
   window.addEventListener('hashchange', () => {
-    const values = hashToValues(location.hash, DEFAULTS);
+    const values = hashToValues(location.hash, DEFAULTS);  // before the panel writes the link again
+    if (page.engine && fillTemperFromUrl()) showTemperament();
     if (values) {
       fillForm(values);
       runSearch();

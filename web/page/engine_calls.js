@@ -53,6 +53,10 @@
           engine, query.factors, (factors) => text(engine._ratiohunt_web_search(
               target, query.x, query.y, factors, query.factors.length, query.maxQuotient, query.timeOut,
               query.mode === 'range' ? 1 : 0, query.low, query.high, query.every ? 1 : 0)))),
+      // The temperament of items over a basis ("", "7" or "2.3.7"), both as typed:
+      // {temperament, mos} or {temperament, mos_problem}, or {error} in the program's words.
+      temper: (items, basis) => JSON.parse(text(withText(engine, items, (i) => withText(
+          engine, basis, (b) => engine._ratiohunt_web_temper(i, b))))),
     };
   }
 

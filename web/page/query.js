@@ -130,6 +130,30 @@
         .join(' ');
   }
 
+  // ---- The temperament panel's items in a link --------------------------------------
+
+  // The hash with the panel's items and basis (temper=, tbasis=), or without them when
+  // there are no items.
+  function withTemper(hash, temper) {
+    const params = new URLSearchParams(hash.replace(/^#/, ''));
+    params.delete('temper');
+    params.delete('tbasis');
+    if (temper && temper.items.trim() !== '') {
+      params.set('temper', temper.items.trim());
+      if (temper.basis.trim() !== '') params.set('tbasis', temper.basis.trim());
+    }
+    const text = params.toString();
+    return text === '' ? '' : '#' + text;
+  }
+
+  // {items, basis} from a link, or null for a link without items.
+  function temperFromHash(hash) {
+    const params = new URLSearchParams(hash.replace(/^#/, ''));
+    if (!params.get('temper')) return null;
+    return {items: params.get('temper'), basis: params.get('tbasis') || ''};
+  }
+
+  Object.assign(exports, {withTemper, temperFromHash});
   Object.assign(exports, {FIELDS, SORT_KEYS, readDecimal, readSignedNumber, readFactors, checkValues, valuesToHash,
                           hashToValues, commandLine});
 })(typeof module !== 'undefined' ? module.exports : (globalThis.RatiohuntQuery = {}));

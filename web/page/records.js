@@ -176,5 +176,15 @@
     return view.sort((a, b) => sign * compare(a, b) || a - b);
   }
 
-  Object.assign(exports, {createStore, addLines, lineAt, recordAt, exponentsAt, filterFrom, computeView});
+  // A row's tick box, for the actions on ticked rows; order is the row's number as shown.
+  function rowTick(document, order, ticked) {
+    const box = document.createElement('input');
+    box.type = 'checkbox';
+    box.className = 'tick';
+    box.checked = ticked;
+    box.setAttribute('aria-label', `Tick row ${order}`);
+    return box;
+  }
+
+  Object.assign(exports, {createStore, addLines, lineAt, recordAt, exponentsAt, filterFrom, computeView, rowTick});
 })(typeof module !== 'undefined' ? module.exports : (globalThis.RatiohuntRecords = {}));

@@ -55,5 +55,18 @@
     return [targetRatio, size];
   }
 
-  Object.assign(exports, {scheduleInterval, noteFrequencies, recordRatios});
+  // Schedules the ratios' notes one after another from baseHz, a second each, moved down by
+  // octaves alike until the highest lies below 2 kHz. Returns the frequencies and the seconds.
+  function scheduleMelody(context, ratios, {baseHz, volume, start = context.currentTime, destination}) {
+    let frequencies = ratios.map((ratio) => baseHz * ratio);
+    while (Math.max(...frequencies) >= HIGHEST_HZ) frequencies = frequencies.map((frequency) => frequency / 2);
+    const level = Math.max(0, Math.min(1, volume)) * 0.4;
+    const out = destination || context.destination;
+    frequencies.forEach((frequency, i) => {
+      scheduleNote(context, out, frequency, start + i * NOTE_SECONDS, start + (i + 1) * NOTE_SECONDS, level);
+    });
+    return {frequencies, seconds: frequencies.length * NOTE_SECONDS};
+  }
+
+  Object.assign(exports, {scheduleInterval, noteFrequencies, recordRatios, scheduleMelody});
 })(typeof module !== 'undefined' ? module.exports : (globalThis.RatiohuntSound = {}));

@@ -1,0 +1,129 @@
+// The page's temperament panel in the engine: items and a limit or subgroup as typed, read
+// by the temper command's own readers, and the temperament as `ratiohunt temper
+// --format=json` prints it, with its 7-note scale as `temper --mos=7 --format=json` has it.
+#include <emscripten/emscripten.h>
+
+#include <cctype>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "present/mos_table.h"
+#include "present/primes.h"
+#include "present/record_writer.h"
+#include "present/temper_items.h"
+#include "present/temperament_report.h"
+#include "theory/checked_int.h"
+#include "theory/temperament_error.h"
+
+namespace {
+
+constexpr int kMaxPrimeLimit = 1000;     // as --limit takes
+constexpr size_t kMaxElementDigits = 9;  // every number of 9 digits fits an int
+constexpr int64_t kPanelScaleSize = 7;
+
+const char *returned(std::string text) {
+  static std::string kept;
+  kept = std::move(text);
+  return kept.c_str();
+}
+
+std::string json_string(const std::string &text) {
+  std::string out;
+  RecordWriter writer{RecordFormat::kJson, out};
+  write_text(writer, text);
+  return out;
+}
+
+// The words of the field as the shell would hand them to the program.
+std::vector<std::string> words_of(const std::string &text) {
+  std::vector<std::string> words;
+  std::string word;
+  for (char c : text) {
+    if (std::isspace(static_cast<unsigned char>(c)) != 0) {
+      if (!word.empty()) words.push_back(word);
+      word.clear();
+    } else {
+      word += c;
+    }
+  }
+  if (!word.empty()) words.push_back(word);
+  return words;
+}
+
+bool is_whole(const std::string &text) {
+  return !text.empty() && text.size() <= kMaxElementDigits && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// "" (commas choose their own prime limit), a prime limit "7", or a subgroup "2.3.7".
+std::vector<int64_t> basis_named(const std::string &typed) {
+  std::vector<std::string> words = words_of(typed);
+  if (words.empty()) return {};
+  const std::string &text = words[0];
+  if (words.size() == 1 && is_whole(text)) {
+    int limit = std::stoi(text);
+    if (limit < 2 || limit > kMaxPrimeLimit) {
+      throw TemperamentError("the prime limit " + text + " is not from 2 to " + std::to_string(kMaxPrimeLimit));
+    }
+    std::vector<int> primes = primes_up_to(limit);
+    return {primes.begin(), primes.end()};
+  }
+  std::vector<int64_t> elements;
+  size_t start = 0;
+  while (words.size() == 1) {
+    size_t dot = text.find('.', start);
+    std::string element = text.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
+    if (!is_whole(element)) break;
+    elements.push_back(std::stoll(element));
+    if (dot == std::string::npos) return elements;
+    start = dot + 1;
+  }
+  throw TemperamentError("'" + typed +
+                         "' is neither a prime limit (7) nor a subgroup of integers between dots (2.3.7)");
+}
+
+// The scale of the panel's Play button, or why there is none.
+std::string scale_fields(const Temperament &temperament, const std::vector<TemperItem> &items) {
+  try {
+    MosSummary summary = mos_summary_of(temperament, temperament_words(items), false);
+    std::vector<MosNote> notes = mos_scale_of(summary, kPanelScaleSize);
+    std::string lines = mos_records_json(summary, notes);
+    lines.pop_back();  // the last line end
+    for (char &c : lines) {
+      if (c == '\n') c = ',';
+    }
+    return "\"mos\":[" + lines + "]";
+  } catch (const TemperamentError &error) {
+    return "\"mos_problem\":" + json_string(error.what());
+  }
+}
+
+std::string temper_json(const std::string &typed_items, const std::string &typed_basis) {
+  try {
+    std::vector<std::string> texts = split_temper_items(words_of(typed_items));
+    if (texts.empty()) throw TemperamentError("give commas (81/80 126/125) or vals (12 & 19)");
+    std::vector<TemperItem> items = read_temper_items(texts);
+    Temperament temperament = temperament_of(basis_named(typed_basis), items);
+    std::string report = temperament_json(temperament);
+    report.pop_back();  // the line end
+    return "{\"temperament\":" + report + "," + scale_fields(temperament, items) + "}";
+  } catch (const TemperamentError &error) {
+    return "{\"error\":" + json_string(error.what()) + "}";
+  } catch (const LatticeOverflow &error) {
+    return "{\"error\":" + json_string(std::string(error.what()) + "; the input is too large to work with exactly") +
+           "}";
+  }
+}
+
+}  // namespace
+
+extern "C" {
+
+// The items as typed ("12 & 19", "81/80 126/125") over a basis as typed ("", "7" or
+// "2.3.7"): {"temperament":{..},"mos":[degree records.., the mos record]} or with
+// "mos_problem" in the program's words when there is no 7-note scale; {"error":..} when the
+// program would refuse the items, in its words.
+EMSCRIPTEN_KEEPALIVE const char *ratiohunt_web_temper(const char *items, const char *basis) {
+  return returned(temper_json(items, basis));
+}
+}
