@@ -47,6 +47,7 @@ const page = {
   sortAscending: true,
   filter: {},
   selected: -1,  // a record index
+  ticked: new Set(),  // the record indices ticked for a scale
   audio: null,
   sound: null,  // the gain node of the sound playing
   plot: null,
@@ -177,6 +178,7 @@ function runSearch() {
   page.summary = null;
   page.searchProgress = null;
   page.selected = -1;
+  page.ticked = new Set();
   page.plot.setZoom(null);
   $('zoom-from').value = '';
   $('zoom-to').value = '';
@@ -425,7 +427,7 @@ function tableRow(index, position) {
   play.className = 'play';
   play.textContent = '▶';
   play.setAttribute('aria-label', `Play row ${content.order}`);
-  row.insertCell().appendChild(play);
+  row.insertCell().append(play, RatiohuntRecords.rowTick(index, page.ticked.has(index)));
   cell(row, 'order', String(content.order));
   cell(row, 'ratio', content.ratio, content.ratio);
   cell(row, 'monzo', content.monzo, content.monzo);
@@ -637,6 +639,12 @@ function start() {
     if (event.target.closest('button.play')) play(index);
     select(index, false);
   });
+  $('results').tBodies[0].addEventListener('change', (event) => {
+    if (!event.target.matches('input.tick')) return;
+    const index = Number(event.target.dataset.index);
+    if (event.target.checked) page.ticked.add(index);
+    else page.ticked.delete(index);
+  });
   $('play-selected').addEventListener('click', () => play(page.selected));
   onEvents(['zoom-from', 'zoom-to'], 'change', zoomFieldsChanged);
   $('zoom-reset').addEventListener('click', () => {
@@ -654,6 +662,16 @@ function start() {
       fillForm(values);
       runSearch();
     }
+  });
+  window.ratiohuntScalePanel = RatiohuntScalePanel.startScalePanel({
+    engine: () => page.engine,
+    tickedRows: () => Array.from(page.ticked, (index) => {
+      const record = recordAt(page.store, index);
+      return {ratio: `${record.numerator}/${record.denominator}`, cents: record.cents};
+    }),
+    baseHz: () => readDecimal($('base-hz').value) > 0 ? readDecimal($('base-hz').value) : Number(DEFAULTS.referenceHz),
+    volume: () => Number($('volume').value),
+    download,
   });
   refresh(true);
   startEngine(fromUrl);

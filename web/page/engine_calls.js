@@ -53,6 +53,18 @@
           engine, query.factors, (factors) => text(engine._ratiohunt_web_search(
               target, query.x, query.y, factors, query.factors.length, query.maxQuotient, query.timeOut,
               query.mode === 'range' ? 1 : 0, query.low, query.high, query.every ? 1 : 0)))),
+      // The scale made just ({edo or degrees, basis, within, maxTerm, baseNote, baseHz,
+      // command}): {records, scl, kbm}, or {error} in the program's words.
+      scale: (form) => withText(engine, form.edo || '', (edo) => withText(
+          engine, (form.degrees || []).join('\n'), (degrees) => withInts(
+              engine, form.basis, (basis) => withText(
+                  engine, form.within, (within) => withText(
+                      engine, form.maxTerm, (maxTerm) => withText(
+                          engine, form.baseNote, (baseNote) => withText(
+                              engine, form.baseHz, (baseHz) => withText(
+                                  engine, form.command, (command) => JSON.parse(text(engine._ratiohunt_web_scale(
+                                      edo, degrees, basis, form.basis.length, within, maxTerm, baseNote, baseHz,
+                                      command))))))))))),
     };
   }
 

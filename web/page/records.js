@@ -176,5 +176,16 @@
     return view.sort((a, b) => sign * compare(a, b) || a - b);
   }
 
-  Object.assign(exports, {createStore, addLines, lineAt, recordAt, exponentsAt, filterFrom, computeView});
+  // A row's tick box: the ticked rows make a scale.
+  function rowTick(index, ticked) {
+    const box = document.createElement('input');
+    box.type = 'checkbox';
+    box.className = 'tick';
+    box.checked = ticked;
+    box.dataset.index = String(index);
+    box.setAttribute('aria-label', `Tick row ${index + 1} for the scale`);
+    return box;
+  }
+
+  Object.assign(exports, {rowTick, createStore, addLines, lineAt, recordAt, exponentsAt, filterFrom, computeView});
 })(typeof module !== 'undefined' ? module.exports : (globalThis.RatiohuntRecords = {}));

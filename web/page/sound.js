@@ -55,5 +55,5 @@
     return [targetRatio, size];
   }
 
-  Object.assign(exports, {scheduleInterval, noteFrequencies, recordRatios});
+  Object.assign(exports, {scheduleInterval, scheduleNote, noteFrequencies, recordRatios});
 })(typeof module !== 'undefined' ? module.exports : (globalThis.RatiohuntSound = {}));
