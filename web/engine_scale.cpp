@@ -93,9 +93,10 @@ EMSCRIPTEN_KEEPALIVE const char *ratiohunt_web_scale(const char *edo, const char
   mapping.size = static_cast<int>(source.pitches.size());
   mapping.base_note = static_cast<int>(numbers.base_note);
   mapping.base_frequency = numbers.base_frequency;
-  std::string scl = scala_scale_text(scala_file_comments("ratiohunt.scl", command), just_scala_scale(summary, just.degrees));
+  std::string scl =
+      scala_scale_text(scala_file_comments("ratiohunt.scl", command), just_scala_scale(summary, just.degrees));
   std::string kbm = scala_keyboard_text(scala_file_comments("ratiohunt.kbm", command), mapping);
-  return returned("{\"records\":" + json_text(scale_records_json(summary, just.degrees)) + ",\"scl\":" +
-                  json_text(scl) + ",\"kbm\":" + json_text(kbm) + "}");
+  return returned("{\"records\":" + json_text(scale_records_json(summary, just.degrees)) +
+                  ",\"scl\":" + json_text(scl) + ",\"kbm\":" + json_text(kbm) + "}");
 }
 }

@@ -195,8 +195,8 @@ Problem plan_scale(int argc, const char *const *argv, ScaleRequest &request, Sca
 
 Problem write_files(int argc, const char *const *argv, const ScalePlan &plan, const ScalaScale &scale,
                     FILE *console_out) {
-  std::string problem = write_scale_files(command_line_text(argc, argv), plan.scl_name, plan.kbm_name, scale,
-                                          plan.mapping, console_out);
+  std::string problem =
+      write_scale_files(command_line_text(argc, argv), plan.scl_name, plan.kbm_name, scale, plan.mapping, console_out);
   return problem.empty() ? no_problem() : output_failed(problem);
 }
 

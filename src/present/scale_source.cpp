@@ -140,14 +140,12 @@ std::string scale_of_equal_division(const std::string &text, ScaleSource &source
   double divisions = 0;
   if (!reads_wholly_as_number(text.substr(0, open), divisions) || divisions != std::floor(divisions) || divisions < 1 ||
       divisions > kMaxEqualDivisions) {
-    return what + "a number of steps from 1 to " + std::to_string(kMaxEqualDivisions) +
-                     ", with its equave as in 12<2>";
+    return what + "a number of steps from 1 to " + std::to_string(kMaxEqualDivisions) + ", with its equave as in 12<2>";
   }
   ScalePitch equave = ratio_pitch(2, 1);
   std::string equave_text = "2/1";
   if (open != std::string::npos) {
-    if (text.back() != '>' || text.size() < open + 3)
-      return what + "an equal division: write N or N<P>, as in 13<3>";
+    if (text.back() != '>' || text.size() < open + 3) return what + "an equal division: write N or N<P>, as in 13<3>";
     equave_text = text.substr(open + 1, text.size() - open - 2);
     std::string problem = read_scale_degree(equave_text, equave);
     if (!problem.empty()) return "--edo: " + problem;
@@ -203,7 +201,8 @@ const char *const kEquaveAboveUnison = "the equave, the last degree, must be lar
 
 std::string read_scale_numbers(const std::map<std::string, std::string> &values, ScaleNumbers &numbers) {
   std::string problem = read_number(values, "within", numbers.within_cents, "a number of cents above 0");
-  if (problem.empty() && !(numbers.within_cents > 0)) problem = "--within: '" + values.at("within") + "' is not above 0";
+  if (problem.empty() && !(numbers.within_cents > 0))
+    problem = "--within: '" + values.at("within") + "' is not above 0";
   if (problem.empty()) problem = read_number(values, "max-term", numbers.max_term, "a whole number from 2 to 2^53");
   if (problem.empty() && (numbers.max_term < 2 || numbers.max_term > kMaxScaleTerm || !is_whole(numbers.max_term))) {
     problem = "--max-term: '" + values.at("max-term") + "' is not a whole number from 2 to 2^53";
