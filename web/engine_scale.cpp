@@ -66,12 +66,14 @@ extern "C" {
 
 // The scale of edo ("12", "13<3>") or, when it is "", of the degrees (one a line, the
 // equave last) made just in the basis (count ints), each number given as the options
-// take them (within, max-term, base-note, base-frequency); command is the command line
+// take them (within, max-term, base-note, base-frequency), in at most time_out_seconds
+// (as --time-out); command is the command line
 // the files' comments show, as if it wrote ratiohunt.scl and ratiohunt.kbm. Returns
 // {"records":..,"scl":..,"kbm":..}, or {"error":..} in the program's words.
 EMSCRIPTEN_KEEPALIVE const char *ratiohunt_web_scale(const char *edo, const char *degrees, const int *basis, int count,
                                                      const char *within, const char *max_term, const char *base_note,
-                                                     const char *base_frequency, const char *command) {
+                                                     const char *base_frequency, double time_out_seconds,
+                                                     const char *command) {
   ScaleNumbers numbers;
   std::map<std::string, std::string> values = {
       {"within", within}, {"max-term", max_term}, {"base-note", base_note}, {"base-frequency", base_frequency}};
@@ -83,11 +85,12 @@ EMSCRIPTEN_KEEPALIVE const char *ratiohunt_web_scale(const char *edo, const char
   rules.within_cents = numbers.within_cents;
   rules.max_term = static_cast<uint64_t>(numbers.max_term);
   rules.threads = 1;  // a page opened from a file cannot have threads
+  rules.time_out_seconds = time_out_seconds;
   if (problem.empty() && !is_basis(rules.basis)) problem = "the basis: integers of 1 or more, the last 2 or more";
   if (problem.empty()) problem = basis_problem(source.pitches, rules.basis);
   if (!problem.empty()) return refused(problem);
   JustScale just = make_scale_just(source.pitches, rules);
-  if (just.end != SearchEnd::kExhausted) return refused("the scale was not made just in time");
+  if (just.end != SearchEnd::kExhausted) return refused(scale_time_out_text(just, source.pitches.size()));
   ScaleSummary summary = scale_summary(source, rules);
   KeyboardMapping mapping;
   mapping.size = static_cast<int>(source.pitches.size());

@@ -18,7 +18,6 @@
 #include "driver/run.h"
 #include "driver/scale_files.h"
 #include "driver/scale_source.h"
-#include "present/number_formats.h"
 #include "present/scala_file.h"
 #include "present/scale_table.h"
 #include "present/text_format.h"
@@ -200,13 +199,6 @@ Problem write_files(int argc, const char *const *argv, const ScalePlan &plan, co
   return problem.empty() ? no_problem() : output_failed(problem);
 }
 
-// A scale is shown and written whole or not at all: what a time out leaves says so.
-std::string time_out_text(const JustScale &just, size_t degrees) {
-  return "time out at " + number_text(kEndSecondsFormat, just.seconds) + " s with " +
-         std::to_string(just.degrees.size()) + " of " + std::to_string(degrees) +
-         " degrees made just; nothing is shown or written (--time-out=S gives it more time)";
-}
-
 // The command once its output streams are set up.
 int run_scale(int argc, const char *const *argv, FILE *console_out) {
   ScaleRequest request;
@@ -225,7 +217,7 @@ int run_scale(int argc, const char *const *argv, FILE *console_out) {
   JustScale just = make_scale_just(plan.source.pitches, plan.rules);
   if (interrupting_signal() != 0) return kExitOutputIncomplete;
   if (just.end != SearchEnd::kExhausted) {
-    complain(time_out_text(just, plan.source.pitches.size()));
+    complain(scale_time_out_text(just, plan.source.pitches.size()));
     return kExitOutputIncomplete;
   }
   const std::vector<JustDegree> &degrees = just.degrees;

@@ -1,13 +1,16 @@
-// Reading a scale's degrees from an equal division or from the degrees as typed. Degrees
-// are kept exact wherever they can be (ratios, decimals, small monzos, the steps of an
-// equal division that are ratios), so that "exactly just" is decided on integers.
+// Reading a scale's degrees from an equal division or from the degrees as typed, and its
+// rules' numbers. Degrees are kept exact wherever they can be (ratios, decimals, small
+// monzos, the steps of an equal division that are ratios), so that "exactly just" is
+// decided on integers.
 #include "present/scale_source.h"
 
 #include <cmath>
 #include <cstdlib>
 
+#include "present/number_formats.h"
 #include "present/ratio_reader.h"
 #include "present/scala_file.h"
+#include "present/text_format.h"
 
 namespace {
 
@@ -247,4 +250,10 @@ ScalaScale just_scala_scale(const ScaleSummary &summary, const std::vector<JustD
                                          : cents_pitch(degree.target.cents));
   }
   return scale;
+}
+
+std::string scale_time_out_text(const JustScale &just, size_t degrees) {
+  return "time out at " + number_text(kEndSecondsFormat, just.seconds) + " s with " +
+         std::to_string(just.degrees.size()) + " of " + std::to_string(degrees) +
+         " degrees made just; nothing is shown or written (--time-out=S gives it more time)";
 }

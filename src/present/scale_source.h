@@ -56,3 +56,7 @@ ScaleSummary scale_summary(const ScaleSource &source, const JustRules &rules);
 
 // The scale file of the degrees made just: each ratio found, else the degree's cents.
 ScalaScale just_scala_scale(const ScaleSummary &summary, const std::vector<JustDegree> &degrees);
+
+// What a scale left unfinished by its time out says: a scale is shown and written whole or
+// not at all.
+std::string scale_time_out_text(const JustScale &just, size_t degrees);

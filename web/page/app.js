@@ -672,6 +672,7 @@ function start() {
     baseHz: () => readDecimal($('base-hz').value) > 0 ? readDecimal($('base-hz').value) : Number(DEFAULTS.referenceHz),
     volume: () => Number($('volume').value),
     download,
+    timeOut: DEFAULTS.timeout,
   });
   refresh(true);
   startEngine(fromUrl);

@@ -54,7 +54,7 @@
               target, query.x, query.y, factors, query.factors.length, query.maxQuotient, query.timeOut,
               query.mode === 'range' ? 1 : 0, query.low, query.high, query.every ? 1 : 0)))),
       // The scale made just ({edo or degrees, basis, within, maxTerm, baseNote, baseHz,
-      // command}): {records, scl, kbm}, or {error} in the program's words.
+      // timeOut, command}): {records, scl, kbm}, or {error} in the program's words.
       scale: (form) => withText(engine, form.edo || '', (edo) => withText(
           engine, (form.degrees || []).join('\n'), (degrees) => withInts(
               engine, form.basis, (basis) => withText(
@@ -64,7 +64,7 @@
                               engine, form.baseHz, (baseHz) => withText(
                                   engine, form.command, (command) => JSON.parse(text(engine._ratiohunt_web_scale(
                                       edo, degrees, basis, form.basis.length, within, maxTerm, baseNote, baseHz,
-                                      command))))))))))),
+                                      form.timeOut, command))))))))))),
     };
   }
 

@@ -89,7 +89,8 @@
   const NOTE_VOLUME = 0.3;
 
   // Wires the panel: calls is {engine() (the engine's calls, once started), tickedRows()
-  // ({ratio, cents} each), baseHz(), volume(), download(blob, name)}. Returns its state.
+  // ({ratio, cents} each), baseHz(), volume(), download(blob, name), timeOut (the seconds
+  // a scale may take, as the program's)}. Returns its state.
   function startScalePanel(calls) {
     const $ = (id) => document.getElementById(id);
     const panel = {degreeCents: [], records: [], files: null, audio: null, lastNote: null};
@@ -110,7 +111,7 @@
       const command = scaleCommand({edo, degrees, basisOption: basis.option, within, maxTerm});
       const made = engine.scale({edo, degrees, basis: basis.basis, within: within || defaults.within,
                                  maxTerm: maxTerm || defaults.maxTerm, baseNote: defaults.baseNote,
-                                 baseHz: String(calls.baseHz()), command});
+                                 baseHz: String(calls.baseHz()), timeOut: Number(calls.timeOut), command});
       if (made.error) return say(`The scale cannot be made: ${made.error}.`);
       panel.records = made.records.trim().split('\n').map((line) => JSON.parse(line))
                           .filter((record) => record.type === 'degree');

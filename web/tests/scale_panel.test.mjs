@@ -87,7 +87,7 @@ describe('the engine\'s scale is the program\'s', () => {
     const basis = readBasis(basisText);
     const command = scaleCommand({edo, degrees, basisOption: basis.option, within, maxTerm});
     const scale = engine.scale({edo, degrees, basis: basis.basis, within, maxTerm, baseNote: '60',
-                                baseHz: String(BASE_HZ), command});
+                                baseHz: String(BASE_HZ), timeOut: 60, command});
     return {command, scale};
   };
 
@@ -117,10 +117,14 @@ describe('the engine\'s scale is the program\'s', () => {
       assert.equal(native.status, 2);
       assert.equal(`ratiohunt scale: ${scale.error}\n`, native.stderr, command);
     }
-    assert.ok(engine.scale({edo: '12', basis: [], within: '15', maxTerm: '1000', baseNote: '60', baseHz: '440',
-                            command: ''}).error);
-    assert.ok(engine.scale({edo: '', degrees: [], basis: [2, 3], within: '15', maxTerm: '1000', baseNote: '60',
-                            baseHz: '440', command: ''}).error);
+    const form = {edo: '12', basis: [2, 3, 5], within: '15', maxTerm: '1000', baseNote: '60', baseHz: '440',
+                  timeOut: 60, command: ''};
+    assert.ok(engine.scale({...form, basis: []}).error);
+    assert.ok(engine.scale({...form, edo: '', degrees: []}).error);
+    // A scale that meets its time out is refused whole, as the program refuses it.
+    const late = engine.scale({...form, edo: '72', basis: readBasis('31').basis, maxTerm: '1000000', timeOut: 0});
+    assert.match(late.error, /^time out at \S+ s with \d+ of 72 degrees made just; nothing is shown or written/);
+    assert.equal(late.scl, undefined);
   });
 });
 
