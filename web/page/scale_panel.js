@@ -106,6 +106,7 @@
       const basis = readBasis($('scale-basis').value);
       if (basis.error) return say(`Limit or subgroup: ${basis.error}.`);
       const edo = degrees ? '' : edoText($('scale-edo').value, $('scale-equave').value);
+      if (!degrees && edo === '') return say('EDO: give its number of steps, as 12.');
       const within = $('scale-within').value.trim();
       const maxTerm = $('scale-max-term').value.trim();
       const command = scaleCommand({edo, degrees, basisOption: basis.option, within, maxTerm});

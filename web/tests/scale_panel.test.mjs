@@ -177,6 +177,15 @@ describe('the scale panel in the page', () => {
     assert.equal(note.played.step, 1);
     assert.ok(Math.abs(note.played.hz - BASE_HZ * 16 / 15) < 1e-9);
     assert.ok(Math.abs(note.crossings - BASE_HZ * 16 / 15) <= 2, `${note.crossings} cycles in a second`);
+    // An empty EDO or a bad basis is said in the status line and leaves the scale as it was.
+    await setField(page, 'scale-edo', '');
+    await page.click('#scale-make');
+    assert.match(await page.$eval('#scale-status', (status) => status.textContent), /^EDO: /);
+    await setField(page, 'scale-edo', '12');
+    await setField(page, 'scale-basis', '2.x');
+    await page.click('#scale-make');
+    assert.match(await page.$eval('#scale-status', (status) => status.textContent), /^Limit or subgroup: /);
+    assert.deepEqual(await degreeRatios(page), FORM_SCALE);
     assert.deepEqual(page.problems, []);
     await page.close();
   });
