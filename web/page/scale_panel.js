@@ -39,8 +39,10 @@
 
   // The ticked rows ({ratio, cents}) that lie above 1/1 and below the equave, by size, each
   // ratio once, then the equave: the degrees of their scale.
+  const insideEquave = (row, equaveCents) => row.cents > 0 && row.cents < equaveCents;
+
   function tickedDegrees(rows, equave, equaveCents) {
-    const inside = rows.filter((row) => row.cents > 0 && row.cents < equaveCents).sort((a, b) => a.cents - b.cents);
+    const inside = rows.filter((row) => insideEquave(row, equaveCents)).sort((a, b) => a.cents - b.cents);
     const ratios = [];
     for (const row of inside) {
       if (!ratios.includes(row.ratio)) ratios.push(row.ratio);
@@ -123,7 +125,8 @@
       $('scale-download-scl').disabled = false;
       $('scale-download-kbm').disabled = false;
       $('scale-command').textContent = command;
-      return say(`${panel.records.length} degrees; play them on the keys below or on the computer's keys.`);
+      say(`${panel.records.length} degrees; play them on the keys below or on the computer's keys.`);
+      return true;
     }
 
     function makeOfTicked() {
@@ -134,7 +137,12 @@
       if (read.error) return say(`Equave: ${read.error}.`);
       const rows = calls.tickedRows();
       if (rows.length === 0) return say('Tick rows of the results table first.');
-      return make(tickedDegrees(rows, equave, 1200 * Math.log2(read.x / read.y)));
+      const equaveCents = 1200 * Math.log2(read.x / read.y);
+      const outside = rows.filter((row) => !insideEquave(row, equaveCents)).length;
+      if (make(tickedDegrees(rows, equave, equaveCents)) && outside > 0) {
+        say(`${$('scale-status').textContent} ${outside} ticked rows lie outside 1/1 to the equave and are left out.`);
+      }
+      return undefined;
     }
 
     function showDegrees() {
