@@ -4,7 +4,6 @@
 // problem is one line on standard error with exit status 2, before anything is written.
 #include "driver/scale_command.h"
 
-#include <cmath>
 #include <map>
 #include <new>
 #include <string>
@@ -19,8 +18,6 @@
 #include "driver/run.h"
 #include "driver/scale_files.h"
 #include "driver/scale_source.h"
-#include "present/number_formats.h"
-#include "present/ratio_reader.h"
 #include "present/scala_file.h"
 #include "present/scale_table.h"
 #include "present/text_format.h"
@@ -29,8 +26,6 @@
 namespace {
 
 constexpr const char *kCommandWord = "scale";
-constexpr double kMaxScaleTerm = 9007199254740992.0;  // 2^53: every term below it is an exact double
-constexpr int kMaxMidiNote = 127;
 
 // The scale command's own options; each takes a value.
 const char *const kScaleOptions[] = {"edo", "from-scl", "within",    "max-term",
@@ -129,16 +124,6 @@ Problem read_request(int argc, const char *const *argv, ScaleRequest &request) {
   return no_problem();
 }
 
-// A number option's value: the whole text a number, else a problem naming what it must be.
-Problem read_number_option(const ScaleRequest &request, const std::string &name, double &value, const char *what) {
-  auto found = request.values.find(name);
-  if (found == request.values.end()) return no_problem();
-  if (!reads_wholly_as_number(found->second, value) || !std::isfinite(value)) {
-    return bad_option("--" + name + ": '" + found->second + "' is not " + what);
-  }
-  return no_problem();
-}
-
 struct ScalePlan {
   ScaleSource source;
   JustRules rules;
@@ -148,37 +133,24 @@ struct ScalePlan {
 };
 
 Problem read_rules(const ScaleRequest &request, ScalePlan &plan) {
-  double within = kDefaultScaleWithinCents;
-  double max_term = kDefaultScaleMaxTerm;
-  double base_note = kDefaultBaseNote;
-  double base_frequency = kDefaultReferenceHz;
-  Problem problem = read_number_option(request, "within", within, "a number of cents above 0");
-  if (!problem && !(within > 0)) problem = bad_option("--within: '" + request.values.at("within") + "' is not above 0");
-  if (!problem) problem = read_number_option(request, "max-term", max_term, "a whole number from 2 to 2^53");
-  if (!problem && (max_term < 2 || max_term > kMaxScaleTerm || max_term != std::floor(max_term))) {
-    problem = bad_option("--max-term: '" + request.values.at("max-term") + "' is not a whole number from 2 to 2^53");
-  }
-  if (!problem) problem = read_number_option(request, "base-note", base_note, "a MIDI note from 0 to 127");
-  if (!problem && (base_note < 0 || base_note > kMaxMidiNote || base_note != std::floor(base_note))) {
-    problem = bad_option("--base-note: '" + request.values.at("base-note") + "' is not a MIDI note from 0 to 127");
-  }
-  if (!problem) problem = read_number_option(request, "base-frequency", base_frequency, "a frequency in Hz");
-  if (!problem && !(base_frequency > 0)) {
-    problem =
-        bad_option("--base-frequency: '" + request.values.at("base-frequency") + "' is not a frequency above 0 Hz");
-  }
+  ScaleNumbers numbers;
+  numbers.within_cents = kDefaultScaleWithinCents;
+  numbers.max_term = kDefaultScaleMaxTerm;
+  numbers.base_note = kDefaultBaseNote;
+  numbers.base_frequency = kDefaultReferenceHz;
+  std::string problem = read_scale_numbers(request.values, numbers);
   plan.rules.basis = request.options.named_factors.empty()
                          ? std::vector<int>(std::begin(kDefaultFactors), std::end(kDefaultFactors))
                          : request.options.named_factors;
-  plan.rules.within_cents = within;
-  plan.rules.max_term = static_cast<uint64_t>(max_term);
+  plan.rules.within_cents = numbers.within_cents;
+  plan.rules.max_term = static_cast<uint64_t>(numbers.max_term);
   plan.rules.threads = request.options.threads > 0 ? request.options.threads : hardware_threads();
   plan.rules.interrupt = stop_flag();
-  // Without --time-out a scale takes as long as it needs, as it always has; only one given stops it.
+  // Without --time-out a scale takes as long as it needs; only one given stops it.
   if (request.options.has_time_out) plan.rules.time_out_seconds = request.options.time_out_seconds;
-  plan.mapping.base_note = static_cast<int>(base_note);
-  plan.mapping.base_frequency = base_frequency;
-  return problem;
+  plan.mapping.base_note = static_cast<int>(numbers.base_note);
+  plan.mapping.base_frequency = numbers.base_frequency;
+  return problem.empty() ? no_problem() : bad_option(problem);
 }
 
 Problem read_file_names(const ScaleRequest &request, ScalePlan &plan) {
@@ -202,23 +174,16 @@ Problem read_scale(const ScaleRequest &request, ScalePlan &plan) {
     return problem_of(ProblemKind::kBadScale,
                       "no scale: give --edo=N, --from-scl=FILE or the degrees, the equave last");
   }
-  if (request.values.count("edo") != 0) return scale_of_equal_division(request.values.at("edo"), plan.source);
   if (request.values.count("from-scl") != 0) return scale_of_file(request.values.at("from-scl"), plan.source);
-  return scale_of_items(request.items, plan.source);
+  std::string problem = request.values.count("edo") != 0
+                            ? scale_of_equal_division(request.values.at("edo"), plan.source)
+                            : scale_of_items(request.items, plan.source);
+  return problem.empty() ? no_problem() : problem_of(ProblemKind::kBadScale, problem);
 }
 
 Problem check_basis(const ScalePlan &plan) {
-  const std::vector<ScalePitch> &pitches = plan.source.pitches;
-  for (size_t i = 0; i < pitches.size(); ++i) {
-    const ScalePitch &pitch = pitches[i];
-    if (!pitch.is_ratio || ratio_in_basis(pitch.numerator, pitch.denominator, plan.rules.basis)) continue;
-    std::string which = i + 1 == pitches.size() ? "the equave" : "degree " + std::to_string(i + 1);
-    std::string ratio = std::to_string(pitch.numerator) + "/" + std::to_string(pitch.denominator);
-    return problem_of(
-        ProblemKind::kBadScale,
-        which.append(" (").append(ratio).append(") is not a ratio of the basis ").append(basis_text(plan.rules.basis)));
-  }
-  return no_problem();
+  std::string problem = basis_problem(plan.source.pitches, plan.rules.basis);
+  return problem.empty() ? no_problem() : problem_of(ProblemKind::kBadScale, problem);
 }
 
 Problem plan_scale(int argc, const char *const *argv, ScaleRequest &request, ScalePlan &plan) {
@@ -230,28 +195,11 @@ Problem plan_scale(int argc, const char *const *argv, ScaleRequest &request, Sca
   return problem;
 }
 
-ScalaScale just_scale(const std::string &description, const std::vector<JustDegree> &degrees) {
-  ScalaScale scale;
-  scale.description = description;
-  for (const JustDegree &degree : degrees) {
-    scale.pitches.push_back(degree.found ? ratio_pitch(degree.numerator, degree.denominator)
-                                         : cents_pitch(degree.target.cents));
-  }
-  return scale;
-}
-
 Problem write_files(int argc, const char *const *argv, const ScalePlan &plan, const ScalaScale &scale,
                     FILE *console_out) {
   std::string problem =
       write_scale_files(command_line_text(argc, argv), plan.scl_name, plan.kbm_name, scale, plan.mapping, console_out);
   return problem.empty() ? no_problem() : output_failed(problem);
-}
-
-// A scale is shown and written whole or not at all: what a time out leaves says so.
-std::string time_out_text(const JustScale &just, size_t degrees) {
-  return "time out at " + number_text(kEndSecondsFormat, just.seconds) + " s with " +
-         std::to_string(just.degrees.size()) + " of " + std::to_string(degrees) +
-         " degrees made just; nothing is shown or written (--time-out=S gives it more time)";
 }
 
 // The command once its output streams are set up.
@@ -272,21 +220,16 @@ int run_scale(int argc, const char *const *argv, FILE *console_out) {
   JustScale just = make_scale_just(plan.source.pitches, plan.rules);
   if (interrupting_signal() != 0) return kExitOutputIncomplete;
   if (just.end != SearchEnd::kExhausted) {
-    complain(time_out_text(just, plan.source.pitches.size()));
+    complain(scale_time_out_text(just, plan.source.pitches.size()));
     return kExitOutputIncomplete;
   }
   const std::vector<JustDegree> &degrees = just.degrees;
-  ScaleSummary summary;
-  summary.scale = plan.source.given;
-  summary.description = plan.source.description;
-  summary.basis = plan.rules.basis;
-  summary.within_cents = plan.rules.within_cents;
-  summary.max_term = static_cast<double>(plan.rules.max_term);
+  ScaleSummary summary = scale_summary(plan.source, plan.rules);
   std::string shown = request.options.format == OutputFormat::kJson ? scale_records_json(summary, degrees)
                                                                     : scale_table_text(summary, degrees);
   // With the scale file on standard output, the table goes to standard error.
   FILE *table_out = scale_file_on_standard_output(plan.scl_name, plan.kbm_name) ? stderr : console_out;
-  problem = write_files(argc, argv, plan, just_scale(made_just_description(summary), degrees), console_out);
+  problem = write_files(argc, argv, plan, just_scala_scale(summary, degrees), console_out);
   std::fputs(shown.c_str(), table_out);
   bool shown_ok = std::fflush(table_out) == 0 && std::ferror(table_out) == 0;
   if (problem) return report_problem(problem);

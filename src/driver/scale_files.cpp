@@ -22,13 +22,6 @@ std::string write_named(const std::string &name, const std::string &text, FILE *
   return ok ? "" : "cannot write " + name + ": " + std::strerror(errno);
 }
 
-// A file's comments: its name (none for standard output), the command line, a blank one.
-std::vector<std::string> file_comments(const std::string &path, const std::string &command) {
-  if (path == kStandardStream) return {command, ""};
-  size_t slash = path.find_last_of("/\\");
-  return {slash == std::string::npos ? path : path.substr(slash + 1), command, ""};
-}
-
 }  // namespace
 
 std::string command_line_text(int argc, const char *const *argv) {
@@ -53,10 +46,10 @@ std::string write_scale_files(const std::string &command, const std::string &scl
                               const ScalaScale &scale, KeyboardMapping mapping, FILE *out) {
   std::string problem;
   if (!scl_name.empty())
-    problem = write_named(scl_name, scala_scale_text(file_comments(scl_name, command), scale), out);
+    problem = write_named(scl_name, scala_scale_text(scala_file_comments(scl_name, command), scale), out);
   if (problem.empty() && !kbm_name.empty()) {
     mapping.size = static_cast<int>(scale.pitches.size());
-    problem = write_named(kbm_name, scala_keyboard_text(file_comments(kbm_name, command), mapping), out);
+    problem = write_named(kbm_name, scala_keyboard_text(scala_file_comments(kbm_name, command), mapping), out);
   }
   return problem;
 }

@@ -201,3 +201,9 @@ std::string scala_keyboard_text(const std::vector<std::string> &comments, const 
   for (int degree = 0; degree < mapping.size; ++degree) text += std::to_string(degree) + "\n";
   return text;
 }
+
+std::vector<std::string> scala_file_comments(const std::string &path, const std::string &command) {
+  if (path == "-") return {command, ""};
+  size_t slash = path.find_last_of("/\\");
+  return {slash == std::string::npos ? path : path.substr(slash + 1), command, ""};
+}

@@ -43,3 +43,7 @@ struct KeyboardMapping {
   double base_frequency = 0.0;
 };
 std::string scala_keyboard_text(const std::vector<std::string> &comments, const KeyboardMapping &mapping);
+
+// A file's comments: its name without its folders (none for "-", standard output), the
+// command line that wrote it, a blank one.
+std::vector<std::string> scala_file_comments(const std::string &path, const std::string &command);

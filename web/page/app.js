@@ -50,7 +50,7 @@ const page = {
   audio: null,
   sound: null,  // the gain node of the sound playing
   plot: null,
-  ticked: new Set(),  // record indices whose tick box is ticked
+  ticked: new Set(),  // record indices whose tick box is ticked: a temperament's commas, a scale's degrees
   temper: null,  // the temperament panel's {items, basis, result} once shown
 };
 
@@ -743,6 +743,17 @@ function start() {
       fillForm(values);
       runSearch();
     }
+  });
+  window.ratiohuntScalePanel = RatiohuntScalePanel.startScalePanel({
+    engine: () => page.engine,
+    tickedRows: () => Array.from(page.ticked, (index) => {
+      const record = recordAt(page.store, index);
+      return {ratio: `${record.numerator}/${record.denominator}`, cents: record.cents};
+    }),
+    baseHz: () => readDecimal($('base-hz').value) > 0 ? readDecimal($('base-hz').value) : Number(DEFAULTS.referenceHz),
+    volume: () => Number($('volume').value),
+    download,
+    timeOut: DEFAULTS.timeout,
   });
   refresh(true);
   startEngine(fromUrl);

@@ -57,6 +57,18 @@
       // {temperament, mos} or {temperament, mos_problem}, or {error} in the program's words.
       temper: (items, basis) => JSON.parse(text(withText(engine, items, (i) => withText(
           engine, basis, (b) => engine._ratiohunt_web_temper(i, b))))),
+      // The scale made just ({edo or degrees, basis, within, maxTerm, baseNote, baseHz,
+      // timeOut, command}): {records, scl, kbm}, or {error} in the program's words.
+      scale: (form) => withText(engine, form.edo || '', (edo) => withText(
+          engine, (form.degrees || []).join('\n'), (degrees) => withInts(
+              engine, form.basis, (basis) => withText(
+                  engine, form.within, (within) => withText(
+                      engine, form.maxTerm, (maxTerm) => withText(
+                          engine, form.baseNote, (baseNote) => withText(
+                              engine, form.baseHz, (baseHz) => withText(
+                                  engine, form.command, (command) => JSON.parse(text(engine._ratiohunt_web_scale(
+                                      edo, degrees, basis, form.basis.length, within, maxTerm, baseNote, baseHz,
+                                      form.timeOut, command))))))))))),
     };
   }
 

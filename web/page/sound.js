@@ -68,5 +68,5 @@
     return {frequencies, seconds: frequencies.length * NOTE_SECONDS};
   }
 
-  Object.assign(exports, {scheduleInterval, noteFrequencies, recordRatios, scheduleMelody});
+  Object.assign(exports, {scheduleInterval, scheduleNote, noteFrequencies, recordRatios, scheduleMelody});
 })(typeof module !== 'undefined' ? module.exports : (globalThis.RatiohuntSound = {}));

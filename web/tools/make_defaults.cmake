@@ -24,3 +24,11 @@ file(WRITE ${OUTPUT} "// Generated from src/driver/defaults.h when the page is b
 "                          maxq: '${default_MaxQuotient}', precision: '${default_Precision}',\n"
 "                          timeout: '${default_TimeOutSeconds}', every: ${default_EveryVector},\n"
 "                          referenceHz: '${default_ReferenceHz}'};\n")
+# The scale panel's form starts where the scale command does.
+foreach(name ScaleWithinCents ScaleMaxTerm BaseNote)
+  if(NOT DEFINED default_${name})
+    message(FATAL_ERROR "${HEADER} has no kDefault${name}")
+  endif()
+endforeach()
+file(APPEND ${OUTPUT} "var RATIOHUNT_SCALE_DEFAULTS = {within: '${default_ScaleWithinCents}', maxTerm: '${default_ScaleMaxTerm}',\n"
+"                                baseNote: '${default_BaseNote}'};\n")
