@@ -11,26 +11,26 @@
 // Blocks are numbered in 64 bits, with room to spare.
 constexpr int64_t kMaxBlocks = int64_t{1} << 52;
 
-int64_t total_vectors(const RowWalk &walk) {
-  int64_t below = walk.block_size[walk.last - 1];
-  int64_t top = walk.outer.top[walk.last - 1] + 1;
+int64_t total_vectors(const SearchPlan &plan) {
+  int64_t below = plan.block_size[plan.last - 1];
+  int64_t top = plan.outer.top[plan.last - 1] + 1;
   return below > 0 && below <= INT64_MAX / top ? below * top : 0;
 }
 
-int64_t block_count(const RowWalk &walk, int slot) {
+int64_t block_count(const SearchPlan &plan, int slot) {
   int64_t count = 1;
-  for (int k = slot; k < walk.last; ++k) {
-    int64_t size = walk.outer.top[k] + 1;
+  for (int k = slot; k < plan.last; ++k) {
+    int64_t size = plan.outer.top[k] + 1;
     if (count > kMaxBlocks / size) return 0;
     count *= size;
   }
   return count;
 }
 
-bool block_ends_open_the_gate(const RowWalk &walk, int slot) {
-  if (walk.context.params.every_vector || opens_gate(walk.context.values[0], walk.row_length - 1)) return true;
+bool block_ends_open_the_gate(const SearchPlan &plan, const SearchContext &context, int slot) {
+  if (context.params.every_vector || opens_gate(context.values[0], plan.row_length - 1)) return true;
   for (int k = 1; k < slot; ++k) {
-    if (opens_gate(walk.context.values[k], walk.outer.top[k])) return true;
+    if (opens_gate(context.values[k], plan.outer.top[k])) return true;
   }
   return false;
 }
@@ -47,11 +47,10 @@ void write_formatted(SearchContext &context, const BlockRecords &block, size_t f
 
 }  // namespace
 
-bool replay_block(RowWalk &walk, const BlockRecords &block) {
-  SearchContext &context = walk.context;
+bool replay_block(SearchContext &context, const BlockRecords &block) {
   const int64_t base = context.tested;
   const size_t count = block.records.size();
-  const size_t n = static_cast<size_t>(walk.n);
+  const size_t n = static_cast<size_t>(context.n);
   const bool with_bytes = !block.formatted.empty();
   size_t run_start = 0;  // the first formatted record not yet written
   for (size_t i = 0; i < count; ++i) {
@@ -121,13 +120,13 @@ struct BlockPlan {
 constexpr int64_t kLiveBlocksPerSegment = 4;
 
 struct SegmentPlanner {
-  explicit SegmentPlanner(const SearchParams &params) : context{params, sink} {}
+  SegmentPlanner(const SearchParams &params, const SearchPlan &plan) : context{params, sink}, walk{context, plan} {}
   struct NoSink : ResultSink {
     void approximant(const Approximant & /*found*/) override {}
     void finished(const SearchSummary & /*summary*/) override {}
   } sink;
   SearchContext context;
-  RowWalk walk{context};
+  RowWalk walk;
   int64_t next_first = 0;  // the first block of the next segment
   bool done = false;       // no block is left after next_first
 };
@@ -136,7 +135,6 @@ struct Pool {
   explicit Pool(RowWalk &calling_walk) : walk(calling_walk) {}
   RowWalk &walk;  // the calling thread's: it merges, and walks what no worker can
   BlockPlan plan;
-  WalkThresholds thresholds;
   int64_t window = 0;
   size_t records_per_block = 0;                             // a worker gives a block back past this many records
   size_t bytes_per_block = 0;                               // and formats no more past this many bytes
@@ -159,22 +157,22 @@ struct Pool {
 // blocks hold at least kMinBlockVectors. Blocks stay short: when the time out strikes, the
 // merge stops where it stands, and it must never stand far behind the workers. Count 0
 // when threads would not pay.
-BlockPlan plan_blocks(const RowWalk &walk, int threads, int64_t min_vectors) {
+BlockPlan plan_blocks(const SearchPlan &search, const SearchContext &context, int threads, int64_t min_vectors) {
   BlockPlan plan;
-  int64_t total = total_vectors(walk);
-  if (walk.last < 3 || (total > 0 && total < min_vectors)) return plan;
+  int64_t total = total_vectors(search);
+  if (search.last < 3 || (total > 0 && total < min_vectors)) return plan;
   int slot = 2;
   int64_t min_block = kMinBlockVectors;
-  if (walk.group_slots > 0) {
+  if (search.group_slots > 0) {
     // Blocks of whole group blocks, enough of them that a block outweighs handing it over.
-    slot = std::max(slot, walk.group_slots);
-    min_block = walk.block_size[walk.group_slots] * kMinBlockGroups;
+    slot = std::max(slot, search.group_slots);
+    min_block = search.block_size[search.group_slots] * kMinBlockGroups;
   }
-  while (slot < walk.last - 1 && walk.block_size[slot] > 0 && walk.block_size[slot] < min_block) ++slot;
-  int64_t count = block_count(walk, slot);
-  while (count == 0 && slot < walk.last - 1) count = block_count(walk, ++slot);
-  if (count < 2 * static_cast<int64_t>(threads) || walk.block_size[slot] == 0) return plan;
-  if (!block_ends_open_the_gate(walk, slot)) return plan;
+  while (slot < search.last - 1 && search.block_size[slot] > 0 && search.block_size[slot] < min_block) ++slot;
+  int64_t count = block_count(search, slot);
+  while (count == 0 && slot < search.last - 1) count = block_count(search, ++slot);
+  if (count < 2 * static_cast<int64_t>(threads) || search.block_size[slot] == 0) return plan;
+  if (!block_ends_open_the_gate(search, context, slot)) return plan;
   plan.slot = slot;
   plan.count = count;
   return plan;
@@ -197,7 +195,7 @@ void plan_next_segment(SegmentPlanner &planner, const BlockPlan &plan) {
       ++live;
       ++planner.next_first;
     }
-    if (!advance_outer(walk, step_slot, walk.last)) {
+    if (!advance_outer(walk, step_slot, walk.plan.last)) {
       planner.done = true;
       return;
     }
@@ -261,7 +259,7 @@ void walk_segment(RowWalk &walk, const BlockPlan &plan, const Segment &segment) 
       // With a best error smaller than the planner's, a dead run may reach into the next
       // segment, which counts its own blocks.
       int64_t blocks = std::min(run.blocks, segment.end - block);
-      walk.context.tested += blocks * walk.block_size[plan.slot];
+      walk.context.tested += blocks * walk.plan.block_size[plan.slot];
       walk.leftover_known = false;
       block += blocks;
       step_slot = run.slot;
@@ -269,7 +267,7 @@ void walk_segment(RowWalk &walk, const BlockPlan &plan, const Segment &segment) 
       if (walk_block(walk, plan.slot)) return;
       ++block;
     }
-    if (block < segment.end) advance_outer(walk, step_slot, walk.last);
+    if (block < segment.end) advance_outer(walk, step_slot, walk.plan.last);
   }
 }
 
@@ -282,10 +280,9 @@ void walk_claimed_blocks(Pool &pool, size_t worker) {
   context.records_running_minima = true;
   recorder.context = &context;
   recorder.records_per_block = pool.records_per_block;
-  RowWalk walk{context};
-  set_up_walk(walk, pool.thresholds);
+  RowWalk walk{context, pool.walk.plan};
+  start_walk(walk);
   walk.stop = &pool.stop;
-  walk.table = pool.walk.table;  // built once, before the workers start
   for (Segment segment = claim_segment(pool); segment.number >= 0; segment = claim_segment(pool)) {
     size_t slot = static_cast<size_t>(segment.number % pool.window);
     BlockRecords &records = pool.results[slot];
@@ -374,10 +371,10 @@ void merge_segments(Pool &pool) {
     if (!ready || pool.results[slot].dense) {
       stop_workers(pool);
       place_at_block(walk, pool.plan.slot, segment_first_block(pool, segment));
-      walk_block(walk, walk.last);
+      walk_block(walk, walk.plan.last);
       return;
     }
-    if (replay_block(walk, pool.results[slot])) return;
+    if (replay_block(walk.context, pool.results[slot])) return;
     {
       std::lock_guard<std::mutex> lock(pool.mutex);
       pool.done[slot] = 0;
@@ -392,20 +389,18 @@ void merge_segments(Pool &pool) {
 }  // namespace
 
 bool run_block_pool(RowWalk &walk, int threads, const WalkThresholds &thresholds) {
-  BlockPlan plan = plan_blocks(walk, threads, thresholds.vectors_for_threads);
+  BlockPlan plan = plan_blocks(walk.plan, walk.context, threads, thresholds.vectors_for_threads);
   if (plan.count == 0) return false;
-  if (walk.group_slots > 0 && walk.table == nullptr) build_group_table(walk);
-  SegmentPlanner planner{walk.context.params};
+  SegmentPlanner planner{walk.context.params, walk.plan};
   start_search(planner.context);
-  set_up_walk(planner.walk, thresholds);
+  start_walk(planner.walk);
   place_at_block(planner.walk, plan.slot, 0);
   Pool pool{walk};
   pool.planner = &planner;
   pool.plan = plan;
-  pool.thresholds = thresholds;
   pool.window = kLookAheadPerThread * threads;
   pool.records_per_block = thresholds.records_per_block;
-  if (walk.group_slots > 0) {
+  if (walk.plan.group_slots > 0) {
     pool.records_per_block =
         std::max(pool.records_per_block, thresholds.records_in_flight_with_table / static_cast<size_t>(pool.window));
   }

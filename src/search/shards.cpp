@@ -27,15 +27,15 @@ struct ShardPlan {
 
 // The plan of the search and thresholds every machine shares (the defaults: a shard's
 // split must not depend on how a machine is tuned).
-ShardPlan plan_blocks_for_shards(const RowWalk &walk, int shards) {
+ShardPlan plan_blocks_for_shards(const SearchPlan &search, const SearchContext &context, int shards) {
   ShardPlan plan;
-  if (walk.last < 3) return plan;
-  const int lowest = std::max(2, walk.group_slots);
+  if (search.last < 3) return plan;
+  const int lowest = std::max(2, search.group_slots);
   // From the fewest, largest blocks down to smaller ones until every shard has its share.
-  for (int slot = walk.last - 1; slot >= lowest; --slot) {
-    if (walk.block_size[slot] == 0) continue;
-    int64_t count = block_count(walk, slot);
-    if (count == 0 || !block_ends_open_the_gate(walk, slot)) continue;
+  for (int slot = search.last - 1; slot >= lowest; --slot) {
+    if (search.block_size[slot] == 0) continue;
+    int64_t count = block_count(search, slot);
+    if (count == 0 || !block_ends_open_the_gate(search, context, slot)) continue;
     plan.block_slot = slot;
     plan.blocks = count;
     if (count >= kBlocksPerShard * shards) break;
@@ -70,9 +70,10 @@ bool block_ends_in_exact_hit(const SearchContext &context, const ShardBlock &blo
 }
 
 // A walk of the search's blocks (or of the whole search as one block) that records and
-// never stops within a block.
+// never stops within a block. The shard's threads share the plan of the first one's.
 struct ShardWalk {
-  explicit ShardWalk(const SearchParams &params) : effective(effective_params(params)), context{effective, recorder} {
+  explicit ShardWalk(const SearchParams &params, const SearchPlan *shared_plan = nullptr)
+      : effective(effective_params(params)), context{effective, recorder} {
     start_search(context);
     context.records_running_minima = true;
     recorder.context = &context;
@@ -80,18 +81,25 @@ struct ShardWalk {
     plain_loop = context.n > 1 && context.params.complete && !factors_pairwise_coprime(context.params.factors);
     whole = context.n == 1 || plain_loop || !gate_can_open(context);
     if (whole) return;
-    set_up_walk(walk, WalkThresholds{});
-    walk.records = &unused_records;
-    walk.stop = &stop;
+    if (shared_plan == nullptr) {
+      own_plan = std::make_unique<SearchPlan>();
+      build_search_plan(*own_plan, context, WalkThresholds{});
+      shared_plan = own_plan.get();
+    }
+    walk.reset(new RowWalk{context, *shared_plan});
+    start_walk(*walk);
+    walk->records = &unused_records;
+    walk->stop = &stop;
   }
   ShardRecorder recorder;
   const SearchParams effective;  // the context holds a reference to it
   SearchContext context;
-  RowWalk walk{context};
-  BlockRecords unused_records;    // the walk's records mode; the recorder keeps them
-  std::atomic<bool> stop{false};  // set by the watcher: the block in hand is left unfinished
-  bool whole = false;             // one factor, the plain loop, or a gate that never opens: nothing to split
-  bool plain_loop = false;        // a complete search the row walk cannot take
+  std::unique_ptr<SearchPlan> own_plan;  // unless the walk shares another's
+  std::unique_ptr<RowWalk> walk;         // none when the search is walked whole
+  BlockRecords unused_records;           // the walk's records mode; the recorder keeps them
+  std::atomic<bool> stop{false};         // set by the watcher: the block in hand is left unfinished
+  bool whole = false;                    // one factor, the plain loop, or a gate that never opens: nothing to split
+  bool plain_loop = false;               // a complete search the row walk cannot take
 };
 
 #ifndef RATIOHUNT_NO_THREADS
@@ -137,7 +145,7 @@ class StopWatcher {
 #endif
 
 ShardPlan plan_of(ShardWalk &shard_walk, int shards) {
-  return shard_walk.whole ? ShardPlan{} : plan_blocks_for_shards(shard_walk.walk, shards);
+  return shard_walk.whole ? ShardPlan{} : plan_blocks_for_shards(shard_walk.walk->plan, shard_walk.context, shards);
 }
 
 ShardSpan span_of(const ShardPlan &plan, int k, int n) {
@@ -157,8 +165,8 @@ void walk_one_block(ShardWalk &shard_walk, const ShardPlan &plan, int64_t index)
   } else if (shard_walk.plain_loop) {
     continue_reference_search(context);
   } else if (!shard_walk.whole) {
-    RowWalk &walk = shard_walk.walk;
-    int slot = plan.block_slot == 0 ? walk.last : plan.block_slot;
+    RowWalk &walk = *shard_walk.walk;
+    int slot = plan.block_slot == 0 ? walk.plan.last : plan.block_slot;
     place_at_block(walk, slot, plan.block_slot == 0 ? 0 : index);
     walk_block(walk, slot);
   }
@@ -233,9 +241,9 @@ bool claim_block(ShardPool &pool, int64_t &block, int64_t &sequence) {
 }
 
 void walk_claimed_blocks(ShardPool &pool) {
-  ShardWalk shard_walk(pool.shard_walk.context.params);
-  shard_walk.walk.table = pool.shard_walk.walk.table;
-  shard_walk.walk.stop = &pool.stop;
+  const ShardWalk &calling = pool.shard_walk;
+  ShardWalk shard_walk(calling.context.params, calling.whole ? nullptr : &calling.walk->plan);
+  if (shard_walk.walk) shard_walk.walk->stop = &pool.stop;
   int64_t block = 0;
   int64_t sequence = 0;
   while (claim_block(pool, block, sequence)) {
@@ -326,7 +334,6 @@ int64_t hand_out_blocks(ShardPool &pool, const std::function<void(const ShardBlo
 // thread could start.
 bool run_shard_pool(ShardWalk &shard_walk, const ShardPlan &plan, const ShardSpan &span, int threads,
                     const std::function<void(const ShardBlock &)> &block_done, ShardOutcome &outcome) {
-  if (shard_walk.walk.group_slots > 0 && shard_walk.walk.table == nullptr) build_group_table(shard_walk.walk);
   ShardPool pool(shard_walk, plan, span, threads);
   pool.written_best.store(shard_walk.context.best_error);
   std::vector<std::thread> workers;
@@ -396,12 +403,8 @@ ShardOutcome run_shard(const SearchParams &params, int k, int n,
 }
 
 struct ShardReplay::State {
-  State(const SearchParams &params, ResultSink &sink) : context{params, sink} {
-    start_search(context);
-    walk.n = context.n;
-  }
+  State(const SearchParams &params, ResultSink &sink) : context{params, sink} { start_search(context); }
   SearchContext context;
-  RowWalk walk{context};  // the replay reads only its context and factor count
   BlockRecords records;
 };
 
@@ -418,7 +421,7 @@ bool ShardReplay::replay(const ShardBlock &block) {
   records.exponents.resize(block.exponents.size());
   std::transform(block.exponents.begin(), block.exponents.end(), records.exponents.begin(), fold_exponent);
   records.tested = block.tested;
-  return replay_block(state_->walk, records);
+  return replay_block(state_->context, records);
 }
 
 SearchSummary ShardReplay::finish(SearchEnd end, double seconds) {
