@@ -180,21 +180,49 @@ bool walk_vectors_singly(RowWalk &walk, int first, int end) {
   return false;
 }
 
-// Vectors that pass the gate whatever the last slot holds: counted at once, and only
-// those the pre-filter keeps are examined. Returns true when the walk ends there.
-bool walk_gated_run(RowWalk &walk, int first) {
+// Puts inner vector `index` (slots 0 .. slots-1, slot 0 fastest) into the exponents.
+void place_inner_vector(RowWalk &walk, int slots, int index) {
+  if (slots == 1) {
+    walk.exponents[0] = index;
+    return;
+  }
+  int rest = index;
+  for (int k = 0; k < slots; ++k) {
+    int size = k == 0 ? walk.plan.row_length : walk.plan.outer.top[k] + 1;
+    walk.exponents[k] = rest % size;
+    rest /= size;
+  }
+}
+
+// The inner vectors of a row, a plane or a group block walked at once: slots 0 .. slots-1
+// running (slots 1 .. slots-1 at 0 on entry), from inner vector `first` to the block's
+// end at `size`, every one passing the gate whatever the last slot holds. They are counted
+// at once, and only those the pre-filter keeps off the circle (and, with a group table,
+// within the budgets its outer prefix leaves them) are examined. Returns true when the
+// walk ends there.
+bool walk_at_once(RowWalk &walk, int slots, const InnerCircle &circle, int first, int64_t size,
+                  const GroupTable *table) {
+  const OuterSums &outer = walk.outer;
+  const double denominator_limit = walk.context.params.ln_max_quotient + walk.plan.margin;
   int64_t before = walk.context.tested;
-  bool may_accept = walk.outer.negative_zeros == 0 &&
-                    !(walk.outer.den_suffix[1] > walk.context.params.ln_max_quotient + walk.plan.margin);
+  bool may_accept = outer.negative_zeros == 0 && !(outer.den_suffix[slots] > denominator_limit);
+  BudgetFilter filter;
+  if (may_accept && table != nullptr) {
+    const double numerator_limit = numerator_bound(walk.plan, walk.context);
+    may_accept = !(outer.num_suffix[slots] > numerator_limit);
+    filter =
+        BudgetFilter{table, denominator_limit - outer.den_suffix[slots], numerator_limit - outer.num_suffix[slots]};
+  }
   if (may_accept) {
-    collect_hits(walk, walk.plan.circle, walk.outer.log_suffix[1], first);
-    for (int v : walk.hits) {
-      walk.exponents[0] = v;
-      walk.context.tested = before + (v - first + 1);
+    collect_hits(walk, circle, outer.log_suffix[slots], first, filter);
+    for (int index : walk.hits) {
+      place_inner_vector(walk, slots, index);
+      walk.context.tested = before + (index - first + 1);
       if (examine(walk)) return true;
     }
+    for (int k = 1; k < slots; ++k) walk.exponents[k] = 0;
   }
-  walk.context.tested = before + (walk.plan.row_length - first);
+  walk.context.tested = before + (size - first);
   walk.leftover_known = false;
   return false;
 }
@@ -203,70 +231,16 @@ bool walk_gated_run(RowWalk &walk, int first) {
 // first_gated on every vector passes it. Returns true when the search ends.
 bool walk_row(RowWalk &walk) {
   const int *values = walk.context.values;
-  int first_gated = walk.plan.row_length;
+  const int row_length = walk.plan.row_length;
+  int first_gated = row_length;
   if (walk.outer.gate_openers > 0 || walk.context.params.every_vector) {
     first_gated = 0;
-  } else if (values[0] > 2 && walk.plan.row_length > 2) {
+  } else if (values[0] > 2 && row_length > 2) {
     first_gated = 2;
   }
   // With the last factor at most 2 the last slot never opens the gate.
   if (first_gated > 0 && values[walk.plan.last] > 2 && walk_vectors_singly(walk, 0, first_gated)) return true;
-  if (first_gated < walk.plan.row_length && walk_gated_run(walk, first_gated)) return true;
-  return false;
-}
-
-// A plane (slots 0 and 1 running, slot 1 at 0 on entry) whose every vector passes the
-// gate, as an outer factor above 2 has an exponent: counted at once, and only those the
-// pre-filter keeps are examined. Returns true when the walk ends there.
-bool walk_plane(RowWalk &walk) {
-  int64_t before = walk.context.tested;
-  bool may_accept = walk.outer.negative_zeros == 0 &&
-                    !(walk.outer.den_suffix[2] > walk.context.params.ln_max_quotient + walk.plan.margin);
-  if (may_accept) {
-    collect_hits(walk, *walk.plane, walk.outer.log_suffix[2], 0);
-    for (int index : walk.hits) {
-      walk.exponents[0] = index % walk.plan.row_length;
-      walk.exponents[1] = index / walk.plan.row_length;
-      walk.context.tested = before + index + 1;
-      if (examine(walk)) return true;
-    }
-    walk.exponents[1] = 0;
-  }
-  walk.context.tested = before + walk.plan.plane_size;
-  walk.leftover_known = false;
-  return false;
-}
-
-// A group block (slots 0 .. group_slots-1 running, those above them fixed) whose every
-// vector passes the gate, as an outer factor above 2 has an exponent: counted at once;
-// the group table gives the few inner vectors whose candidates may be accepted, and only
-// they are examined. Returns true when the walk ends there.
-bool walk_group(RowWalk &walk) {
-  const int slots = walk.plan.group_slots;
-  int64_t before = walk.context.tested;
-  bool may_accept = walk.outer.negative_zeros == 0 &&
-                    !(walk.outer.den_suffix[slots] > walk.context.params.ln_max_quotient + walk.plan.margin) &&
-                    !(walk.outer.num_suffix[slots] > numerator_bound(walk.plan, walk.context));
-  if (may_accept) {
-    BudgetFilter filter{walk.table,
-                        walk.context.params.ln_max_quotient + walk.plan.margin - walk.outer.den_suffix[slots],
-                        numerator_bound(walk.plan, walk.context) - walk.outer.num_suffix[slots]};
-    collect_hits(walk, walk.table->circle, walk.outer.log_suffix[slots], 0, filter);
-    for (int index : walk.hits) {
-      int rest = index;
-      for (int k = 0; k < slots; ++k) {
-        int size = walk.plan.group_top[k] + 1;
-        walk.exponents[k] = rest % size;
-        rest /= size;
-      }
-      walk.context.tested = before + index + 1;
-      if (examine(walk)) return true;
-    }
-    for (int k = 0; k < slots; ++k) walk.exponents[k] = 0;
-  }
-  walk.context.tested = before + walk.plan.block_size[slots];
-  walk.leftover_known = false;
-  return false;
+  return first_gated < row_length && walk_at_once(walk, 1, walk.plan.circle, first_gated, row_length, nullptr);
 }
 
 // The highest slot k whose block (every vector below it, slots 1 .. k-1 at 0 now) can
@@ -452,13 +426,14 @@ bool walk_block(RowWalk &walk, int end_slot) {
       walk.leftover_known = false;
       if (walk.plan.group_slots > 0 && step_slot >= walk.plan.group_slots) next_clock_check += skipped;
     } else if (group_walk_ready(walk, end_slot)) {
-      if (walk_group(walk)) return true;
+      const int slots = walk.plan.group_slots;
+      if (walk_at_once(walk, slots, walk.table->circle, 0, walk.plan.block_size[slots], walk.table)) return true;
       // A group block costs about a row and its hits, however many vectors it counts.
       next_clock_check += context.tested - counted_before;
       rows_since_check += static_cast<int64_t>(walk.hits.size() / kHitsPerRow);
       step_slot = walk.plan.group_slots;
     } else if (plane_walk_ready(walk)) {
-      if (walk_plane(walk)) return true;
+      if (walk_at_once(walk, 2, *walk.plane, 0, walk.plan.plane_size, nullptr)) return true;
       step_slot = 2;
     } else {
       ++walk.rows_walked;
