@@ -82,12 +82,12 @@ bool replay_block(SearchContext &context, const BlockRecords &block) {
 #ifndef RATIOHUNT_NO_THREADS
 
 #include <chrono>
-#include <condition_variable>
-#include <exception>
 #include <functional>
 #include <mutex>
 #include <system_error>
 #include <thread>
+
+#include "search/block_hand_off.h"
 
 namespace {
 
@@ -132,25 +132,18 @@ struct SegmentPlanner {
 };
 
 struct Pool {
-  explicit Pool(RowWalk &calling_walk) : walk(calling_walk) {}
-  RowWalk &walk;  // the calling thread's: it merges, and walks what no worker can
+  Pool(RowWalk &calling_walk, int64_t window) : walk(calling_walk), hand_off(window) {}
+  RowWalk &walk;          // the calling thread's: it merges, and walks what no worker can
+  BlockHandOff hand_off;  // segment i's in results[i % window]; taken: segments merged so far
   BlockPlan plan;
-  int64_t window = 0;
   size_t records_per_block = 0;                             // a worker gives a block back past this many records
   size_t bytes_per_block = 0;                               // and formats no more past this many bytes
   std::vector<std::unique_ptr<BlockFormatter>> formatters;  // one per worker, or none
-  std::vector<BlockRecords> results;                        // segment i's in results[i % window]
-  std::vector<char> done;                                   // likewise
-  std::mutex mutex;
-  std::condition_variable block_done;
-  std::condition_variable block_merged;
+  std::vector<BlockRecords> results;
   SegmentPlanner *planner = nullptr;
   std::vector<int64_t> segment_first;  // the first block of each segment claimed so far
   int64_t next_segment = 0;
-  int64_t merged = 0;  // segments merged so far
-  std::atomic<bool> stop{false};
   std::atomic<double> merged_best_error{0.0};  // the best error after the merged blocks
-  std::exception_ptr failure;                  // what a worker threw (out of memory): the merge rethrows it
 };
 
 // Blocks below the lowest slot (2 at the lowest, so that a block holds whole planes) whose
@@ -233,12 +226,14 @@ struct Segment {
 
 // Takes the next segment within the look-ahead, cutting it from the blocks left.
 Segment claim_segment(Pool &pool) {
-  std::unique_lock<std::mutex> lock(pool.mutex);
+  BlockHandOff &hand_off = pool.hand_off;
+  std::unique_lock<std::mutex> lock(hand_off.mutex);
   SegmentPlanner &planner = *pool.planner;
-  pool.block_merged.wait(
-      lock, [&] { return pool.stop.load() || planner.done || pool.next_segment < pool.merged + pool.window; });
+  hand_off.block_taken.wait(lock, [&] {
+    return hand_off.stop.load() || planner.done || pool.next_segment < hand_off.taken + hand_off.window;
+  });
   Segment segment;
-  if (pool.stop.load() || planner.done) return segment;
+  if (hand_off.stop.load() || planner.done) return segment;
   segment.number = pool.next_segment++;
   segment.first = planner.next_first;
   pool.segment_first.push_back(segment.first);
@@ -282,9 +277,9 @@ void walk_claimed_blocks(Pool &pool, size_t worker) {
   recorder.records_per_block = pool.records_per_block;
   RowWalk walk{context, pool.walk.plan};
   start_walk(walk);
-  walk.stop = &pool.stop;
+  walk.stop = &pool.hand_off.stop;
   for (Segment segment = claim_segment(pool); segment.number >= 0; segment = claim_segment(pool)) {
-    size_t slot = static_cast<size_t>(segment.number % pool.window);
+    size_t slot = static_cast<size_t>(segment.number % pool.hand_off.window);
     BlockRecords &records = pool.results[slot];
     records.records.clear();
     records.exponents.clear();
@@ -300,62 +295,20 @@ void walk_claimed_blocks(Pool &pool, size_t worker) {
     context.best_error = pool.merged_best_error.load();
     walk_segment(walk, pool.plan, segment);
     records.tested = context.tested;
-    {
-      std::lock_guard<std::mutex> lock(pool.mutex);
-      pool.done[slot] = 1;
-    }
-    pool.block_done.notify_one();
+    finish_block(pool.hand_off, slot);
   }
-}
-
-// A worker: walks blocks until none is left. What it throws (an allocation that fails)
-// goes to the merge, which rethrows it on the calling thread, so the search fails as a
-// single walk would instead of ending the program.
-void run_worker(Pool &pool, size_t worker) {
-  try {
-    walk_claimed_blocks(pool, worker);
-  } catch (...) {
-    {
-      std::lock_guard<std::mutex> lock(pool.mutex);
-      if (!pool.failure) pool.failure = std::current_exception();
-    }
-    pool.block_done.notify_all();
-  }
-}
-
-// Waits for the segment in results[slot], polling the clock (and so the time out, an interruption and the
-// progress reports) now and then; false when the search should stop first.
-bool wait_for_block(Pool &pool, size_t slot) {
-  for (;;) {
-    {
-      std::unique_lock<std::mutex> lock(pool.mutex);
-      if (pool.block_done.wait_for(lock, kMergeClockPoll, [&] { return pool.done[slot] != 0 || pool.failure; })) {
-        if (pool.failure) std::rethrow_exception(pool.failure);
-        return true;
-      }
-    }
-    if (poll_should_stop(pool.walk.context)) return false;
-  }
-}
-
-void stop_workers(Pool &pool) {
-  {
-    std::lock_guard<std::mutex> lock(pool.mutex);
-    pool.stop.store(true);
-  }
-  pool.block_merged.notify_all();
 }
 
 // The first block of a segment the merge waits for: claimed already, or the next to be.
 int64_t segment_first_block(Pool &pool, int64_t segment) {
-  std::lock_guard<std::mutex> lock(pool.mutex);
+  std::lock_guard<std::mutex> lock(pool.hand_off.mutex);
   return segment < static_cast<int64_t>(pool.segment_first.size()) ? pool.segment_first[static_cast<size_t>(segment)]
                                                                    : pool.planner->next_first;
 }
 
 // Whether a segment past this one is or will be claimed.
 bool segments_after(Pool &pool, int64_t segment) {
-  std::lock_guard<std::mutex> lock(pool.mutex);
+  std::lock_guard<std::mutex> lock(pool.hand_off.mutex);
   return segment + 1 < static_cast<int64_t>(pool.segment_first.size()) || !pool.planner->done;
 }
 
@@ -364,24 +317,20 @@ bool segments_after(Pool &pool, int64_t segment) {
 void merge_segments(Pool &pool) {
   RowWalk &walk = pool.walk;
   for (int64_t segment = 0;; ++segment) {
-    size_t slot = static_cast<size_t>(segment % pool.window);
+    size_t slot = static_cast<size_t>(segment % pool.hand_off.window);
     int64_t first = segment_first_block(pool, segment);
     place_at_block(walk, pool.plan.slot, first);  // where the merge stands, for progress reports
-    bool ready = wait_for_block(pool, slot) && !poll_should_stop(walk.context);
+    bool ready = wait_for_block(pool.hand_off, slot, kMergeClockPoll, [&] { return poll_should_stop(walk.context); }) &&
+                 !poll_should_stop(walk.context);
     if (!ready || pool.results[slot].dense) {
-      stop_workers(pool);
+      stop_workers(pool.hand_off);
       place_at_block(walk, pool.plan.slot, segment_first_block(pool, segment));
       walk_block(walk, walk.plan.last);
       return;
     }
     if (replay_block(walk.context, pool.results[slot])) return;
-    {
-      std::lock_guard<std::mutex> lock(pool.mutex);
-      pool.done[slot] = 0;
-      pool.merged = segment + 1;
-    }
     pool.merged_best_error.store(walk.context.best_error);
-    pool.block_merged.notify_all();
+    release_block(pool.hand_off, slot, segment + 1);
     if (!segments_after(pool, segment)) return;
   }
 }
@@ -395,14 +344,14 @@ bool run_block_pool(RowWalk &walk, int threads, const WalkThresholds &thresholds
   start_search(planner.context);
   start_walk(planner.walk);
   place_at_block(planner.walk, plan.slot, 0);
-  Pool pool{walk};
+  Pool pool{walk, kLookAheadPerThread * threads};
+  const int64_t window = pool.hand_off.window;
   pool.planner = &planner;
   pool.plan = plan;
-  pool.window = kLookAheadPerThread * threads;
   pool.records_per_block = thresholds.records_per_block;
   if (walk.plan.group_slots > 0) {
     pool.records_per_block =
-        std::max(pool.records_per_block, thresholds.records_in_flight_with_table / static_cast<size_t>(pool.window));
+        std::max(pool.records_per_block, thresholds.records_in_flight_with_table / static_cast<size_t>(window));
   }
   if (walk.context.params.range_mode) {
     for (int i = 0; i < threads; ++i) {
@@ -411,16 +360,17 @@ bool run_block_pool(RowWalk &walk, int threads, const WalkThresholds &thresholds
       pool.formatters.push_back(std::move(formatter));
     }
   }
-  pool.bytes_per_block = kFormattedBytesInFlight / static_cast<size_t>(pool.window);
-  pool.results.resize(static_cast<size_t>(pool.window));
-  pool.done.assign(static_cast<size_t>(pool.window), 0);
+  pool.bytes_per_block = kFormattedBytesInFlight / static_cast<size_t>(window);
+  pool.results.resize(static_cast<size_t>(window));
   pool.merged_best_error.store(walk.context.best_error);
   std::vector<std::thread> workers;
   workers.reserve(static_cast<size_t>(threads));
   try {
     for (int i = 0; i < threads; ++i) {
       try {
-        workers.emplace_back(run_worker, std::ref(pool), static_cast<size_t>(i));
+        workers.emplace_back([&pool, i] {
+          run_worker_for(pool.hand_off, [&pool, i] { walk_claimed_blocks(pool, static_cast<size_t>(i)); });
+        });
       } catch (const std::system_error &) {
         break;  // fewer threads; with none, the single walk does it all
       }
@@ -428,11 +378,11 @@ bool run_block_pool(RowWalk &walk, int threads, const WalkThresholds &thresholds
     if (workers.empty()) return false;
     merge_segments(pool);
   } catch (...) {  // a sink or a worker that throws: the workers still end before the pool goes
-    stop_workers(pool);
+    stop_workers(pool.hand_off);
     for (std::thread &worker : workers) worker.join();
     throw;
   }
-  stop_workers(pool);
+  stop_workers(pool.hand_off);
   for (std::thread &worker : workers) worker.join();
   return true;
 }

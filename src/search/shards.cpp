@@ -8,10 +8,11 @@
 #ifndef RATIOHUNT_NO_THREADS
 #include <chrono>
 #include <condition_variable>
-#include <exception>
 #include <mutex>
 #include <system_error>
 #include <thread>
+
+#include "search/block_hand_off.h"
 #endif
 
 #include "search/row_walk.h"
@@ -207,33 +208,27 @@ struct ShardPool {
       : shard_walk(calling),
         plan(block_plan),
         span(shard_span),
-        window(kLookAheadPerThread * threads),
-        results(static_cast<size_t>(window)),
-        done(static_cast<size_t>(window), 0) {}
+        hand_off(kLookAheadPerThread * threads),
+        results(static_cast<size_t>(hand_off.window)) {}
   ShardWalk &shard_walk;
   const ShardPlan &plan;
   const ShardSpan &span;
-  const int64_t window;
-  std::vector<ShardBlock> results;  // the block of sequence number i in results[i % window]
-  std::vector<char> done;
-  std::mutex mutex;
-  std::condition_variable block_done;
-  std::condition_variable block_written;
+  BlockHandOff hand_off;                              // taken: blocks handed out so far
+  std::vector<ShardBlock> results;                    // the block of sequence number i in results[i % window]
   int64_t next_block = next_block_of_shard(span, 0);  // the next block to claim, and its sequence number
   int64_t next_sequence = 0;
-  int64_t written = 0;  // blocks handed out so far
   std::atomic<double> written_best{0.0};
-  std::atomic<bool> stop{false};
-  std::exception_ptr failure;
 };
 
 // Claims the next block within the look-ahead; false when none is left or the pool stops.
 bool claim_block(ShardPool &pool, int64_t &block, int64_t &sequence) {
-  std::unique_lock<std::mutex> lock(pool.mutex);
-  pool.block_written.wait(lock, [&] {
-    return pool.stop.load() || pool.next_block >= pool.span.blocks || pool.next_sequence < pool.written + pool.window;
+  BlockHandOff &hand_off = pool.hand_off;
+  std::unique_lock<std::mutex> lock(hand_off.mutex);
+  hand_off.block_taken.wait(lock, [&] {
+    return hand_off.stop.load() || pool.next_block >= pool.span.blocks ||
+           pool.next_sequence < hand_off.taken + hand_off.window;
   });
-  if (pool.stop.load() || pool.next_block >= pool.span.blocks) return false;
+  if (hand_off.stop.load() || pool.next_block >= pool.span.blocks) return false;
   block = pool.next_block;
   sequence = pool.next_sequence++;
   pool.next_block = next_block_of_shard(pool.span, block + 1);
@@ -243,11 +238,11 @@ bool claim_block(ShardPool &pool, int64_t &block, int64_t &sequence) {
 void walk_claimed_blocks(ShardPool &pool) {
   const ShardWalk &calling = pool.shard_walk;
   ShardWalk shard_walk(calling.context.params, calling.whole ? nullptr : &calling.walk->plan);
-  if (shard_walk.walk) shard_walk.walk->stop = &pool.stop;
+  if (shard_walk.walk) shard_walk.walk->stop = &pool.hand_off.stop;
   int64_t block = 0;
   int64_t sequence = 0;
   while (claim_block(pool, block, sequence)) {
-    const size_t slot = static_cast<size_t>(sequence % pool.window);
+    const size_t slot = static_cast<size_t>(sequence % pool.hand_off.window);
     ShardBlock &out = pool.results[slot];
     out.index = block;
     out.records.clear();
@@ -256,46 +251,7 @@ void walk_claimed_blocks(ShardPool &pool) {
     shard_walk.context.best_error = pool.written_best.load();
     walk_one_block(shard_walk, pool.plan, block);
     out.tested = shard_walk.context.tested;
-    {
-      std::lock_guard<std::mutex> lock(pool.mutex);
-      pool.done[slot] = 1;
-    }
-    pool.block_done.notify_all();
-  }
-}
-
-void run_shard_worker(ShardPool &pool) {
-  try {
-    walk_claimed_blocks(pool);
-  } catch (...) {  // an allocation that fails: the calling thread rethrows it
-    {
-      std::lock_guard<std::mutex> lock(pool.mutex);
-      if (!pool.failure) pool.failure = std::current_exception();
-    }
-    pool.block_done.notify_all();
-  }
-}
-
-void stop_shard_workers(ShardPool &pool) {
-  {
-    std::lock_guard<std::mutex> lock(pool.mutex);
-    pool.stop.store(true);
-  }
-  pool.block_written.notify_all();
-}
-
-// Waits for the block of a sequence number, reading the clock; false when the search
-// should stop first.
-bool wait_for_shard_block(ShardPool &pool, size_t slot) {
-  for (;;) {
-    {
-      std::unique_lock<std::mutex> lock(pool.mutex);
-      if (pool.block_done.wait_for(lock, kWatchInterval, [&] { return pool.done[slot] != 0 || pool.failure; })) {
-        if (pool.failure) std::rethrow_exception(pool.failure);
-        return true;
-      }
-    }
-    if (past_time_or_stopped(pool.shard_walk.context)) return false;
+    finish_block(pool.hand_off, slot);
   }
 }
 
@@ -305,8 +261,9 @@ int64_t hand_out_blocks(ShardPool &pool, const std::function<void(const ShardBlo
   SearchContext &context = pool.shard_walk.context;
   int64_t next = next_block_of_shard(pool.span, 0);
   for (int64_t sequence = 0; next < pool.span.blocks; ++sequence) {
-    const size_t slot = static_cast<size_t>(sequence % pool.window);
-    if (!wait_for_shard_block(pool, slot) || stop_requested(context)) {
+    const size_t slot = static_cast<size_t>(sequence % pool.hand_off.window);
+    bool ready = wait_for_block(pool.hand_off, slot, kWatchInterval, [&] { return past_time_or_stopped(context); });
+    if (!ready || stop_requested(context)) {
       if (!stop_requested(context)) context.end = SearchEnd::kTimeOut;
       break;
     }
@@ -320,12 +277,7 @@ int64_t hand_out_blocks(ShardPool &pool, const std::function<void(const ShardBlo
       context.end = SearchEnd::kExactHit;
       break;
     }
-    {
-      std::lock_guard<std::mutex> lock(pool.mutex);
-      pool.done[slot] = 0;
-      pool.written = sequence + 1;
-    }
-    pool.block_written.notify_all();
+    release_block(pool.hand_off, slot, sequence + 1);
   }
   return next;
 }
@@ -340,7 +292,7 @@ bool run_shard_pool(ShardWalk &shard_walk, const ShardPlan &plan, const ShardSpa
   try {
     for (int i = 0; i < threads; ++i) {
       try {
-        workers.emplace_back(run_shard_worker, std::ref(pool));
+        workers.emplace_back([&pool] { run_worker_for(pool.hand_off, [&pool] { walk_claimed_blocks(pool); }); });
       } catch (const std::system_error &) {
         break;  // fewer threads
       }
@@ -348,11 +300,11 @@ bool run_shard_pool(ShardWalk &shard_walk, const ShardPlan &plan, const ShardSpa
     if (workers.empty()) return false;
     outcome.next_block = hand_out_blocks(pool, block_done);
   } catch (...) {
-    stop_shard_workers(pool);
+    stop_workers(pool.hand_off);
     for (std::thread &worker : workers) worker.join();
     throw;
   }
-  stop_shard_workers(pool);
+  stop_workers(pool.hand_off);
   for (std::thread &worker : workers) worker.join();
   return true;
 }
