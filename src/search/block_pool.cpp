@@ -11,26 +11,26 @@
 // Blocks are numbered in 64 bits, with room to spare.
 constexpr int64_t kMaxBlocks = int64_t{1} << 52;
 
-int64_t total_vectors(const RowWalk &walk) {
-  int64_t below = walk.block_size[walk.last - 1];
-  int64_t top = walk.outer.top[walk.last - 1] + 1;
+int64_t total_vectors(const SearchPlan &plan) {
+  int64_t below = plan.block_size[plan.last - 1];
+  int64_t top = plan.outer.top[plan.last - 1] + 1;
   return below > 0 && below <= INT64_MAX / top ? below * top : 0;
 }
 
-int64_t block_count(const RowWalk &walk, int slot) {
+int64_t block_count(const SearchPlan &plan, int slot) {
   int64_t count = 1;
-  for (int k = slot; k < walk.last; ++k) {
-    int64_t size = walk.outer.top[k] + 1;
+  for (int k = slot; k < plan.last; ++k) {
+    int64_t size = plan.outer.top[k] + 1;
     if (count > kMaxBlocks / size) return 0;
     count *= size;
   }
   return count;
 }
 
-bool block_ends_open_the_gate(const RowWalk &walk, int slot) {
-  if (walk.context.params.every_vector || opens_gate(walk.context.values[0], walk.row_length - 1)) return true;
+bool block_ends_open_the_gate(const SearchPlan &plan, const SearchContext &context, int slot) {
+  if (context.params.every_vector || opens_gate(context.values[0], plan.row_length - 1)) return true;
   for (int k = 1; k < slot; ++k) {
-    if (opens_gate(walk.context.values[k], walk.outer.top[k])) return true;
+    if (opens_gate(context.values[k], plan.outer.top[k])) return true;
   }
   return false;
 }
@@ -47,11 +47,10 @@ void write_formatted(SearchContext &context, const BlockRecords &block, size_t f
 
 }  // namespace
 
-bool replay_block(RowWalk &walk, const BlockRecords &block) {
-  SearchContext &context = walk.context;
+bool replay_block(SearchContext &context, const BlockRecords &block) {
   const int64_t base = context.tested;
   const size_t count = block.records.size();
-  const size_t n = static_cast<size_t>(walk.n);
+  const size_t n = static_cast<size_t>(context.n);
   const bool with_bytes = !block.formatted.empty();
   size_t run_start = 0;  // the first formatted record not yet written
   for (size_t i = 0; i < count; ++i) {
@@ -83,12 +82,12 @@ bool replay_block(RowWalk &walk, const BlockRecords &block) {
 #ifndef RATIOHUNT_NO_THREADS
 
 #include <chrono>
-#include <condition_variable>
-#include <exception>
 #include <functional>
 #include <mutex>
 #include <system_error>
 #include <thread>
+
+#include "search/block_hand_off.h"
 
 namespace {
 
@@ -121,60 +120,52 @@ struct BlockPlan {
 constexpr int64_t kLiveBlocksPerSegment = 4;
 
 struct SegmentPlanner {
-  explicit SegmentPlanner(const SearchParams &params) : context{params, sink} {}
+  SegmentPlanner(const SearchParams &params, const SearchPlan &plan) : context{params, sink}, walk{context, plan} {}
   struct NoSink : ResultSink {
     void approximant(const Approximant & /*found*/) override {}
     void finished(const SearchSummary & /*summary*/) override {}
   } sink;
   SearchContext context;
-  RowWalk walk{context};
+  RowWalk walk;
   int64_t next_first = 0;  // the first block of the next segment
   bool done = false;       // no block is left after next_first
 };
 
 struct Pool {
-  explicit Pool(RowWalk &calling_walk) : walk(calling_walk) {}
-  RowWalk &walk;  // the calling thread's: it merges, and walks what no worker can
+  Pool(RowWalk &calling_walk, int64_t window) : walk(calling_walk), hand_off(window) {}
+  RowWalk &walk;          // the calling thread's: it merges, and walks what no worker can
+  BlockHandOff hand_off;  // segment i's in results[i % window]; taken: segments merged so far
   BlockPlan plan;
-  WalkThresholds thresholds;
-  int64_t window = 0;
   size_t records_per_block = 0;                             // a worker gives a block back past this many records
   size_t bytes_per_block = 0;                               // and formats no more past this many bytes
   std::vector<std::unique_ptr<BlockFormatter>> formatters;  // one per worker, or none
-  std::vector<BlockRecords> results;                        // segment i's in results[i % window]
-  std::vector<char> done;                                   // likewise
-  std::mutex mutex;
-  std::condition_variable block_done;
-  std::condition_variable block_merged;
+  std::vector<BlockRecords> results;
   SegmentPlanner *planner = nullptr;
   std::vector<int64_t> segment_first;  // the first block of each segment claimed so far
   int64_t next_segment = 0;
-  int64_t merged = 0;  // segments merged so far
-  std::atomic<bool> stop{false};
   std::atomic<double> merged_best_error{0.0};  // the best error after the merged blocks
-  std::exception_ptr failure;                  // what a worker threw (out of memory): the merge rethrows it
 };
 
 // Blocks below the lowest slot (2 at the lowest, so that a block holds whole planes) whose
 // blocks hold at least kMinBlockVectors. Blocks stay short: when the time out strikes, the
 // merge stops where it stands, and it must never stand far behind the workers. Count 0
 // when threads would not pay.
-BlockPlan plan_blocks(const RowWalk &walk, int threads, int64_t min_vectors) {
+BlockPlan plan_blocks(const SearchPlan &search, const SearchContext &context, int threads, int64_t min_vectors) {
   BlockPlan plan;
-  int64_t total = total_vectors(walk);
-  if (walk.last < 3 || (total > 0 && total < min_vectors)) return plan;
+  int64_t total = total_vectors(search);
+  if (search.last < 3 || (total > 0 && total < min_vectors)) return plan;
   int slot = 2;
   int64_t min_block = kMinBlockVectors;
-  if (walk.group_slots > 0) {
+  if (search.group_slots > 0) {
     // Blocks of whole group blocks, enough of them that a block outweighs handing it over.
-    slot = std::max(slot, walk.group_slots);
-    min_block = walk.block_size[walk.group_slots] * kMinBlockGroups;
+    slot = std::max(slot, search.group_slots);
+    min_block = search.block_size[search.group_slots] * kMinBlockGroups;
   }
-  while (slot < walk.last - 1 && walk.block_size[slot] > 0 && walk.block_size[slot] < min_block) ++slot;
-  int64_t count = block_count(walk, slot);
-  while (count == 0 && slot < walk.last - 1) count = block_count(walk, ++slot);
-  if (count < 2 * static_cast<int64_t>(threads) || walk.block_size[slot] == 0) return plan;
-  if (!block_ends_open_the_gate(walk, slot)) return plan;
+  while (slot < search.last - 1 && search.block_size[slot] > 0 && search.block_size[slot] < min_block) ++slot;
+  int64_t count = block_count(search, slot);
+  while (count == 0 && slot < search.last - 1) count = block_count(search, ++slot);
+  if (count < 2 * static_cast<int64_t>(threads) || search.block_size[slot] == 0) return plan;
+  if (!block_ends_open_the_gate(search, context, slot)) return plan;
   plan.slot = slot;
   plan.count = count;
   return plan;
@@ -197,7 +188,7 @@ void plan_next_segment(SegmentPlanner &planner, const BlockPlan &plan) {
       ++live;
       ++planner.next_first;
     }
-    if (!advance_outer(walk, step_slot, walk.last)) {
+    if (!advance_outer(walk, step_slot, walk.plan.last)) {
       planner.done = true;
       return;
     }
@@ -235,12 +226,14 @@ struct Segment {
 
 // Takes the next segment within the look-ahead, cutting it from the blocks left.
 Segment claim_segment(Pool &pool) {
-  std::unique_lock<std::mutex> lock(pool.mutex);
+  BlockHandOff &hand_off = pool.hand_off;
+  std::unique_lock<std::mutex> lock(hand_off.mutex);
   SegmentPlanner &planner = *pool.planner;
-  pool.block_merged.wait(
-      lock, [&] { return pool.stop.load() || planner.done || pool.next_segment < pool.merged + pool.window; });
+  hand_off.block_taken.wait(lock, [&] {
+    return hand_off.stop.load() || planner.done || pool.next_segment < hand_off.taken + hand_off.window;
+  });
   Segment segment;
-  if (pool.stop.load() || planner.done) return segment;
+  if (hand_off.stop.load() || planner.done) return segment;
   segment.number = pool.next_segment++;
   segment.first = planner.next_first;
   pool.segment_first.push_back(segment.first);
@@ -261,7 +254,7 @@ void walk_segment(RowWalk &walk, const BlockPlan &plan, const Segment &segment) 
       // With a best error smaller than the planner's, a dead run may reach into the next
       // segment, which counts its own blocks.
       int64_t blocks = std::min(run.blocks, segment.end - block);
-      walk.context.tested += blocks * walk.block_size[plan.slot];
+      walk.context.tested += blocks * walk.plan.block_size[plan.slot];
       walk.leftover_known = false;
       block += blocks;
       step_slot = run.slot;
@@ -269,7 +262,7 @@ void walk_segment(RowWalk &walk, const BlockPlan &plan, const Segment &segment) 
       if (walk_block(walk, plan.slot)) return;
       ++block;
     }
-    if (block < segment.end) advance_outer(walk, step_slot, walk.last);
+    if (block < segment.end) advance_outer(walk, step_slot, walk.plan.last);
   }
 }
 
@@ -282,12 +275,11 @@ void walk_claimed_blocks(Pool &pool, size_t worker) {
   context.records_running_minima = true;
   recorder.context = &context;
   recorder.records_per_block = pool.records_per_block;
-  RowWalk walk{context};
-  set_up_walk(walk, pool.thresholds);
-  walk.stop = &pool.stop;
-  walk.table = pool.walk.table;  // built once, before the workers start
+  RowWalk walk{context, pool.walk.plan};
+  start_walk(walk);
+  walk.stop = &pool.hand_off.stop;
   for (Segment segment = claim_segment(pool); segment.number >= 0; segment = claim_segment(pool)) {
-    size_t slot = static_cast<size_t>(segment.number % pool.window);
+    size_t slot = static_cast<size_t>(segment.number % pool.hand_off.window);
     BlockRecords &records = pool.results[slot];
     records.records.clear();
     records.exponents.clear();
@@ -303,62 +295,20 @@ void walk_claimed_blocks(Pool &pool, size_t worker) {
     context.best_error = pool.merged_best_error.load();
     walk_segment(walk, pool.plan, segment);
     records.tested = context.tested;
-    {
-      std::lock_guard<std::mutex> lock(pool.mutex);
-      pool.done[slot] = 1;
-    }
-    pool.block_done.notify_one();
+    finish_block(pool.hand_off, slot);
   }
-}
-
-// A worker: walks blocks until none is left. What it throws (an allocation that fails)
-// goes to the merge, which rethrows it on the calling thread, so the search fails as a
-// single walk would instead of ending the program.
-void run_worker(Pool &pool, size_t worker) {
-  try {
-    walk_claimed_blocks(pool, worker);
-  } catch (...) {
-    {
-      std::lock_guard<std::mutex> lock(pool.mutex);
-      if (!pool.failure) pool.failure = std::current_exception();
-    }
-    pool.block_done.notify_all();
-  }
-}
-
-// Waits for the segment in results[slot], polling the clock (and so the time out, an interruption and the
-// progress reports) now and then; false when the search should stop first.
-bool wait_for_block(Pool &pool, size_t slot) {
-  for (;;) {
-    {
-      std::unique_lock<std::mutex> lock(pool.mutex);
-      if (pool.block_done.wait_for(lock, kMergeClockPoll, [&] { return pool.done[slot] != 0 || pool.failure; })) {
-        if (pool.failure) std::rethrow_exception(pool.failure);
-        return true;
-      }
-    }
-    if (poll_should_stop(pool.walk.context)) return false;
-  }
-}
-
-void stop_workers(Pool &pool) {
-  {
-    std::lock_guard<std::mutex> lock(pool.mutex);
-    pool.stop.store(true);
-  }
-  pool.block_merged.notify_all();
 }
 
 // The first block of a segment the merge waits for: claimed already, or the next to be.
 int64_t segment_first_block(Pool &pool, int64_t segment) {
-  std::lock_guard<std::mutex> lock(pool.mutex);
+  std::lock_guard<std::mutex> lock(pool.hand_off.mutex);
   return segment < static_cast<int64_t>(pool.segment_first.size()) ? pool.segment_first[static_cast<size_t>(segment)]
                                                                    : pool.planner->next_first;
 }
 
 // Whether a segment past this one is or will be claimed.
 bool segments_after(Pool &pool, int64_t segment) {
-  std::lock_guard<std::mutex> lock(pool.mutex);
+  std::lock_guard<std::mutex> lock(pool.hand_off.mutex);
   return segment + 1 < static_cast<int64_t>(pool.segment_first.size()) || !pool.planner->done;
 }
 
@@ -367,24 +317,20 @@ bool segments_after(Pool &pool, int64_t segment) {
 void merge_segments(Pool &pool) {
   RowWalk &walk = pool.walk;
   for (int64_t segment = 0;; ++segment) {
-    size_t slot = static_cast<size_t>(segment % pool.window);
+    size_t slot = static_cast<size_t>(segment % pool.hand_off.window);
     int64_t first = segment_first_block(pool, segment);
     place_at_block(walk, pool.plan.slot, first);  // where the merge stands, for progress reports
-    bool ready = wait_for_block(pool, slot) && !poll_should_stop(walk.context);
+    bool ready = wait_for_block(pool.hand_off, slot, kMergeClockPoll, [&] { return poll_should_stop(walk.context); }) &&
+                 !poll_should_stop(walk.context);
     if (!ready || pool.results[slot].dense) {
-      stop_workers(pool);
+      stop_workers(pool.hand_off);
       place_at_block(walk, pool.plan.slot, segment_first_block(pool, segment));
-      walk_block(walk, walk.last);
+      walk_block(walk, walk.plan.last);
       return;
     }
-    if (replay_block(walk, pool.results[slot])) return;
-    {
-      std::lock_guard<std::mutex> lock(pool.mutex);
-      pool.done[slot] = 0;
-      pool.merged = segment + 1;
-    }
+    if (replay_block(walk.context, pool.results[slot])) return;
     pool.merged_best_error.store(walk.context.best_error);
-    pool.block_merged.notify_all();
+    release_block(pool.hand_off, slot, segment + 1);
     if (!segments_after(pool, segment)) return;
   }
 }
@@ -392,22 +338,20 @@ void merge_segments(Pool &pool) {
 }  // namespace
 
 bool run_block_pool(RowWalk &walk, int threads, const WalkThresholds &thresholds) {
-  BlockPlan plan = plan_blocks(walk, threads, thresholds.vectors_for_threads);
+  BlockPlan plan = plan_blocks(walk.plan, walk.context, threads, thresholds.vectors_for_threads);
   if (plan.count == 0) return false;
-  if (walk.group_slots > 0 && walk.table == nullptr) build_group_table(walk);
-  SegmentPlanner planner{walk.context.params};
+  SegmentPlanner planner{walk.context.params, walk.plan};
   start_search(planner.context);
-  set_up_walk(planner.walk, thresholds);
+  start_walk(planner.walk);
   place_at_block(planner.walk, plan.slot, 0);
-  Pool pool{walk};
+  Pool pool{walk, kLookAheadPerThread * threads};
+  const int64_t window = pool.hand_off.window;
   pool.planner = &planner;
   pool.plan = plan;
-  pool.thresholds = thresholds;
-  pool.window = kLookAheadPerThread * threads;
   pool.records_per_block = thresholds.records_per_block;
-  if (walk.group_slots > 0) {
+  if (walk.plan.group_slots > 0) {
     pool.records_per_block =
-        std::max(pool.records_per_block, thresholds.records_in_flight_with_table / static_cast<size_t>(pool.window));
+        std::max(pool.records_per_block, thresholds.records_in_flight_with_table / static_cast<size_t>(window));
   }
   if (walk.context.params.range_mode) {
     for (int i = 0; i < threads; ++i) {
@@ -416,16 +360,17 @@ bool run_block_pool(RowWalk &walk, int threads, const WalkThresholds &thresholds
       pool.formatters.push_back(std::move(formatter));
     }
   }
-  pool.bytes_per_block = kFormattedBytesInFlight / static_cast<size_t>(pool.window);
-  pool.results.resize(static_cast<size_t>(pool.window));
-  pool.done.assign(static_cast<size_t>(pool.window), 0);
+  pool.bytes_per_block = kFormattedBytesInFlight / static_cast<size_t>(window);
+  pool.results.resize(static_cast<size_t>(window));
   pool.merged_best_error.store(walk.context.best_error);
   std::vector<std::thread> workers;
   workers.reserve(static_cast<size_t>(threads));
   try {
     for (int i = 0; i < threads; ++i) {
       try {
-        workers.emplace_back(run_worker, std::ref(pool), static_cast<size_t>(i));
+        workers.emplace_back([&pool, i] {
+          run_worker_for(pool.hand_off, [&pool, i] { walk_claimed_blocks(pool, static_cast<size_t>(i)); });
+        });
       } catch (const std::system_error &) {
         break;  // fewer threads; with none, the single walk does it all
       }
@@ -433,11 +378,11 @@ bool run_block_pool(RowWalk &walk, int threads, const WalkThresholds &thresholds
     if (workers.empty()) return false;
     merge_segments(pool);
   } catch (...) {  // a sink or a worker that throws: the workers still end before the pool goes
-    stop_workers(pool);
+    stop_workers(pool.hand_off);
     for (std::thread &worker : workers) worker.join();
     throw;
   }
-  stop_workers(pool);
+  stop_workers(pool.hand_off);
   for (std::thread &worker : workers) worker.join();
   return true;
 }

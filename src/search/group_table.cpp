@@ -3,6 +3,7 @@
 // circle of the last factor's logarithm.
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 #include <vector>
 
 #include "search/row_walk.h"
@@ -25,7 +26,8 @@ struct TableEntry {
 // What building the table needs beside the walk: each group slot's stride in the group's
 // odometer index, the two budgets, and the entries found so far.
 struct GroupTerms {
-  const RowWalk &walk;
+  const SearchPlan &plan;
+  const SearchContext &context;
   std::vector<int64_t> stride;
   double denominator_bound = 0.0;
   double numerator_bound = 0.0;
@@ -38,16 +40,16 @@ struct GroupTerms {
 // the inverse of another.
 void add_group_vectors(GroupTerms &terms, int k, int64_t index, double log_sum, double negative, double positive,
                        int lowest_nonzero) {
-  const RowWalk &walk = terms.walk;
+  const SearchPlan &plan = terms.plan;
   if (k < 0) {
-    if (walk.context.unison_target && lowest_nonzero != 0 && is_denominator_slot(lowest_nonzero)) return;
-    double turns = log_sum * walk.inv_ln_last;
+    if (terms.context.unison_target && lowest_nonzero != 0 && is_denominator_slot(lowest_nonzero)) return;
+    double turns = log_sum * plan.inv_ln_last;
     double position = turns - std::floor(turns);
     terms.entries.push_back({position < 1.0 ? position : 0.0, static_cast<int>(index), negative, positive});
     return;
   }
-  double ln_factor = walk.context.logs[k];
-  for (int v = 0; v <= walk.group_top[k]; ++v) {
+  double ln_factor = terms.context.logs[k];
+  for (int v = 0; v <= plan.group_top[k]; ++v) {
     if (is_negative_zero(v)) continue;
     int magnitude = exponent_magnitude(v);
     double next_negative = is_denominator_slot(v) ? negative + magnitude * ln_factor : negative;
@@ -60,46 +62,46 @@ void add_group_vectors(GroupTerms &terms, int k, int64_t index, double log_sum, 
 
 }  // namespace
 
-double numerator_bound(const RowWalk &walk) {
-  const SearchContext &context = walk.context;
-  double reach = context.params.range_mode ? walk.range_high : context.best_error + walk.margin;
-  return context.params.ln_max_quotient + context.ln_target + reach + 2 * walk.margin;
+double numerator_bound(const SearchPlan &plan, const SearchContext &context) {
+  double reach = context.params.range_mode ? plan.range_high : context.best_error + plan.margin;
+  return context.params.ln_max_quotient + context.ln_target + reach + 2 * plan.margin;
 }
 
 // The group is the most inner slots whose vectors the thresholds allow (about the square
 // root of the whole odometer). At least one outer slot stays above the group.
-void choose_group(RowWalk &walk, const WalkThresholds &thresholds) {
-  walk.group_slots = 0;
-  if (walk.last < kMinGroupSlots + 1) return;
-  int64_t below = walk.block_size[walk.last - 1];
-  int64_t top = walk.outer.top[walk.last - 1] + 1;
+void choose_group(SearchPlan &plan, const SearchContext &context, const WalkThresholds &thresholds) {
+  plan.group_slots = 0;
+  if (plan.last < kMinGroupSlots + 1) return;
+  int64_t below = plan.block_size[plan.last - 1];
+  int64_t top = plan.outer.top[plan.last - 1] + 1;
   if (below == 0 || below > kMaxCountedVectors / top) return;
   int64_t total = below * top;
   if (total < thresholds.vectors_for_group_table) return;
   double cap = std::min(static_cast<double>(thresholds.max_group_vectors),
                         thresholds.group_vectors_per_root * std::sqrt(static_cast<double>(total)));
   int slots = 0;
-  for (int g = kMinGroupSlots; g <= walk.last - 1; ++g) {
-    if (static_cast<double>(walk.block_size[g]) <= cap) slots = g;
+  for (int g = kMinGroupSlots; g <= plan.last - 1; ++g) {
+    if (static_cast<double>(plan.block_size[g]) <= cap) slots = g;
   }
   if (slots == 0) return;
-  walk.group_slots = slots;
-  walk.group_top.assign(static_cast<size_t>(slots), 0);
-  walk.group_top[0] = walk.row_length - 1;
-  for (int k = 1; k < slots; ++k) walk.group_top[k] = walk.outer.top[k];
-  walk.table_numerator_bound = numerator_bound(walk);
+  plan.group_slots = slots;
+  plan.group_top.assign(static_cast<size_t>(slots), 0);
+  plan.group_top[0] = plan.row_length - 1;
+  for (int k = 1; k < slots; ++k) plan.group_top[k] = plan.outer.top[k];
+  plan.table_numerator_bound = numerator_bound(plan, context);
 }
 
-void build_group_table(RowWalk &walk) {
-  GroupTerms terms{walk, std::vector<int64_t>(static_cast<size_t>(walk.group_slots), 1)};
-  for (int k = 1; k < walk.group_slots; ++k) terms.stride[k] = terms.stride[k - 1] * (walk.group_top[k - 1] + 1);
-  terms.denominator_bound = walk.context.params.ln_max_quotient + walk.margin;
-  terms.numerator_bound = walk.table_numerator_bound;
-  add_group_vectors(terms, walk.group_slots - 1, 0, 0.0, 0.0, 0.0, 0);
+namespace {
+
+void build_group_table(const SearchPlan &plan, const SearchContext &context, GroupTable &table) {
+  GroupTerms terms{plan, context, std::vector<int64_t>(static_cast<size_t>(plan.group_slots), 1)};
+  for (int k = 1; k < plan.group_slots; ++k) terms.stride[k] = terms.stride[k - 1] * (plan.group_top[k - 1] + 1);
+  terms.denominator_bound = context.params.ln_max_quotient + plan.margin;
+  terms.numerator_bound = plan.table_numerator_bound;
+  add_group_vectors(terms, plan.group_slots - 1, 0, 0.0, 0.0, 0.0, 0);
   std::sort(terms.entries.begin(), terms.entries.end(), [](const TableEntry &a, const TableEntry &b) {
     return a.position < b.position || (a.position == b.position && a.index < b.index);
   });
-  GroupTable &table = walk.own_table;
   InnerCircle &circle = table.circle;
   size_t count = terms.entries.size();
   circle.position.resize(count);
@@ -114,5 +116,11 @@ void build_group_table(RowWalk &walk) {
   }
   std::vector<TableEntry>().swap(terms.entries);  // gone before the buckets: a lower peak
   index_buckets(circle, static_cast<int64_t>(count), kMaxTableBuckets);
-  walk.table = &table;
+}
+
+}  // namespace
+
+const GroupTable &group_table(const SearchPlan &plan, const SearchContext &context) {
+  std::call_once(plan.table_once, [&] { build_group_table(plan, context, plan.table); });
+  return plan.table;
 }

@@ -11,10 +11,6 @@
 
 namespace {
 
-// The pre-filter works on approximate sums; its margin, in natural-log units and scaled by
-// the largest magnitude a sum can reach, is many orders above any rounding difference
-// between those sums and the exact ones (a few units in the last place of that scale).
-constexpr double kPrefilterMargin = 1e-9;
 // Reading the clock costs more than a row; it is read after this many counted vectors,
 // or this many rows, whichever comes first.
 constexpr int64_t kClockCheckInterval = 32768;
@@ -24,46 +20,9 @@ constexpr size_t kHitsPerRow = 16;
 // Past the time out, a search that walks this many vectors in a row without counting one
 // stops all the same: the time out is otherwise polled only at counted vectors.
 constexpr int64_t kUncountedStretch = 1 << 20;
-constexpr int kMaxBuckets = 1 << 16;
-// A plane holds at most this many vectors: its circle stays small enough to build at once.
-constexpr int64_t kMaxPlaneSize = 1 << 16;
-// Blocks larger than this are walked in smaller ones, so no count can overflow.
-constexpr int64_t kMaxBlockSize = int64_t{1} << 60;
 
-int top_value(int limit) { return limit > 0 ? limit : 0; }
-
-// Inner vectors that are always skipped need no place: a negative zero, and for a unison
-// target one whose first non-zero exponent is negative.
-bool inner_always_skipped(const RowWalk &walk, int v0, int v1) {
-  if (is_negative_zero(v0) || is_negative_zero(v1)) return true;
-  if (!walk.context.unison_target) return false;
-  return v0 != 0 ? is_denominator_slot(v0) : is_denominator_slot(v1);
-}
-
-// Places the first `size` inner vectors in odometer order (slot 0 fastest, rows of
-// row_length) on the circle.
-void build_circle(const RowWalk &walk, int64_t size, InnerCircle &circle) {
-  std::vector<std::pair<double, int>> points;
-  for (int index = 0; index < size; ++index) {
-    int v0 = index % walk.row_length;
-    int v1 = index / walk.row_length;
-    if (inner_always_skipped(walk, v0, v1)) continue;
-    double log_sum = decode_exponent(v0) * walk.context.logs[0];
-    if (v1 > 0) log_sum += decode_exponent(v1) * walk.context.logs[1];
-    double turns = log_sum * walk.inv_ln_last;
-    double position = turns - std::floor(turns);
-    points.emplace_back(position < 1.0 ? position : 0.0, index);
-  }
-  std::sort(points.begin(), points.end());
-  for (const auto &point : points) {
-    circle.position.push_back(point.first);
-    circle.value.push_back(point.second);
-  }
-  index_buckets(circle, 2 * size, kMaxBuckets);
-}
-
-double outer_log_term(const OuterSlots &outer, int k, int v) { return outer.log_term[outer.offset[k] + v]; }
-double outer_den_term(const OuterSlots &outer, int k, int v) { return outer.den_term[outer.offset[k] + v]; }
+double outer_log_term(const OuterTables &outer, int k, int v) { return outer.log_term[outer.offset[k] + v]; }
+double outer_den_term(const OuterTables &outer, int k, int v) { return outer.den_term[outer.offset[k] + v]; }
 
 void count_outer_slot(RowWalk &walk, int k, int sign) {
   int v = walk.exponents[k];
@@ -73,38 +32,23 @@ void count_outer_slot(RowWalk &walk, int k, int sign) {
 
 // Recomputes the suffix sums of slots k down to 1 after slots 1 .. k changed.
 void refresh_suffixes(RowWalk &walk, int k) {
-  OuterSlots &outer = walk.outer;
+  const OuterTables &tables = walk.plan.outer;
+  OuterSums &outer = walk.outer;
   for (int i = k; i >= 1; --i) {
-    outer.log_suffix[i] = outer_log_term(outer, i, walk.exponents[i]) + outer.log_suffix[i + 1];
-    outer.den_suffix[i] = outer_den_term(outer, i, walk.exponents[i]) + outer.den_suffix[i + 1];
-    outer.num_suffix[i] = outer.num_term[outer.offset[i] + walk.exponents[i]] + outer.num_suffix[i + 1];
+    outer.log_suffix[i] = outer_log_term(tables, i, walk.exponents[i]) + outer.log_suffix[i + 1];
+    outer.den_suffix[i] = outer_den_term(tables, i, walk.exponents[i]) + outer.den_suffix[i + 1];
+    outer.num_suffix[i] = tables.num_term[tables.offset[i] + walk.exponents[i]] + outer.num_suffix[i + 1];
   }
 }
 
-void build_outer(RowWalk &walk) {
-  OuterSlots &outer = walk.outer;
-  outer.offset.assign(walk.n, 0);
-  outer.top.assign(walk.n, 0);
-  outer.log_suffix.assign(walk.n, 0.0);
-  outer.den_suffix.assign(walk.n, 0.0);
-  outer.num_suffix.assign(walk.n, 0.0);
-  size_t values = 0;
-  for (int k = 1; k < walk.last; ++k) values += static_cast<size_t>(top_value(walk.context.limits[k])) + 1;
-  // Reserved at once: a short search costs little more than setting these tables up.
-  outer.log_term.reserve(values);
-  outer.den_term.reserve(values);
-  outer.num_term.reserve(values);
-  for (int k = 1; k < walk.last; ++k) {
-    outer.top[k] = top_value(walk.context.limits[k]);
-    outer.offset[k] = static_cast<int>(outer.log_term.size());
-    for (int v = 0; v <= outer.top[k]; ++v) {
-      outer.log_term.push_back(decode_exponent(v) * walk.context.logs[k]);
-      outer.den_term.push_back(is_denominator_slot(v) ? exponent_magnitude(v) * walk.context.logs[k] : 0.0);
-      outer.num_term.push_back(is_denominator_slot(v) ? 0.0 : exponent_magnitude(v) * walk.context.logs[k]);
-    }
-    count_outer_slot(walk, k, +1);
-  }
-  refresh_suffixes(walk, walk.last - 1);
+// Sets the walk's suffix sums and counts from its outer slots.
+void start_outer_sums(RowWalk &walk) {
+  OuterSums &outer = walk.outer;
+  outer.log_suffix.assign(walk.plan.n, 0.0);
+  outer.den_suffix.assign(walk.plan.n, 0.0);
+  outer.num_suffix.assign(walk.plan.n, 0.0);
+  for (int k = 1; k < walk.plan.last; ++k) count_outer_slot(walk, k, +1);
+  refresh_suffixes(walk, walk.plan.last - 1);
 }
 
 // Kept inline in the walk's loop, which it serves at every step; dead_run_at calls it too.
@@ -112,7 +56,7 @@ void build_outer(RowWalk &walk) {
   int k = start;
   for (; k < end_slot; ++k) {
     count_outer_slot(walk, k, -1);
-    bool carry = walk.exponents[k] >= walk.outer.top[k];
+    bool carry = walk.exponents[k] >= walk.plan.outer.top[k];
     walk.exponents[k] = carry ? 0 : walk.exponents[k] + 1;
     count_outer_slot(walk, k, +1);
     if (!carry) break;
@@ -120,38 +64,6 @@ void build_outer(RowWalk &walk) {
   if (k >= end_slot) return false;
   refresh_suffixes(walk, k);
   return true;
-}
-
-// The number of vectors below each outer slot k: the product of the sizes of slots 0 .. k-1.
-void size_block_sizes(RowWalk &walk) {
-  walk.block_size.assign(walk.n, 0);
-  int64_t size = walk.row_length;
-  for (int k = 1; k < walk.last; ++k) {
-    walk.block_size[k] = size;
-    int64_t slot_size = walk.outer.top[k] + 1;
-    if (size > kMaxBlockSize / slot_size) break;
-    size *= slot_size;
-  }
-}
-
-// The largest magnitude an enumerated sum or the target can have, for the margin.
-double log_scale(const RowWalk &walk) {
-  double scale = std::fabs(walk.context.ln_target) + walk.context.logs[walk.last];
-  for (int k = 0; k < walk.last; ++k) {
-    scale += (exponent_magnitude(top_value(walk.context.limits[k])) + 1) * std::fabs(walk.context.logs[k]);
-  }
-  return scale;
-}
-
-void set_range_window(RowWalk &walk) {
-  double ln_last = walk.context.logs[walk.last];
-  double low = walk.context.params.range_low_cents * walk.context.ln2 / kCentsPerOctave - walk.margin;
-  double high = walk.context.params.range_high_cents * walk.context.ln2 / kCentsPerOctave + walk.margin;
-  // A candidate's distance lies between 0 and ln m_last; an unreadable bound filters nothing.
-  walk.range_low = low > 0 ? low : 0.0;
-  // A complete search may take a candidate further than the nearest two.
-  bool nearest_only = !walk.context.params.complete;
-  walk.range_high = high < ln_last + walk.margin || !nearest_only ? high : ln_last + walk.margin;
 }
 
 // What a group block's outer prefix leaves its inner vectors of the two budgets; rows
@@ -199,17 +111,17 @@ bool collect_circular(RowWalk &walk, const InnerCircle &circle, double from, dou
 void collect_hits(RowWalk &walk, const InnerCircle &circle, double outer_log, int first,
                   const BudgetFilter &filter = BudgetFilter{}) {
   walk.hits.clear();
-  double turns = (walk.context.ln_target - outer_log) * walk.inv_ln_last;
+  double turns = (walk.context.ln_target - outer_log) * walk.plan.inv_ln_last;
   double here = turns - std::floor(turns);
   bool whole_circle = false;
   if (walk.context.params.range_mode) {
-    if (walk.range_high < walk.range_low) return;
-    double low = walk.range_low * walk.inv_ln_last;
-    double high = walk.range_high * walk.inv_ln_last;
+    if (walk.plan.range_high < walk.plan.range_low) return;
+    double low = walk.plan.range_low * walk.plan.inv_ln_last;
+    double high = walk.plan.range_high * walk.plan.inv_ln_last;
     whole_circle = collect_circular(walk, circle, here - high, here - low, filter) ||
                    collect_circular(walk, circle, here + low, here + high, filter);
   } else {
-    double reach = (walk.context.best_error + walk.margin) * walk.inv_ln_last;
+    double reach = (walk.context.best_error + walk.plan.margin) * walk.plan.inv_ln_last;
     whole_circle = collect_circular(walk, circle, here - reach, here + reach, filter);
   }
   if (whole_circle) {
@@ -243,15 +155,15 @@ bool process(RowWalk &walk) {
 // row's last vector left there: the previous position of the outer odometer, slot 0 at top.
 int current_leftover(RowWalk &walk) {
   if (walk.leftover_known) return walk.leftover;
-  walk.scratch.assign(walk.exponents, walk.exponents + walk.n);
-  for (int k = 1; k < walk.last; ++k) {
+  walk.scratch.assign(walk.exponents, walk.exponents + walk.plan.n);
+  for (int k = 1; k < walk.plan.last; ++k) {
     if (walk.scratch[k] > 0) {
       --walk.scratch[k];
       break;
     }
-    walk.scratch[k] = walk.outer.top[k];
+    walk.scratch[k] = walk.plan.outer.top[k];
   }
-  walk.scratch[0] = walk.row_length - 1;
+  walk.scratch[0] = walk.plan.row_length - 1;
   walk.leftover = solved_last_slot(walk.context, walk.scratch.data());
   walk.leftover_known = true;
   return walk.leftover;
@@ -259,30 +171,58 @@ int current_leftover(RowWalk &walk) {
 
 // Vectors whose gate depends on the last slot go one by one, exactly as the reference.
 bool walk_vectors_singly(RowWalk &walk, int first, int end) {
-  walk.exponents[walk.last] = current_leftover(walk);
+  walk.exponents[walk.plan.last] = current_leftover(walk);
   for (int v = first; v < end; ++v) {
     walk.exponents[0] = v;
     if (process(walk)) return true;
   }
-  walk.leftover = walk.exponents[walk.last];
+  walk.leftover = walk.exponents[walk.plan.last];
   return false;
 }
 
-// Vectors that pass the gate whatever the last slot holds: counted at once, and only
-// those the pre-filter keeps are examined. Returns true when the walk ends there.
-bool walk_gated_run(RowWalk &walk, int first) {
+// Puts inner vector `index` (slots 0 .. slots-1, slot 0 fastest) into the exponents.
+void place_inner_vector(RowWalk &walk, int slots, int index) {
+  if (slots == 1) {
+    walk.exponents[0] = index;
+    return;
+  }
+  int rest = index;
+  for (int k = 0; k < slots; ++k) {
+    int size = k == 0 ? walk.plan.row_length : walk.plan.outer.top[k] + 1;
+    walk.exponents[k] = rest % size;
+    rest /= size;
+  }
+}
+
+// The inner vectors of a row, a plane or a group block walked at once: slots 0 .. slots-1
+// running (slots 1 .. slots-1 at 0 on entry), from inner vector `first` to the block's
+// end at `size`, every one passing the gate whatever the last slot holds. They are counted
+// at once, and only those the pre-filter keeps off the circle (and, with a group table,
+// within the budgets its outer prefix leaves them) are examined. Returns true when the
+// walk ends there.
+bool walk_at_once(RowWalk &walk, int slots, const InnerCircle &circle, int first, int64_t size,
+                  const GroupTable *table) {
+  const OuterSums &outer = walk.outer;
+  const double denominator_limit = walk.context.params.ln_max_quotient + walk.plan.margin;
   int64_t before = walk.context.tested;
-  bool may_accept =
-      walk.outer.negative_zeros == 0 && !(walk.outer.den_suffix[1] > walk.context.params.ln_max_quotient + walk.margin);
+  bool may_accept = outer.negative_zeros == 0 && !(outer.den_suffix[slots] > denominator_limit);
+  BudgetFilter filter;
+  if (may_accept && table != nullptr) {
+    const double numerator_limit = numerator_bound(walk.plan, walk.context);
+    may_accept = !(outer.num_suffix[slots] > numerator_limit);
+    filter =
+        BudgetFilter{table, denominator_limit - outer.den_suffix[slots], numerator_limit - outer.num_suffix[slots]};
+  }
   if (may_accept) {
-    collect_hits(walk, walk.circle, walk.outer.log_suffix[1], first);
-    for (int v : walk.hits) {
-      walk.exponents[0] = v;
-      walk.context.tested = before + (v - first + 1);
+    collect_hits(walk, circle, outer.log_suffix[slots], first, filter);
+    for (int index : walk.hits) {
+      place_inner_vector(walk, slots, index);
+      walk.context.tested = before + (index - first + 1);
       if (examine(walk)) return true;
     }
+    for (int k = 1; k < slots; ++k) walk.exponents[k] = 0;
   }
-  walk.context.tested = before + (walk.row_length - first);
+  walk.context.tested = before + (size - first);
   walk.leftover_known = false;
   return false;
 }
@@ -291,69 +231,16 @@ bool walk_gated_run(RowWalk &walk, int first) {
 // first_gated on every vector passes it. Returns true when the search ends.
 bool walk_row(RowWalk &walk) {
   const int *values = walk.context.values;
-  int first_gated = walk.row_length;
+  const int row_length = walk.plan.row_length;
+  int first_gated = row_length;
   if (walk.outer.gate_openers > 0 || walk.context.params.every_vector) {
     first_gated = 0;
-  } else if (values[0] > 2 && walk.row_length > 2) {
+  } else if (values[0] > 2 && row_length > 2) {
     first_gated = 2;
   }
   // With the last factor at most 2 the last slot never opens the gate.
-  if (first_gated > 0 && values[walk.last] > 2 && walk_vectors_singly(walk, 0, first_gated)) return true;
-  if (first_gated < walk.row_length && walk_gated_run(walk, first_gated)) return true;
-  return false;
-}
-
-// A plane (slots 0 and 1 running, slot 1 at 0 on entry) whose every vector passes the
-// gate, as an outer factor above 2 has an exponent: counted at once, and only those the
-// pre-filter keeps are examined. Returns true when the walk ends there.
-bool walk_plane(RowWalk &walk) {
-  int64_t before = walk.context.tested;
-  bool may_accept =
-      walk.outer.negative_zeros == 0 && !(walk.outer.den_suffix[2] > walk.context.params.ln_max_quotient + walk.margin);
-  if (may_accept) {
-    collect_hits(walk, walk.plane, walk.outer.log_suffix[2], 0);
-    for (int index : walk.hits) {
-      walk.exponents[0] = index % walk.row_length;
-      walk.exponents[1] = index / walk.row_length;
-      walk.context.tested = before + index + 1;
-      if (examine(walk)) return true;
-    }
-    walk.exponents[1] = 0;
-  }
-  walk.context.tested = before + walk.plane_size;
-  walk.leftover_known = false;
-  return false;
-}
-
-// A group block (slots 0 .. group_slots-1 running, those above them fixed) whose every
-// vector passes the gate, as an outer factor above 2 has an exponent: counted at once;
-// the group table gives the few inner vectors whose candidates may be accepted, and only
-// they are examined. Returns true when the walk ends there.
-bool walk_group(RowWalk &walk) {
-  const int slots = walk.group_slots;
-  int64_t before = walk.context.tested;
-  bool may_accept = walk.outer.negative_zeros == 0 &&
-                    !(walk.outer.den_suffix[slots] > walk.context.params.ln_max_quotient + walk.margin) &&
-                    !(walk.outer.num_suffix[slots] > numerator_bound(walk));
-  if (may_accept) {
-    BudgetFilter filter{walk.table, walk.context.params.ln_max_quotient + walk.margin - walk.outer.den_suffix[slots],
-                        numerator_bound(walk) - walk.outer.num_suffix[slots]};
-    collect_hits(walk, walk.table->circle, walk.outer.log_suffix[slots], 0, filter);
-    for (int index : walk.hits) {
-      int rest = index;
-      for (int k = 0; k < slots; ++k) {
-        int size = walk.group_top[k] + 1;
-        walk.exponents[k] = rest % size;
-        rest /= size;
-      }
-      walk.context.tested = before + index + 1;
-      if (examine(walk)) return true;
-    }
-    for (int k = 0; k < slots; ++k) walk.exponents[k] = 0;
-  }
-  walk.context.tested = before + walk.block_size[slots];
-  walk.leftover_known = false;
-  return false;
+  if (first_gated > 0 && values[walk.plan.last] > 2 && walk_vectors_singly(walk, 0, first_gated)) return true;
+  return first_gated < row_length && walk_at_once(walk, 1, walk.plan.circle, first_gated, row_length, nullptr);
 }
 
 // The highest slot k whose block (every vector below it, slots 1 .. k-1 at 0 now) can
@@ -364,34 +251,36 @@ bool walk_group(RowWalk &walk) {
 [[gnu::always_inline]] inline int dead_block_slot(const RowWalk &walk, int end_slot) {
   const int *exponents = walk.exponents;
   int lowest_set = 1;  // slots 1 .. lowest_set-1 are 0
-  while (lowest_set < walk.last && exponents[lowest_set] == 0) ++lowest_set;
+  while (lowest_set < walk.plan.last && exponents[lowest_set] == 0) ++lowest_set;
   // With every vector examined, any slot opens the gate.
-  int highest_opener = walk.context.params.every_vector ? walk.last - 1 : 0;
+  int highest_opener = walk.context.params.every_vector ? walk.plan.last - 1 : 0;
   int highest_negative_zero = 0;
-  for (int k = walk.last - 1; k >= 1 && (highest_opener == 0 || highest_negative_zero == 0); --k) {
+  for (int k = walk.plan.last - 1; k >= 1 && (highest_opener == 0 || highest_negative_zero == 0); --k) {
     if (highest_opener == 0 && opens_gate(walk.context.values[k], exponents[k])) highest_opener = k;
     if (highest_negative_zero == 0 && is_negative_zero(exponents[k])) highest_negative_zero = k;
   }
   int limit = std::min(std::min(lowest_set, highest_opener), end_slot);
   int slot = std::min(limit, highest_negative_zero);
-  double bound = walk.context.params.ln_max_quotient + walk.margin;
-  double numerator_limit = numerator_bound(walk);
+  double bound = walk.context.params.ln_max_quotient + walk.plan.margin;
+  double numerator_limit = numerator_bound(walk.plan, walk.context);
   for (int k = limit; k > slot; --k) {
     if (walk.outer.den_suffix[k] > bound || walk.outer.num_suffix[k] > numerator_limit) {
       slot = k;
       break;
     }
   }
-  while (slot > 0 && walk.block_size[slot] == 0) --slot;
+  while (slot > 0 && walk.plan.block_size[slot] == 0) --slot;
   return slot;
 }
 
 // Whether slot k at value v puts every vector below it past the denominator or the
 // numerator bound, with the slots above k as they stand.
 bool value_exceeds_budgets(const RowWalk &walk, int k, int v) {
-  const OuterSlots &outer = walk.outer;
-  return outer.den_suffix[k + 1] + outer_den_term(outer, k, v) > walk.context.params.ln_max_quotient + walk.margin ||
-         outer.num_suffix[k + 1] + outer.num_term[outer.offset[k] + v] > numerator_bound(walk);
+  const OuterTables &tables = walk.plan.outer;
+  const OuterSums &outer = walk.outer;
+  return outer.den_suffix[k + 1] + outer_den_term(tables, k, v) >
+             walk.context.params.ln_max_quotient + walk.plan.margin ||
+         outer.num_suffix[k + 1] + tables.num_term[tables.offset[k] + v] > numerator_bound(walk.plan, walk.context);
 }
 
 // Slot k's dead block at the value it holds, and with it the rest of the slot's values
@@ -401,10 +290,10 @@ bool value_exceeds_budgets(const RowWalk &walk, int k, int v) {
 // values (blocks of slot k) that is.
 int64_t skip_dead_values(RowWalk &walk, int k, int end_slot) {
   int v = walk.exponents[k];
-  int top = walk.outer.top[k];
-  if (k >= end_slot || v < 2 || v >= top || walk.block_size[k] > kMaxBlockSize / (top + 1)) return 1;
+  int top = walk.plan.outer.top[k];
+  if (k >= end_slot || v < 2 || v >= top || walk.plan.block_size[k] > kMaxBlockSize / (top + 1)) return 1;
   bool opener_above = walk.context.params.every_vector || walk.context.values[k] > 2;
-  for (int i = k + 1; i < walk.last && !opener_above; ++i) {
+  for (int i = k + 1; i < walk.plan.last && !opener_above; ++i) {
     opener_above = opens_gate(walk.context.values[i], walk.exponents[i]);
   }
   if (!opener_above || !value_exceeds_budgets(walk, k, v) || !value_exceeds_budgets(walk, k, v + 1)) return 1;
@@ -418,7 +307,7 @@ int64_t skip_dead_values(RowWalk &walk, int k, int end_slot) {
 // multiple of ten with the time-out message, or after a long stretch of vectors that the
 // gate turns away, which would otherwise go on with no count to poll the clock at.
 void finish_singly(RowWalk &walk) {
-  walk.exponents[walk.last] = current_leftover(walk);
+  walk.exponents[walk.plan.last] = current_leftover(walk);
   walk.exponents[0] = 0;
   int64_t uncounted = 0;
   do {
@@ -426,19 +315,18 @@ void finish_singly(RowWalk &walk) {
     if (process_vector(walk.context)) return;
     uncounted = walk.context.tested == counted_before ? uncounted + 1 : 0;
     if (uncounted >= kUncountedStretch && stop_requested(walk.context)) return;
-  } while (step_odometer(walk.exponents, walk.context.limits.data(), walk.n));
+  } while (step_odometer(walk.exponents, walk.context.limits.data(), walk.plan.n));
 }
 
 // Whether to walk from here a plane at once: slot 1 at 0, every vector passing the gate,
 // and enough rows walked already that building the plane's circle pays off.
 bool plane_walk_ready(RowWalk &walk) {
-  if (walk.plane_size == 0 || walk.exponents[1] != 0) return false;
+  if (walk.plan.plane_size == 0 || walk.exponents[1] != 0) return false;
   if (walk.outer.gate_openers == 0 && !walk.context.params.every_vector) return false;
-  if (!walk.plane_built) {
-    if (walk.rows_walked < walk.rows_before_plane) return false;
-    build_circle(walk, walk.plane_size, walk.plane);
-    walk.hits.reserve(2 * static_cast<size_t>(walk.plane_size));
-    walk.plane_built = true;
+  if (walk.plane == nullptr) {
+    if (walk.rows_walked < walk.plan.rows_before_plane) return false;
+    walk.plane = &plane_circle(walk.plan, walk.context);
+    walk.hits.reserve(2 * static_cast<size_t>(walk.plan.plane_size));
   }
   return true;
 }
@@ -446,12 +334,12 @@ bool plane_walk_ready(RowWalk &walk) {
 // Whether to walk from here a group block at once: within the block end_slot walks, at
 // its first vector (the group's outer slots at 0), and every vector passing the gate.
 bool group_walk_ready(RowWalk &walk, int end_slot) {
-  if (walk.group_slots == 0 || walk.group_slots > end_slot) return false;
+  if (walk.plan.group_slots == 0 || walk.plan.group_slots > end_slot) return false;
   if (walk.outer.gate_openers == 0 && !walk.context.params.every_vector) return false;
-  for (int k = 1; k < walk.group_slots; ++k) {
+  for (int k = 1; k < walk.plan.group_slots; ++k) {
     if (walk.exponents[k] != 0) return false;
   }
-  if (walk.table == nullptr) build_group_table(walk);
+  if (walk.table == nullptr) walk.table = &group_table(walk.plan, walk.context);
   return true;
 }
 
@@ -461,11 +349,11 @@ bool advance_outer(RowWalk &walk, int start, int end_slot) { return step_outer(w
 
 DeadRun dead_run_at(RowWalk &walk, int block_slot) {
   DeadRun run;
-  int slot = dead_block_slot(walk, walk.last);
+  int slot = dead_block_slot(walk, walk.plan.last);
   if (slot < block_slot) return run;
   run.slot = slot;
-  run.blocks = skip_dead_values(walk, slot, walk.last);
-  for (int k = block_slot; k < slot; ++k) run.blocks *= walk.outer.top[k] + 1;
+  run.blocks = skip_dead_values(walk, slot, walk.plan.last);
+  for (int k = block_slot; k < slot; ++k) run.blocks *= walk.plan.outer.top[k] + 1;
   return run;
 }
 
@@ -484,37 +372,10 @@ bool gate_can_open(const SearchContext &context) {
   return false;
 }
 
-void index_buckets(InnerCircle &circle, int64_t wanted, int max_buckets) {
-  circle.buckets = 1;
-  while (circle.buckets < wanted && circle.buckets < max_buckets) circle.buckets *= 2;
-  // Bucket b starts at the first position at or past b / buckets; the last one is the end.
-  int placed = static_cast<int>(circle.position.size());
-  circle.bucket_start.assign(static_cast<size_t>(circle.buckets) + 1, placed);
-  int i = 0;
-  for (int b = 0; b < circle.buckets; ++b) {
-    while (i < placed && std::min(static_cast<int>(circle.position[i] * circle.buckets), circle.buckets - 1) < b) ++i;
-    circle.bucket_start[b] = i;
-  }
-}
-
-void set_up_walk(RowWalk &walk, const WalkThresholds &thresholds) {
-  SearchContext &context = walk.context;
-  walk.exponents = context.exponents.data();
-  walk.n = context.n;
-  walk.last = context.n - 1;
-  walk.row_length = top_value(context.limits[0]) + 1;
-  walk.inv_ln_last = 1.0 / context.logs[walk.last];
-  walk.margin = kPrefilterMargin * (1.0 + log_scale(walk));
-  set_range_window(walk);
-  build_circle(walk, walk.row_length, walk.circle);
-  build_outer(walk);
-  size_block_sizes(walk);
-  choose_group(walk, thresholds);
-  if (walk.n >= 3 && walk.outer.top[1] > 0 && walk.block_size[2] > 0 && walk.block_size[2] <= kMaxPlaneSize) {
-    walk.plane_size = walk.block_size[2];
-    walk.rows_before_plane = thresholds.planes_of_rows_before_plane * (walk.outer.top[1] + 1);
-  }
-  walk.hits.reserve(2 * static_cast<size_t>(walk.row_length));
+void start_walk(RowWalk &walk) {
+  walk.exponents = walk.context.exponents.data();
+  start_outer_sums(walk);
+  walk.hits.reserve(2 * static_cast<size_t>(walk.plan.row_length));
 }
 
 void place_at_block(RowWalk &walk, int block_slot, int64_t block) {
@@ -522,10 +383,10 @@ void place_at_block(RowWalk &walk, int block_slot, int64_t block) {
   walk.outer.negative_zeros = 0;
   walk.outer.gate_openers = 0;
   bool at_start = true;
-  for (int k = 1; k < walk.last; ++k) {
+  for (int k = 1; k < walk.plan.last; ++k) {
     int value = 0;
     if (k >= block_slot) {
-      int64_t size = walk.outer.top[k] + 1;
+      int64_t size = walk.plan.outer.top[k] + 1;
       value = static_cast<int>(block % size);
       block /= size;
     }
@@ -534,7 +395,7 @@ void place_at_block(RowWalk &walk, int block_slot, int64_t block) {
     count_outer_slot(walk, k, +1);
   }
   walk.exponents[0] = 0;
-  refresh_suffixes(walk, walk.last - 1);
+  refresh_suffixes(walk, walk.plan.last - 1);
   // Before the first vector the last slot holds 0; any other block starts after a vector
   // that was examined, as the pool splits only searches where that is so.
   walk.leftover = 0;
@@ -560,18 +421,19 @@ bool walk_block(RowWalk &walk, int end_slot) {
     step_slot = dead_block_slot(walk, end_slot);
     int64_t counted_before = context.tested;
     if (step_slot > 0) {
-      int64_t skipped = walk.block_size[step_slot] * skip_dead_values(walk, step_slot, end_slot);
+      int64_t skipped = walk.plan.block_size[step_slot] * skip_dead_values(walk, step_slot, end_slot);
       context.tested += skipped;
       walk.leftover_known = false;
-      if (walk.group_slots > 0 && step_slot >= walk.group_slots) next_clock_check += skipped;
+      if (walk.plan.group_slots > 0 && step_slot >= walk.plan.group_slots) next_clock_check += skipped;
     } else if (group_walk_ready(walk, end_slot)) {
-      if (walk_group(walk)) return true;
+      const int slots = walk.plan.group_slots;
+      if (walk_at_once(walk, slots, walk.table->circle, 0, walk.plan.block_size[slots], walk.table)) return true;
       // A group block costs about a row and its hits, however many vectors it counts.
       next_clock_check += context.tested - counted_before;
       rows_since_check += static_cast<int64_t>(walk.hits.size() / kHitsPerRow);
-      step_slot = walk.group_slots;
+      step_slot = walk.plan.group_slots;
     } else if (plane_walk_ready(walk)) {
-      if (walk_plane(walk)) return true;
+      if (walk_at_once(walk, 2, *walk.plane, 0, walk.plan.plane_size, nullptr)) return true;
       step_slot = 2;
     } else {
       ++walk.rows_walked;
@@ -593,9 +455,12 @@ SearchSummary run_search_with_thresholds(const SearchParams &params, ResultSink 
     // Factors sharing a prime reduce their ratios, which the walk's budgets do not see.
     continue_reference_search(context);
   } else if (gate_can_open(context)) {  // else nothing is ever counted: what walking every vector shows
-    RowWalk walk{context};
-    set_up_walk(walk, thresholds);
-    if (effective.threads <= 1 || !run_block_pool(walk, effective.threads, thresholds)) walk_block(walk, walk.last);
+    SearchPlan plan;
+    build_search_plan(plan, context, thresholds);
+    RowWalk walk{context, plan};
+    start_walk(walk);
+    if (effective.threads <= 1 || !run_block_pool(walk, effective.threads, thresholds))
+      walk_block(walk, walk.plan.last);
   }
   return finish_search(context);
 }

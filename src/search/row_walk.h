@@ -1,4 +1,4 @@
-// The row walk's state, shared by the single walk and the workers of the block pool:
+// The plan of a search, built once and shared by every walk of it, and one walk's state:
 // the odometer walked a row, a plane or a dead block at a time, over the whole search or
 // over one block of it.
 #pragma once
@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 #include "search/search_steps.h"
@@ -27,6 +28,12 @@ struct BlockRecords {
   int64_t tested = 0;
   bool dense = false;  // too many records to keep: the merge walks the block itself
 };
+
+// The largest folded value a slot of this limit takes.
+inline int top_value(int limit) { return limit > 0 ? limit : 0; }
+
+// Blocks larger than this are walked in smaller ones, so no count can overflow.
+constexpr int64_t kMaxBlockSize = int64_t{1} << 60;
 
 // Where each inner vector (slot 0, or slots 0 and 1) puts a candidate, as a position on
 // the circle of the last factor's logarithm: frac(inner log sum / ln m_last). A row or a
@@ -50,13 +57,18 @@ struct GroupTable {
 };
 
 // The outer slots (1 .. n-2): per-value tables of their log, denominator and numerator
-// terms, and running suffix sums and counts kept up to date as the odometer moves.
-struct OuterSlots {
-  std::vector<int> offset;         // start of slot k's values in the term tables
-  std::vector<double> log_term;    // decode(v) * ln m_k
-  std::vector<double> den_term;    // |e| * ln m_k for negative exponents, else 0
-  std::vector<double> num_term;    // e * ln m_k for positive exponents, else 0
-  std::vector<int> top;            // the largest folded value slot k takes
+// terms.
+struct OuterTables {
+  std::vector<int> offset;       // start of slot k's values in the term tables
+  std::vector<double> log_term;  // decode(v) * ln m_k
+  std::vector<double> den_term;  // |e| * ln m_k for negative exponents, else 0
+  std::vector<double> num_term;  // e * ln m_k for positive exponents, else 0
+  std::vector<int> top;          // the largest folded value slot k takes
+};
+
+// Where a walk's outer slots stand: running suffix sums and counts kept up to date as the
+// odometer moves.
+struct OuterSums {
   std::vector<double> log_suffix;  // approximate sum of log terms of slots k .. n-2
   std::vector<double> den_suffix;
   std::vector<double> num_suffix;
@@ -64,9 +76,12 @@ struct OuterSlots {
   int gate_openers = 0;    // outer slots with a factor above 2 and a non-zero exponent
 };
 
-struct RowWalk {
-  SearchContext &context;
-  int *exponents = nullptr;  // the context's exponent vector
+// What every walk of one search reads and none writes: the circles, the outer slots'
+// tables, the block sizes and the group. It depends on the query alone, so the single
+// walk, the pool's workers, its segment planner and a shard's threads share one. The
+// plane's circle and the group table are built on first use, once, by whichever walk
+// asks first.
+struct SearchPlan {
   int n = 0;
   int last = 0;
   int row_length = 0;
@@ -75,20 +90,31 @@ struct RowWalk {
   double range_low = 0.0;  // range mode: the window on a candidate's distance, widened
   double range_high = 0.0;
   InnerCircle circle{};
-  InnerCircle plane{};
-  int64_t plane_size = 0;  // 0 when the search walks rows only
-  bool plane_built = false;
-  int64_t rows_walked = 0;
-  int64_t rows_before_plane = 0;
+  OuterTables outer{};
   std::vector<int64_t> block_size{};  // vectors below slot k, 0 when past kMaxBlockSize
-  OuterSlots outer{};
+  int64_t plane_size = 0;             // 0 when the search walks rows only
+  int64_t rows_before_plane = 0;
   // The inner group walked at once through the group table, when the search is big enough
   // for the table to pay: slots 0 .. group_slots-1, 0 when the walk has no group.
   int group_slots = 0;
-  double table_numerator_bound = 0.0;  // the numerator budget the table was built for
-  GroupTable own_table{};
-  const GroupTable *table = nullptr;  // built on first use, or the pool's
-  std::vector<int> group_top{};       // each group slot's largest folded value
+  std::vector<int> group_top{};        // each group slot's largest folded value
+  double table_numerator_bound = 0.0;  // the numerator budget the table is built for
+  // Built on first use (see plane_circle and group_table).
+  mutable std::once_flag plane_once{};
+  mutable InnerCircle plane{};
+  mutable std::once_flag table_once{};
+  mutable GroupTable table{};
+};
+
+// One walk over a plan: where its odometer stands and what it needs to walk it.
+struct RowWalk {
+  SearchContext &context;
+  const SearchPlan &plan;
+  int *exponents = nullptr;  // the context's exponent vector
+  OuterSums outer{};
+  const InnerCircle *plane = nullptr;  // the plan's, once this walk has walked enough rows
+  int64_t rows_walked = 0;
+  const GroupTable *table = nullptr;  // the plan's, from the first group block on
   std::vector<int> hits{};
   std::vector<int> scratch{};
   // The last slot as the previous evaluation left it, which the gate reads. After a row
@@ -126,16 +152,20 @@ struct WalkThresholds {
   size_t records_in_flight_with_table = size_t{1} << 20;
 };
 
-// Builds the tables of a walk over the context's exponent vector, which stands at zeros.
-void set_up_walk(RowWalk &walk, const WalkThresholds &thresholds);
+// Builds the plan of the search a context (just started) holds.
+void build_search_plan(SearchPlan &plan, const SearchContext &context, const WalkThresholds &thresholds);
+// Starts a walk over the context's exponent vector, which stands at zeros.
+void start_walk(RowWalk &walk);
 
 // Chooses the inner group of a search big enough for it (none otherwise).
-void choose_group(RowWalk &walk, const WalkThresholds &thresholds);
-// Builds the group table into the walk's own, and points the walk at it.
-void build_group_table(RowWalk &walk);
+void choose_group(SearchPlan &plan, const SearchContext &context, const WalkThresholds &thresholds);
+// The plan's group table and plane circle, built by the first walk that asks (any context
+// of the plan's search builds the same).
+const GroupTable &group_table(const SearchPlan &plan, const SearchContext &context);
+const InnerCircle &plane_circle(const SearchPlan &plan, const SearchContext &context);
 // The numerator budget: no accepted candidate's numerator (its positive terms, the last
-// slot's included) has a log above this, widened by the walk's margin.
-double numerator_bound(const RowWalk &walk);
+// slot's included) has a log above this, widened by the plan's margin.
+double numerator_bound(const SearchPlan &plan, const SearchContext &context);
 // Indexes the circle's sorted positions by buckets of equal width, as many as wanted
 // rounded up to a power of 2, at most max_buckets.
 void index_buckets(InnerCircle &circle, int64_t wanted, int max_buckets);
@@ -172,18 +202,18 @@ bool gate_can_open(const SearchContext &context);
 
 // ---- The split into blocks, shared by the threads' pool and by shards ---------------
 // The number of vectors of the whole odometer, or 0 when it is past the block sizes.
-int64_t total_vectors(const RowWalk &walk);
+int64_t total_vectors(const SearchPlan &plan);
 // The number of blocks below slot: the positions of slots slot .. n-2; 0 past the most
 // blocks a search is split into.
-int64_t block_count(const RowWalk &walk, int slot);
+int64_t block_count(const SearchPlan &plan, int slot);
 // Each block's first vector follows the previous block's last, whose slots below the
 // block slot are all at their tops; when one of them opens the gate, that vector was
 // examined and a walk knows what it left in the last slot without walking it.
-bool block_ends_open_the_gate(const RowWalk &walk, int slot);
+bool block_ends_open_the_gate(const SearchPlan &plan, const SearchContext &context, int slot);
 // Replays a block's records (running minima in successive mode) with the true best
 // error, as the single walk would have met them; records a worker formatted are written
 // as a run of bytes. Returns true on an exact hit, with the count standing at its vector.
-bool replay_block(RowWalk &walk, const BlockRecords &block);
+bool replay_block(SearchContext &context, const BlockRecords &block);
 
 // The search over blocks of the odometer walked by `threads` workers and merged in order.
 // Returns false, having done nothing, for a search too small for threads or one that

@@ -8,10 +8,11 @@
 #ifndef RATIOHUNT_NO_THREADS
 #include <chrono>
 #include <condition_variable>
-#include <exception>
 #include <mutex>
 #include <system_error>
 #include <thread>
+
+#include "search/block_hand_off.h"
 #endif
 
 #include "search/row_walk.h"
@@ -27,15 +28,15 @@ struct ShardPlan {
 
 // The plan of the search and thresholds every machine shares (the defaults: a shard's
 // split must not depend on how a machine is tuned).
-ShardPlan plan_blocks_for_shards(const RowWalk &walk, int shards) {
+ShardPlan plan_blocks_for_shards(const SearchPlan &search, const SearchContext &context, int shards) {
   ShardPlan plan;
-  if (walk.last < 3) return plan;
-  const int lowest = std::max(2, walk.group_slots);
+  if (search.last < 3) return plan;
+  const int lowest = std::max(2, search.group_slots);
   // From the fewest, largest blocks down to smaller ones until every shard has its share.
-  for (int slot = walk.last - 1; slot >= lowest; --slot) {
-    if (walk.block_size[slot] == 0) continue;
-    int64_t count = block_count(walk, slot);
-    if (count == 0 || !block_ends_open_the_gate(walk, slot)) continue;
+  for (int slot = search.last - 1; slot >= lowest; --slot) {
+    if (search.block_size[slot] == 0) continue;
+    int64_t count = block_count(search, slot);
+    if (count == 0 || !block_ends_open_the_gate(search, context, slot)) continue;
     plan.block_slot = slot;
     plan.blocks = count;
     if (count >= kBlocksPerShard * shards) break;
@@ -70,9 +71,10 @@ bool block_ends_in_exact_hit(const SearchContext &context, const ShardBlock &blo
 }
 
 // A walk of the search's blocks (or of the whole search as one block) that records and
-// never stops within a block.
+// never stops within a block. The shard's threads share the plan of the first one's.
 struct ShardWalk {
-  explicit ShardWalk(const SearchParams &params) : effective(effective_params(params)), context{effective, recorder} {
+  explicit ShardWalk(const SearchParams &params, const SearchPlan *shared_plan = nullptr)
+      : effective(effective_params(params)), context{effective, recorder} {
     start_search(context);
     context.records_running_minima = true;
     recorder.context = &context;
@@ -80,18 +82,25 @@ struct ShardWalk {
     plain_loop = context.n > 1 && context.params.complete && !factors_pairwise_coprime(context.params.factors);
     whole = context.n == 1 || plain_loop || !gate_can_open(context);
     if (whole) return;
-    set_up_walk(walk, WalkThresholds{});
-    walk.records = &unused_records;
-    walk.stop = &stop;
+    if (shared_plan == nullptr) {
+      own_plan = std::make_unique<SearchPlan>();
+      build_search_plan(*own_plan, context, WalkThresholds{});
+      shared_plan = own_plan.get();
+    }
+    walk.reset(new RowWalk{context, *shared_plan});
+    start_walk(*walk);
+    walk->records = &unused_records;
+    walk->stop = &stop;
   }
   ShardRecorder recorder;
   const SearchParams effective;  // the context holds a reference to it
   SearchContext context;
-  RowWalk walk{context};
-  BlockRecords unused_records;    // the walk's records mode; the recorder keeps them
-  std::atomic<bool> stop{false};  // set by the watcher: the block in hand is left unfinished
-  bool whole = false;             // one factor, the plain loop, or a gate that never opens: nothing to split
-  bool plain_loop = false;        // a complete search the row walk cannot take
+  std::unique_ptr<SearchPlan> own_plan;  // unless the walk shares another's
+  std::unique_ptr<RowWalk> walk;         // none when the search is walked whole
+  BlockRecords unused_records;           // the walk's records mode; the recorder keeps them
+  std::atomic<bool> stop{false};         // set by the watcher: the block in hand is left unfinished
+  bool whole = false;                    // one factor, the plain loop, or a gate that never opens: nothing to split
+  bool plain_loop = false;               // a complete search the row walk cannot take
 };
 
 #ifndef RATIOHUNT_NO_THREADS
@@ -137,7 +146,7 @@ class StopWatcher {
 #endif
 
 ShardPlan plan_of(ShardWalk &shard_walk, int shards) {
-  return shard_walk.whole ? ShardPlan{} : plan_blocks_for_shards(shard_walk.walk, shards);
+  return shard_walk.whole ? ShardPlan{} : plan_blocks_for_shards(shard_walk.walk->plan, shard_walk.context, shards);
 }
 
 ShardSpan span_of(const ShardPlan &plan, int k, int n) {
@@ -157,8 +166,8 @@ void walk_one_block(ShardWalk &shard_walk, const ShardPlan &plan, int64_t index)
   } else if (shard_walk.plain_loop) {
     continue_reference_search(context);
   } else if (!shard_walk.whole) {
-    RowWalk &walk = shard_walk.walk;
-    int slot = plan.block_slot == 0 ? walk.last : plan.block_slot;
+    RowWalk &walk = *shard_walk.walk;
+    int slot = plan.block_slot == 0 ? walk.plan.last : plan.block_slot;
     place_at_block(walk, slot, plan.block_slot == 0 ? 0 : index);
     walk_block(walk, slot);
   }
@@ -199,33 +208,27 @@ struct ShardPool {
       : shard_walk(calling),
         plan(block_plan),
         span(shard_span),
-        window(kLookAheadPerThread * threads),
-        results(static_cast<size_t>(window)),
-        done(static_cast<size_t>(window), 0) {}
+        hand_off(kLookAheadPerThread * threads),
+        results(static_cast<size_t>(hand_off.window)) {}
   ShardWalk &shard_walk;
   const ShardPlan &plan;
   const ShardSpan &span;
-  const int64_t window;
-  std::vector<ShardBlock> results;  // the block of sequence number i in results[i % window]
-  std::vector<char> done;
-  std::mutex mutex;
-  std::condition_variable block_done;
-  std::condition_variable block_written;
+  BlockHandOff hand_off;                              // taken: blocks handed out so far
+  std::vector<ShardBlock> results;                    // the block of sequence number i in results[i % window]
   int64_t next_block = next_block_of_shard(span, 0);  // the next block to claim, and its sequence number
   int64_t next_sequence = 0;
-  int64_t written = 0;  // blocks handed out so far
   std::atomic<double> written_best{0.0};
-  std::atomic<bool> stop{false};
-  std::exception_ptr failure;
 };
 
 // Claims the next block within the look-ahead; false when none is left or the pool stops.
 bool claim_block(ShardPool &pool, int64_t &block, int64_t &sequence) {
-  std::unique_lock<std::mutex> lock(pool.mutex);
-  pool.block_written.wait(lock, [&] {
-    return pool.stop.load() || pool.next_block >= pool.span.blocks || pool.next_sequence < pool.written + pool.window;
+  BlockHandOff &hand_off = pool.hand_off;
+  std::unique_lock<std::mutex> lock(hand_off.mutex);
+  hand_off.block_taken.wait(lock, [&] {
+    return hand_off.stop.load() || pool.next_block >= pool.span.blocks ||
+           pool.next_sequence < hand_off.taken + hand_off.window;
   });
-  if (pool.stop.load() || pool.next_block >= pool.span.blocks) return false;
+  if (hand_off.stop.load() || pool.next_block >= pool.span.blocks) return false;
   block = pool.next_block;
   sequence = pool.next_sequence++;
   pool.next_block = next_block_of_shard(pool.span, block + 1);
@@ -233,13 +236,13 @@ bool claim_block(ShardPool &pool, int64_t &block, int64_t &sequence) {
 }
 
 void walk_claimed_blocks(ShardPool &pool) {
-  ShardWalk shard_walk(pool.shard_walk.context.params);
-  shard_walk.walk.table = pool.shard_walk.walk.table;
-  shard_walk.walk.stop = &pool.stop;
+  const ShardWalk &calling = pool.shard_walk;
+  ShardWalk shard_walk(calling.context.params, calling.whole ? nullptr : &calling.walk->plan);
+  if (shard_walk.walk) shard_walk.walk->stop = &pool.hand_off.stop;
   int64_t block = 0;
   int64_t sequence = 0;
   while (claim_block(pool, block, sequence)) {
-    const size_t slot = static_cast<size_t>(sequence % pool.window);
+    const size_t slot = static_cast<size_t>(sequence % pool.hand_off.window);
     ShardBlock &out = pool.results[slot];
     out.index = block;
     out.records.clear();
@@ -248,46 +251,7 @@ void walk_claimed_blocks(ShardPool &pool) {
     shard_walk.context.best_error = pool.written_best.load();
     walk_one_block(shard_walk, pool.plan, block);
     out.tested = shard_walk.context.tested;
-    {
-      std::lock_guard<std::mutex> lock(pool.mutex);
-      pool.done[slot] = 1;
-    }
-    pool.block_done.notify_all();
-  }
-}
-
-void run_shard_worker(ShardPool &pool) {
-  try {
-    walk_claimed_blocks(pool);
-  } catch (...) {  // an allocation that fails: the calling thread rethrows it
-    {
-      std::lock_guard<std::mutex> lock(pool.mutex);
-      if (!pool.failure) pool.failure = std::current_exception();
-    }
-    pool.block_done.notify_all();
-  }
-}
-
-void stop_shard_workers(ShardPool &pool) {
-  {
-    std::lock_guard<std::mutex> lock(pool.mutex);
-    pool.stop.store(true);
-  }
-  pool.block_written.notify_all();
-}
-
-// Waits for the block of a sequence number, reading the clock; false when the search
-// should stop first.
-bool wait_for_shard_block(ShardPool &pool, size_t slot) {
-  for (;;) {
-    {
-      std::unique_lock<std::mutex> lock(pool.mutex);
-      if (pool.block_done.wait_for(lock, kWatchInterval, [&] { return pool.done[slot] != 0 || pool.failure; })) {
-        if (pool.failure) std::rethrow_exception(pool.failure);
-        return true;
-      }
-    }
-    if (past_time_or_stopped(pool.shard_walk.context)) return false;
+    finish_block(pool.hand_off, slot);
   }
 }
 
@@ -297,8 +261,9 @@ int64_t hand_out_blocks(ShardPool &pool, const std::function<void(const ShardBlo
   SearchContext &context = pool.shard_walk.context;
   int64_t next = next_block_of_shard(pool.span, 0);
   for (int64_t sequence = 0; next < pool.span.blocks; ++sequence) {
-    const size_t slot = static_cast<size_t>(sequence % pool.window);
-    if (!wait_for_shard_block(pool, slot) || stop_requested(context)) {
+    const size_t slot = static_cast<size_t>(sequence % pool.hand_off.window);
+    bool ready = wait_for_block(pool.hand_off, slot, kWatchInterval, [&] { return past_time_or_stopped(context); });
+    if (!ready || stop_requested(context)) {
       if (!stop_requested(context)) context.end = SearchEnd::kTimeOut;
       break;
     }
@@ -312,12 +277,7 @@ int64_t hand_out_blocks(ShardPool &pool, const std::function<void(const ShardBlo
       context.end = SearchEnd::kExactHit;
       break;
     }
-    {
-      std::lock_guard<std::mutex> lock(pool.mutex);
-      pool.done[slot] = 0;
-      pool.written = sequence + 1;
-    }
-    pool.block_written.notify_all();
+    release_block(pool.hand_off, slot, sequence + 1);
   }
   return next;
 }
@@ -326,14 +286,13 @@ int64_t hand_out_blocks(ShardPool &pool, const std::function<void(const ShardBlo
 // thread could start.
 bool run_shard_pool(ShardWalk &shard_walk, const ShardPlan &plan, const ShardSpan &span, int threads,
                     const std::function<void(const ShardBlock &)> &block_done, ShardOutcome &outcome) {
-  if (shard_walk.walk.group_slots > 0 && shard_walk.walk.table == nullptr) build_group_table(shard_walk.walk);
   ShardPool pool(shard_walk, plan, span, threads);
   pool.written_best.store(shard_walk.context.best_error);
   std::vector<std::thread> workers;
   try {
     for (int i = 0; i < threads; ++i) {
       try {
-        workers.emplace_back(run_shard_worker, std::ref(pool));
+        workers.emplace_back([&pool] { run_worker_for(pool.hand_off, [&pool] { walk_claimed_blocks(pool); }); });
       } catch (const std::system_error &) {
         break;  // fewer threads
       }
@@ -341,11 +300,11 @@ bool run_shard_pool(ShardWalk &shard_walk, const ShardPlan &plan, const ShardSpa
     if (workers.empty()) return false;
     outcome.next_block = hand_out_blocks(pool, block_done);
   } catch (...) {
-    stop_shard_workers(pool);
+    stop_workers(pool.hand_off);
     for (std::thread &worker : workers) worker.join();
     throw;
   }
-  stop_shard_workers(pool);
+  stop_workers(pool.hand_off);
   for (std::thread &worker : workers) worker.join();
   return true;
 }
@@ -396,12 +355,8 @@ ShardOutcome run_shard(const SearchParams &params, int k, int n,
 }
 
 struct ShardReplay::State {
-  State(const SearchParams &params, ResultSink &sink) : context{params, sink} {
-    start_search(context);
-    walk.n = context.n;
-  }
+  State(const SearchParams &params, ResultSink &sink) : context{params, sink} { start_search(context); }
   SearchContext context;
-  RowWalk walk{context};  // the replay reads only its context and factor count
   BlockRecords records;
 };
 
@@ -418,7 +373,7 @@ bool ShardReplay::replay(const ShardBlock &block) {
   records.exponents.resize(block.exponents.size());
   std::transform(block.exponents.begin(), block.exponents.end(), records.exponents.begin(), fold_exponent);
   records.tested = block.tested;
-  return replay_block(state_->walk, records);
+  return replay_block(state_->context, records);
 }
 
 SearchSummary ShardReplay::finish(SearchEnd end, double seconds) {

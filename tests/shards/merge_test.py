@@ -5,7 +5,8 @@ Random searches big enough to split, run as N shards (N = 1, 2, 3, 7, 64; on one
 or three) and merged, in
 text and JSON, both modes, with and without the gate, the shard files given in shuffled
 order or concatenated on standard input: the merge prints exactly what one run prints
-(JSON's seconds aside, which are the shards' sum); the same for complete searches. Then each way a set of shard files can
+(JSON's seconds aside, which are the shards' sum); the same for complete searches and for
+searches big enough for the group table. Then each way a set of shard files can
 be broken, and a shard that did not finish. Usage: merge_test.py RATIOHUNT [SEARCHES]
 """
 import json
@@ -176,19 +177,45 @@ COMPLETE_SEARCHES = [
 ]
 
 
+def merge_and_one_run(binary, args, shards, form):
+    """The first shard file's header, then the merge of the search's shards and one run of it, seconds aside."""
+    with tempfile.TemporaryDirectory() as folder:
+        names = write_shards(binary, args, shards, folder)
+        with open(names[0]) as f:
+            header = json.loads(f.readline())
+        _, one, _ = run(binary, args + form + ["--no-wait"])
+        status, merged, err = run(binary, ["--merge"] + names + form)
+        assert status == 0 and err == b"", (args, status, err)
+        return header, without_seconds(merged), without_seconds(one)
+
+
 def check_complete_merges(binary):
     for args in COMPLETE_SEARCHES:
         for shards, form in ((3, []), (7, ["--format=json"])):
-            with tempfile.TemporaryDirectory() as folder:
-                names = write_shards(binary, args, shards, folder)
-                with open(names[0]) as f:
-                    assert json.loads(f.readline())["query"]["complete"] is True, args
-                _, one, _ = run(binary, args + form + ["--no-wait"])
-                status, merged, err = run(binary, ["--merge"] + names + form)
-                assert status == 0 and err == b"", (args, status, err)
-                if without_seconds(merged) != without_seconds(one):
-                    sys.exit("complete search, merge of %d shards differs from one run: %s" % (shards, " ".join(args)))
+            header, merged, one = merge_and_one_run(binary, args, shards, form)
+            assert header["query"]["complete"] is True, args
+            if merged != one:
+                sys.exit("complete search, merge of %d shards differs from one run: %s" % (shards, " ".join(args)))
     print("%d complete searches merged as one run" % len(COMPLETE_SEARCHES))
+
+
+# Searches of billions of vectors, walked through the group table: the even shards walk
+# their blocks on three threads over the one plan of the search, built lazily by whichever
+# thread comes first.
+BIG_SEARCHES = [
+    ["1/1", "1e7", "6", "900", "-2", "0", "1", "2", "3", "5", "7", "11", "13", "17", "19", "23", "29"],
+    ["11/8", "1e9", "6", "900", "2", "3", "5", "7", "13", "17", "19", "23"],
+    ["7/6", "1e9", "6", "900", "-2", "0", "3", "2", "3", "5", "11", "13", "17", "19", "23"],
+]
+
+
+def check_big_merges(binary):
+    for args in BIG_SEARCHES:
+        header, merged, one = merge_and_one_run(binary, args, 4, ["--format=json"])
+        assert header["blocks"] >= 8, (args, header["blocks"])
+        if merged != one:
+            sys.exit("big search, merge of 4 shards differs from one run: %s" % " ".join(args))
+    print("%d searches through the group table merged as one run" % len(BIG_SEARCHES))
 
 
 def check_unfinished_shard(binary):
@@ -219,6 +246,7 @@ def main():
     searches = int(sys.argv[2]) if len(sys.argv) > 2 else SEARCHES
     check_merges_equal_one_run(BINARY, random.Random(29), searches)
     check_complete_merges(BINARY)
+    check_big_merges(BINARY)
     check_broken_shards(BINARY)
     check_unfinished_shard(BINARY)
 
