@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "search/row_walk.h"
@@ -121,6 +122,13 @@ void build_group_table(const SearchPlan &plan, const SearchContext &context, Gro
 }  // namespace
 
 const GroupTable &group_table(const SearchPlan &plan, const SearchContext &context) {
-  std::call_once(plan.table_once, [&] { build_group_table(plan, context, plan.table); });
+  if (plan.table_built.load(std::memory_order_acquire)) return plan.table;
+  std::lock_guard<std::mutex> lock(plan.lazy_mutex);
+  if (!plan.table_built.load(std::memory_order_relaxed)) {
+    GroupTable table;
+    build_group_table(plan, context, table);
+    plan.table = std::move(table);
+    plan.table_built.store(true, std::memory_order_release);
+  }
   return plan.table;
 }

@@ -99,10 +99,13 @@ struct SearchPlan {
   int group_slots = 0;
   std::vector<int> group_top{};        // each group slot's largest folded value
   double table_numerator_bound = 0.0;  // the numerator budget the table is built for
-  // Built on first use (see plane_circle and group_table).
-  mutable std::once_flag plane_once{};
+  // Built on first use (see plane_circle and group_table), under lazy_mutex. Not by
+  // std::call_once: where it sits on pthread_once (mingw-w64), a build that throws (out of
+  // memory) leaves every later caller waiting forever; here it leaves them unbuilt.
+  mutable std::mutex lazy_mutex{};
+  mutable std::atomic<bool> plane_built{false};
   mutable InnerCircle plane{};
-  mutable std::once_flag table_once{};
+  mutable std::atomic<bool> table_built{false};
   mutable GroupTable table{};
 };
 

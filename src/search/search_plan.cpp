@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "search/row_walk.h"
@@ -133,6 +134,13 @@ void build_search_plan(SearchPlan &plan, const SearchContext &context, const Wal
 }
 
 const InnerCircle &plane_circle(const SearchPlan &plan, const SearchContext &context) {
-  std::call_once(plan.plane_once, [&] { build_circle(plan, context, plan.plane_size, plan.plane); });
+  if (plan.plane_built.load(std::memory_order_acquire)) return plan.plane;
+  std::lock_guard<std::mutex> lock(plan.lazy_mutex);
+  if (!plan.plane_built.load(std::memory_order_relaxed)) {
+    InnerCircle plane;
+    build_circle(plan, context, plan.plane_size, plane);
+    plan.plane = std::move(plane);
+    plan.plane_built.store(true, std::memory_order_release);
+  }
   return plan.plane;
 }
