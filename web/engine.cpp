@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine_text.h"
 #include "present/approximant_text.h"
 #include "present/ratio_reader.h"
 #include "present/record_writer.h"
@@ -38,13 +39,6 @@ class PageSink : public RecordSink {
  private:
   static void emit_line(const std::string &line) { ratiohunt_emit_line(line.c_str()); }
 };
-
-// The text an export returns: JavaScript copies it before the next call.
-const char *returned(std::string text) {
-  static std::string kept;
-  kept = std::move(text);
-  return kept.c_str();
-}
 
 bool is_blank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
 
@@ -92,13 +86,6 @@ const char *notation_name(RatioNotation notation) {
       break;
   }
   return "ratio";
-}
-
-std::string json_text(const std::string &text) {
-  std::string out;
-  RecordWriter writer{RecordFormat::kJson, out};
-  write_text(writer, text);
-  return out;
 }
 
 SearchParams search_of(double x, double y, const int *factors, int count, double max_quotient) {

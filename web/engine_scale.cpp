@@ -8,27 +8,13 @@
 #include <utility>
 #include <vector>
 
-#include "present/record_writer.h"
+#include "engine_text.h"
 #include "present/scala_file.h"
 #include "present/scale_source.h"
 #include "present/scale_table.h"
 #include "theory/scale_just.h"
 
 namespace {
-
-// The text an export returns: JavaScript copies it before the next call.
-const char *returned(std::string text) {
-  static std::string kept;
-  kept = std::move(text);
-  return kept.c_str();
-}
-
-std::string json_text(const std::string &text) {
-  std::string out;
-  RecordWriter writer{RecordFormat::kJson, out};
-  write_text(writer, text);
-  return out;
-}
 
 const char *refused(const std::string &problem) { return returned("{\"error\":" + json_text(problem) + "}"); }
 

@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
+#include "engine_text.h"
 #include "present/mos_table.h"
 #include "present/primes.h"
-#include "present/record_writer.h"
 #include "present/temper_items.h"
 #include "present/temperament_report.h"
 #include "theory/checked_int.h"
@@ -21,19 +21,6 @@ namespace {
 constexpr int kMaxPrimeLimit = 1000;     // as --limit takes
 constexpr size_t kMaxElementDigits = 9;  // every number of 9 digits fits an int
 constexpr int64_t kPanelScaleSize = 7;
-
-const char *returned(std::string text) {
-  static std::string kept;
-  kept = std::move(text);
-  return kept.c_str();
-}
-
-std::string json_string(const std::string &text) {
-  std::string out;
-  RecordWriter writer{RecordFormat::kJson, out};
-  write_text(writer, text);
-  return out;
-}
 
 // The words of the field as the shell would hand them to the program.
 std::vector<std::string> words_of(const std::string &text) {
@@ -94,7 +81,7 @@ std::string scale_fields(const Temperament &temperament, const std::vector<Tempe
     }
     return "\"mos\":[" + lines + "]";
   } catch (const TemperamentError &error) {
-    return "\"mos_problem\":" + json_string(error.what());
+    return "\"mos_problem\":" + json_text(error.what());
   }
 }
 
@@ -108,10 +95,9 @@ std::string temper_json(const std::string &typed_items, const std::string &typed
     report.pop_back();  // the line end
     return "{\"temperament\":" + report + "," + scale_fields(temperament, items) + "}";
   } catch (const TemperamentError &error) {
-    return "{\"error\":" + json_string(error.what()) + "}";
+    return "{\"error\":" + json_text(error.what()) + "}";
   } catch (const LatticeOverflow &error) {
-    return "{\"error\":" + json_string(std::string(error.what()) + "; the input is too large to work with exactly") +
-           "}";
+    return "{\"error\":" + json_text(std::string(error.what()) + "; the input is too large to work with exactly") + "}";
   }
 }
 

@@ -255,5 +255,5 @@ ScalaScale just_scala_scale(const ScaleSummary &summary, const std::vector<JustD
 std::string scale_time_out_text(const JustScale &just, size_t degrees) {
   return "time out at " + number_text(kEndSecondsFormat, just.seconds) + " s with " +
          std::to_string(just.degrees.size()) + " of " + std::to_string(degrees) +
-         " degrees made just; nothing is shown or written (--time-out=S gives it more time)";
+         " degrees made just; nothing is shown or written";
 }
