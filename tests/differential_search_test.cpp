@@ -272,8 +272,21 @@ std::string records_with(const std::vector<std::string> &args, RecordFormat form
   return bytes.substr(0, bytes.find("\"seconds\""));
 }
 
-// Range searches whose records the workers format: the bytes the merge writes are the
-// reference's, with an exact hit (its record waits to show the target's cents), blocks
+// The text of a search as people read it: header, lines and report.
+std::string text_with(const std::vector<std::string> &args, SearchLoop loop) {
+  std::vector<const char *> argv{"ratiohunt"};
+  for (const std::string &arg : args) argv.push_back(arg.c_str());
+  RunConfig config;
+  read_command_line(static_cast<int>(argv.size()), argv.data(), config);
+  std::string bytes;
+  TextSink sink(run_view(config), [&bytes](const std::string &text) { bytes += text; });
+  sink.renderer().write_search_header();
+  loop(config.search, sink);
+  return bytes;
+}
+
+// Range searches whose records or text lines the workers format: the bytes the merge
+// writes are the reference's, with an exact hit (its record waits to show the target's cents), blocks
 // given back to the merge, and many records per block.
 TEST(DifferentialSearch, RecordsFormattedByWorkersAreTheReferences) {
   const std::vector<std::vector<std::string>> lines{
@@ -293,6 +306,10 @@ TEST(DifferentialSearch, RecordsFormattedByWorkersAreTheReferences) {
       for (const NamedLoop &named : loops) {
         EXPECT_EQ(records_with(args, format, named.loop), reference) << joined(args) << " " << named.name;
       }
+    }
+    std::string reference = text_with(args, run_reference_search);
+    for (const NamedLoop &named : loops) {
+      EXPECT_EQ(text_with(args, named.loop), reference) << joined(args) << " " << named.name << " text";
     }
   }
 }

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -25,6 +26,9 @@ class MarkingSink : public ResultSink {
  public:
   explicit MarkingSink(FILE *results) : results_(results) {}
   void approximant(const Approximant & /*found*/) override { std::fputs("<result>", results_); }
+  void formatted(std::string_view bytes, int64_t /*count*/) override {
+    std::fwrite(bytes.data(), 1, bytes.size(), results_);
+  }
   void finished(const SearchSummary & /*summary*/) override {}
 
  private:
@@ -100,6 +104,23 @@ TEST(ProgressLine, MakesWayForEachResultOnItsTerminalAndComesBackCountingIt) {
   std::string before = "\rratiohunt: 3 found, best 0.01235 cents, 25% done, about 6 s left, 123 k tested in 2 s\033[K";
   std::string after = "\rratiohunt: 4 found, best 1.731 cents, 25% done, about 6 s left, 123 k tested in 2 s\033[K";
   EXPECT_EQ(drawn(200, 0), before + "\r\033[K<result>" + after + "|end|\r\033[K");
+}
+
+// Lines the search's workers formatted pass through as a run of results, all counted.
+TEST(ProgressLine, MakesWayForLinesFormattedElsewhere) {
+  FILE *terminal = std::tmpfile();
+  MarkingSink inner(terminal);
+  SearchParams search;
+  search.time_out_seconds = 100;
+  search.range_mode = true;
+  ProgressLine line(
+      inner, terminal, 200, [] { return 0; }, search, terminal);
+  line.progress(two_seconds_in());
+  line.formatted("<a>\n<b>\n", 2);
+  std::string line_text = "ratiohunt: found, 25% done, about 6 s left, 123 k tested in 2 s\033[K";
+  EXPECT_EQ(contents(terminal), "\r" + std::string(line_text).insert(11, "3 ") + "\r\033[K<a>\n<b>\n\r" +
+                                    std::string(line_text).insert(11, "5 "));
+  std::fclose(terminal);
 }
 
 TEST(ProgressLine, StaysWhileTheResultsGoElsewhere) {

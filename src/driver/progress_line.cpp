@@ -122,6 +122,14 @@ void ProgressLine::approximant(const Approximant &found) {
   if (redraw) draw(progress_text(last_, successive_, time_out_seconds_));
 }
 
+void ProgressLine::formatted(std::string_view bytes, int64_t count) {
+  bool redraw = shown_ && results_share_terminal_;
+  if (redraw) erase();
+  inner_.formatted(bytes, count);
+  last_.accepted += count;
+  if (redraw) draw(progress_text(last_, successive_, time_out_seconds_));
+}
+
 void ProgressLine::progress(const SearchProgress &now) {
   last_ = now;
   if (now.seconds >= kFirstShowSeconds) draw(progress_text(now, successive_, time_out_seconds_));

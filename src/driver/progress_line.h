@@ -7,7 +7,9 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
 
 #include "search/search.h"
 
@@ -19,6 +21,8 @@ class ProgressLine : public ResultSink {
   ProgressLine(ResultSink &inner, FILE *terminal, int columns, std::function<int()> results_column,
                const SearchParams &search, FILE *results = stdout);
   void approximant(const Approximant &found) override;
+  std::unique_ptr<BlockFormatter> block_formatter() override { return inner_.block_formatter(); }
+  void formatted(std::string_view bytes, int64_t count) override;
   void progress(const SearchProgress &now) override;
   void finished(const SearchSummary &summary) override;
 

@@ -21,6 +21,29 @@ RunView view_of_search(const SearchParams &search, double max_quotient, int prec
 
 void TextSink::approximant(const Approximant &found) { renderer_.write_approximant(found.exponents, found.cents); }
 
+namespace {
+
+// Formats range mode's lines on a worker thread from the sink's immutable view of the run.
+class RangeLineFormatter : public BlockFormatter {
+ public:
+  explicit RangeLineFormatter(const RunView &run) : run_(run) {}
+  void format(const Approximant &found, std::string &out) override {
+    append_range_line(run_, found.exponents, found.cents, out);
+  }
+
+ private:
+  const RunView &run_;
+};
+
+}  // namespace
+
+std::unique_ptr<BlockFormatter> TextSink::block_formatter() {
+  if (!run_.range_mode) return nullptr;
+  return std::make_unique<RangeLineFormatter>(run_);
+}
+
+void TextSink::formatted(std::string_view bytes, int64_t count) { renderer_.write_range_lines(bytes, count); }
+
 void TextSink::finished(const SearchSummary &summary) {
   renderer_.write_end_message(search_end_text(summary.end), summary.seconds);
   renderer_.write_report(summary.tested);

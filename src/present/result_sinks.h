@@ -3,6 +3,8 @@
 // given. They implement the search's ResultSink and know nothing of processes or files.
 #pragma once
 
+#include <memory>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -16,12 +18,17 @@
 // The text output: approximants as they come, then the message of an early end and the report.
 class TextSink : public ResultSink {
  public:
-  TextSink(RunView run, TextWriter write) : renderer_(std::move(run), std::move(write)) {}
+  TextSink(RunView run, TextWriter write) : run_(run), renderer_(std::move(run), std::move(write)) {}
   const TextRenderer &renderer() const { return renderer_; }
   void approximant(const Approximant &found) override;
+  // Range mode's lines formatted by the search's worker threads (none in successive mode,
+  // whose one line of formulas is short): each a pure function of the run and the approximant.
+  std::unique_ptr<BlockFormatter> block_formatter() override;
+  void formatted(std::string_view bytes, int64_t count) override;
   void finished(const SearchSummary &summary) override;
 
  private:
+  RunView run_;
   TextRenderer renderer_;
 };
 

@@ -2,6 +2,7 @@
 // fixed by the end-to-end cases, for scripts and results files that read these lines.
 #include "present/text_renderer.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "present/approximant_text.h"
@@ -52,7 +53,10 @@ void TextRenderer::write_search_header() const {
 }
 
 void TextRenderer::write_approximant(const int *exponents, double cents) {
-  if (result_log_.size() < static_cast<size_t>(kResultLogCapacity)) result_log_.push_back(cents);
+  if (logged_ < kResultLogCapacity) {
+    ++logged_;
+    if (!run_.range_mode) result_log_.push_back(cents);
+  }
   if (run_.range_mode) {
     std::string line;
     append_range_line(run_, exponents, cents, line);
@@ -62,13 +66,18 @@ void TextRenderer::write_approximant(const int *exponents, double cents) {
   }
 }
 
+void TextRenderer::write_range_lines(std::string_view lines, int64_t count) {
+  logged_ = std::min<int64_t>(kResultLogCapacity, logged_ + count);
+  write_(std::string(lines));
+}
+
 void TextRenderer::write_end_message(const SearchEndText &end, double seconds) const {
   if (end.message_before_seconds == nullptr) return;
   write_(starred(search_end_message(end, seconds)));
 }
 
 void TextRenderer::write_report(int64_t tested) const {
-  write_("\n(" + std::to_string(tested) + " values tested, " + std::to_string(result_log_.size()) + " values found)\n");
+  write_("\n(" + std::to_string(tested) + " values tested, " + std::to_string(logged_) + " values found)\n");
   double target_cents = run_.target_cents;
   if (!run_.range_mode) {
     std::string lists = "\n\nValues in cents\n0.0 ";

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "present/run_view.h"
@@ -31,6 +32,9 @@ class TextRenderer {
   void write_search_header() const;
   // One accepted approximant: its signed exponents in factor order and its size in cents.
   void write_approximant(const int *exponents, double cents);
+  // Range mode: `count` approximants' lines made by append_range_line elsewhere (on the
+  // search's worker threads), written in place of as many write_approximant calls.
+  void write_range_lines(std::string_view lines, int64_t count);
   // The message of a search that ended early (timed out, interrupted by the user, or
   // stopped because standard output could no longer be written) between two rows of
   // stars; nothing for an end that has none.
@@ -42,5 +46,8 @@ class TextRenderer {
  private:
   RunView run_;
   TextWriter write_;
-  std::vector<double> result_log_;  // the sizes in cents of the first accepted approximants
+  // How many approximants the report counts (at most kResultLogCapacity), and in
+  // successive mode their sizes in cents, which range mode's report does not list.
+  int64_t logged_ = 0;
+  std::vector<double> result_log_;
 };
