@@ -9,9 +9,12 @@
 # to a file (both must print the same bytes): wall-clock and CPU seconds, peak memory.
 # SET "table": the benchmark table's six searches the same way, with --threads=1 and 2.
 # SET "many": the 37- to 47-limit searches and an output-heavy one, with --threads=1 and 2.
+# SET "records": 41-limit commas under 1 cent at 1e10 (two million records), as text and as
+# JSON, with the default threads.
 # SET "bench": the benchmark table's searches inside the process (search_bench's
 # BM_OneThread and BM_TwoThreads 0 to 5, and the whole run of `ratiohunt 7 6`), for the
 # short ones that a process cannot time.
+# Every time shown is the median of the repetitions.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -43,6 +46,8 @@ build_both() {  # build_both PRESET TARGET
 }
 
 ratio() { echo "$1 / $2" | bc -l; }
+# The median of the numbers given (the lower middle one of an even count).
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 # One run, its output to a file: prints its wall seconds, its CPU seconds (user and system)
 # and its peak memory in kB.
@@ -62,21 +67,21 @@ time_run() {  # time_run PROGRAM OUTPUT_FILE ARGS...
 time_processes() {  # time_processes 'NAME|ARGS'...
   build_both release ratiohunt
   local -A programs=([old]="$old_tree/build/release/ratiohunt" [new]=build/release/ratiohunt)
-  echo "each search $repeats times, the two programs interleaved; seconds per run, peak memory"
+  echo "each search $repeats times, the two programs interleaved; median seconds per run, peak memory"
   printf '%-46s %9s %9s %7s %9s %9s %7s %7s %7s\n' search "old wall" "now wall" ratio "old CPU" "now CPU" ratio \
     "old MB" "now MB"
   local entry
   for entry in "$@"; do
     local name=${entry%%|*} args
     read -r -a args <<<"${entry#*|}"
-    declare -A wall=([old]=0 [new]=0) cpu=([old]=0 [new]=0) memory=([old]=0 [new]=0)
+    local -a old_wall=() new_wall=() old_cpu=() new_cpu=()
+    declare -A memory=([old]=0 [new]=0)
     local i which order w c m
     for ((i = 0; i < repeats; ++i)); do
       if ((i % 2 == 0)); then order="old new"; else order="new old"; fi
       for which in $order; do
         read -r w c m < <(time_run "${programs[$which]}" "$scratch/$which.out" "${args[@]}")
-        wall[$which]=$(echo "${wall[$which]} + $w" | bc -l)
-        cpu[$which]=$(echo "${cpu[$which]} + $c" | bc -l)
+        if [ "$which" = old ]; then old_wall+=("$w") old_cpu+=("$c"); else new_wall+=("$w") new_cpu+=("$c"); fi
         if ((m > memory[$which])); then memory[$which]=$m; fi
       done
       # The elapsed seconds differ from run to run; nothing else may.
@@ -86,11 +91,10 @@ time_processes() {  # time_processes 'NAME|ARGS'...
         exit 1
       fi
     done
-    printf '%-46s %9.3f %9.3f %7.1f %9.3f %9.3f %7.1f %7.1f %7.1f\n' "$name" \
-      "$(ratio "${wall[old]}" "$repeats")" "$(ratio "${wall[new]}" "$repeats")" "$(ratio "${wall[old]}" "${wall[new]}")" \
-      "$(ratio "${cpu[old]}" "$repeats")" "$(ratio "${cpu[new]}" "$repeats")" \
-      "$(ratio "${cpu[old]}" "(${cpu[new]} + 0.001)")" \
-      "$(ratio "${memory[old]}" 1024)" "$(ratio "${memory[new]}" 1024)"
+    local ow nw oc nc
+    ow=$(median "${old_wall[@]}") nw=$(median "${new_wall[@]}") oc=$(median "${old_cpu[@]}") nc=$(median "${new_cpu[@]}")
+    printf '%-46s %9.3f %9.3f %7.2f %9.3f %9.3f %7.2f %7.1f %7.1f\n' "$name" "$ow" "$nw" "$(ratio "$ow" "$nw")" \
+      "$oc" "$nc" "$(ratio "$oc" "($nc + 0.001)")" "$(ratio "${memory[old]}" 1024)" "$(ratio "${memory[new]}" 1024)"
   done
 }
 
@@ -106,15 +110,17 @@ time_in_process() {
         grep '^"BM_' | cut -d, -f1,3 | tr -d '"' | sed "s/^/$which,/" >>"$scratch/times.csv"
     done
   done
-  echo "search_bench, $repeats runs of each program interleaved: milliseconds per search (mean)"
+  echo "search_bench, $repeats runs of each program interleaved: milliseconds per search (median)"
   printf "%-32s %9s %9s %7s\n" benchmark "old ms" "now ms" ratio
-  awk -F, '{ total[$2 "," $1] += $3; count[$2 "," $1]++; names[$2] = 1 }
-    END {
-      for (name in names) {
-        old = total[name ",old"] / count[name ",old"]; now = total[name ",new"] / count[name ",new"]
-        printf "%-32s %9.2f %9.2f %7.2f\n", name, old, now, old / now
-      }
-    }' "$scratch/times.csv" | sort
+  sort -t, -k2,2 -k1,1 -k3,3g "$scratch/times.csv" |
+    awk -F, '{ key = $2 "," $1; v[key, ++count[key]] = $3; names[$2] = 1 }
+      function median(key) { return v[key, int((count[key] + 1) / 2)] }
+      END {
+        for (name in names) {
+          old = median(name ",old"); now = median(name ",new")
+          printf "%-32s %9.2f %9.2f %7.2f\n", name, old, now, old / now
+        }
+      }' | sort
 }
 
 primes31="2 3 5 7 11 13 17 19 23 29 31"
@@ -152,6 +158,11 @@ case $set_name in
       )
     done
     time_processes "${searches[@]}"
+    ;;
+  records)
+    primes41="$primes31 37 41"
+    time_processes "41-limit commas under 1 cent, 1e10, text|1 1 1e10 6 900 -2 0 1 $primes41" \
+      "41-limit commas under 1 cent, 1e10, JSON|--format=json 1 1 1e10 6 900 -2 0 1 $primes41"
     ;;
   bench) time_in_process ;;
   *) echo "unknown set: $set_name" >&2; exit 2 ;;

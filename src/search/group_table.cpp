@@ -63,11 +63,6 @@ void add_group_vectors(GroupTerms &terms, int k, int64_t index, double log_sum, 
 
 }  // namespace
 
-double numerator_bound(const SearchPlan &plan, const SearchContext &context) {
-  double reach = context.params.range_mode ? plan.range_high : context.best_error + plan.margin;
-  return context.params.ln_max_quotient + context.ln_target + reach + 2 * plan.margin;
-}
-
 // The group is the most inner slots whose vectors the thresholds allow (about the square
 // root of the whole odometer). At least one outer slot stays above the group.
 void choose_group(SearchPlan &plan, const SearchContext &context, const WalkThresholds &thresholds) {

@@ -275,7 +275,7 @@ bool walk_row(RowWalk &walk) {
 
 // Whether slot k at value v puts every vector below it past the denominator or the
 // numerator bound, with the slots above k as they stand.
-bool value_exceeds_budgets(const RowWalk &walk, int k, int v) {
+[[gnu::always_inline]] inline bool value_exceeds_budgets(const RowWalk &walk, int k, int v) {
   const OuterTables &tables = walk.plan.outer;
   const OuterSums &outer = walk.outer;
   return outer.den_suffix[k + 1] + outer_den_term(tables, k, v) >

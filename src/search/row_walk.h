@@ -167,8 +167,12 @@ void choose_group(SearchPlan &plan, const SearchContext &context, const WalkThre
 const GroupTable &group_table(const SearchPlan &plan, const SearchContext &context);
 const InnerCircle &plane_circle(const SearchPlan &plan, const SearchContext &context);
 // The numerator budget: no accepted candidate's numerator (its positive terms, the last
-// slot's included) has a log above this, widened by the plan's margin.
-double numerator_bound(const SearchPlan &plan, const SearchContext &context);
+// slot's included) has a log above this, widened by the plan's margin. Inline: the walk
+// asks for it at every step.
+inline double numerator_bound(const SearchPlan &plan, const SearchContext &context) {
+  double reach = context.params.range_mode ? plan.range_high : context.best_error + plan.margin;
+  return context.params.ln_max_quotient + context.ln_target + reach + 2 * plan.margin;
+}
 // Indexes the circle's sorted positions by buckets of equal width, as many as wanted
 // rounded up to a power of 2, at most max_buckets.
 void index_buckets(InnerCircle &circle, int64_t wanted, int max_buckets);
