@@ -537,8 +537,10 @@ function showTemperament() {
   drawRows($('temper-table').tBodies[0], result.error ? [] : temperamentRows(result.temperament),
            page.engine.numberText);
   $('temper-command').textContent = temperCommandLine(items, basis);
-  $('temper-play').disabled = !result.mos;
-  $('temper-status').textContent = result.error ? '' : result.mos ? '' :
+  const sizes = result.mos_sizes || [];
+  showScaleSizes(sizes);
+  $('temper-play').disabled = sizes.length === 0;
+  $('temper-status').textContent = result.error || sizes.length > 0 ? '' :
       `No 7-note scale to play: ${result.mos_problem}`;
   document.body.dataset.temper = result.error ? 'refused' : 'shown';
   keepInUrl();
@@ -557,11 +559,55 @@ function temperamentOfTicked() {
   showTemperament();
 }
 
-// Plays the 7-note scale on context (the page's own unless given: the tests give an
+// The chooser of the temperament's scale sizes, at 7 or near it; hidden with none.
+function showScaleSizes(sizes) {
+  const chooser = $('temper-mos-size');
+  chooser.replaceChildren(...sizes.map((size) => new Option(`${size} notes`, String(size))));
+  if (sizes.length > 0) chooser.value = String(RatiohuntTemperPanel.defaultMosSize(sizes));
+  $('temper-scale').hidden = sizes.length === 0;
+}
+
+// The 1/1's frequency: the page's base field, else the program's reference.
+function pageBaseHz() {
+  const baseHz = readDecimal($('base-hz').value);
+  return baseHz > 0 ? baseHz : Number(DEFAULTS.referenceHz);
+}
+
+// The shown temperament's scale of the chosen size, made by the engine as `temper --mos=N`
+// makes it: {records (parsed), scl, kbm, command (shown)}, or {error}; null with none.
+function temperamentScale() {
+  const sizes = page.temper && page.temper.result.mos_sizes;
+  if (!sizes || sizes.length === 0 || !page.engine) return null;
+  const {items, basis} = page.temper;
+  const size = Number($('temper-mos-size').value);
+  const commands = RatiohuntTemperPanel.mosCommandLines(items, basis, size, RatiohuntScalePanel.FILE_NAMES);
+  const made = page.engine.mos({items, basis, size, baseNote: Number(RATIOHUNT_SCALE_DEFAULTS.baseNote),
+                                baseHz: pageBaseHz(), command: commands.written});
+  if (made.error) return made;
+  return {records: made.records.trim().split('\n').map((line) => JSON.parse(line)), scl: made.scl, kbm: made.kbm,
+          command: commands.shown};
+}
+
+// Hands the chosen scale to the scale panel's player: its keys and computer keys play it,
+// its downloads are the scale's files.
+function temperamentScaleToKeys() {
+  const made = temperamentScale();
+  if (!made) return;
+  if (made.error) {
+    $('temper-status').textContent = `The program refuses this scale: ${made.error}`;
+    return;
+  }
+  const scale = RatiohuntTemperPanel.mosPlayerScale(made.records);
+  window.ratiohuntScalePanel.load({...scale, files: {scl: made.scl, kbm: made.kbm}, command: made.command,
+                                   status: `${scale.description}: play it on the keys below or on the computer's keys.`});
+  $('scale-keys').scrollIntoView({block: 'nearest'});
+}
+
+// Plays the chosen scale on context (the page's own unless given: the tests give an
 // OfflineAudioContext); returns what was scheduled, or null with no scale to play.
 function playScale(context) {
-  const mos = page.temper && page.temper.result.mos;
-  if (!mos) return null;
+  const made = temperamentScale();
+  if (!made || made.error) return null;
   if (!context) {
     if (!page.audio) page.audio = new AudioContext();
     page.audio.resume();
@@ -571,10 +617,8 @@ function playScale(context) {
   const output = audio.createGain();
   output.connect(audio.destination);
   page.sound = output;
-  const baseHz = readDecimal($('base-hz').value);
-  return RatiohuntSound.scheduleMelody(audio, RatiohuntTemperPanel.scaleRatios(mos),
-                                       {baseHz: baseHz > 0 ? baseHz : Number(DEFAULTS.referenceHz),
-                                        volume: Number($('volume').value), destination: output});
+  return RatiohuntSound.scheduleMelody(audio, RatiohuntTemperPanel.scaleRatios(made.records),
+                                       {baseHz: pageBaseHz(), volume: Number($('volume').value), destination: output});
 }
 
 function fillTemperFromUrl() {
@@ -736,6 +780,7 @@ function start() {
   });
   $('temper-ticked').addEventListener('click', temperamentOfTicked);
   $('temper-play').addEventListener('click', () => playScale());
+  $('temper-keys').addEventListener('click', temperamentScaleToKeys);
   window.addEventListener('hashchange', () => {
     const values = hashToValues(location.hash, DEFAULTS);  // before the panel writes the link again
     if (page.engine && fillTemperFromUrl()) showTemperament();
@@ -750,7 +795,7 @@ function start() {
       const record = recordAt(page.store, index);
       return {ratio: `${record.numerator}/${record.denominator}`, cents: record.cents};
     }),
-    baseHz: () => readDecimal($('base-hz').value) > 0 ? readDecimal($('base-hz').value) : Number(DEFAULTS.referenceHz),
+    baseHz: pageBaseHz,
     volume: () => Number($('volume').value),
     download,
     timeOut: DEFAULTS.timeout,

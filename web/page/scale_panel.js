@@ -1,7 +1,8 @@
 // The scale panel's pure parts: the basis from its field, the degrees of the ticked rows,
 // the command line whose files the page's downloads equal, and which note a computer key or
-// a drawn key plays. The scale itself is made by the engine. A classic script, loaded by
-// the page and by node's tests.
+// a drawn key plays. The scale itself is made by the engine. The panel's player (degrees,
+// keys, files) also plays the scales the temperament panel hands it. A classic script,
+// loaded by the page and by node's tests.
 'use strict';
 
 (function (exports) {
@@ -19,6 +20,7 @@
   const KEY_STEPS = new Map(KEY_ROWS.flat().map((code, step) => [code, step]));
   const MAX_DRAWN_KEYS = 97;  // two equaves of up to 48 degrees and the 1/1 above them
   const FILE_NAMES = {scl: 'ratiohunt.scl', kbm: 'ratiohunt.kbm'};
+  const HEADINGS = ['Degree', 'Ratio', 'Cents', 'Target', 'Distance'];
 
   // The basis field: a prime limit (5) or a subgroup (2.3.7), as --limit or --subgroup
   // takes it: {basis, option} or {error}.
@@ -95,7 +97,7 @@
   // a scale may take, as the program's)}. Returns its state.
   function startScalePanel(calls) {
     const $ = (id) => document.getElementById(id);
-    const panel = {degreeCents: [], records: [], files: null, audio: null, lastNote: null};
+    const panel = {degreeCents: [], keyLabels: [], files: null, audio: null, lastNote: null, load};
     const defaults = globalThis.RATIOHUNT_SCALE_DEFAULTS;
     $('scale-within').value = defaults.within;
     $('scale-max-term').value = defaults.maxTerm;
@@ -116,17 +118,30 @@
                                  maxTerm: maxTerm || defaults.maxTerm, baseNote: defaults.baseNote,
                                  baseHz: String(calls.baseHz()), timeOut: Number(calls.timeOut), command});
       if (made.error) return say(`The scale cannot be made: ${made.error}.`);
-      panel.records = made.records.trim().split('\n').map((line) => JSON.parse(line))
+      const records = made.records.trim().split('\n').map((line) => JSON.parse(line))
                           .filter((record) => record.type === 'degree');
-      panel.degreeCents = panel.records.map((record) => record.cents);
-      panel.files = {scl: made.scl, kbm: made.kbm};
-      showDegrees();
+      load({headings: HEADINGS, degreeCents: records.map((record) => record.cents),
+            rows: records.map((record) => [String(record.degree), record.just ? record.ratio : '(none)',
+                                          record.cents.toFixed(3), record.target_cents.toFixed(3),
+                                          record.distance_cents.toFixed(3)]),
+            keyLabels: records.map((record) => record.ratio || ''), files: {scl: made.scl, kbm: made.kbm}, command,
+            status: `${records.length} degrees; play them on the keys below or on the computer's keys.`});
+      return true;
+    }
+
+    // Puts a scale in the player: scale is {headings and rows (texts) of its degrees' table,
+    // degreeCents (the equave's last), keyLabels (one a degree), files {scl, kbm}, command
+    // (that writes the same files), status}.
+    function load(scale) {
+      panel.degreeCents = scale.degreeCents;
+      panel.keyLabels = scale.keyLabels;
+      panel.files = scale.files;
+      showDegrees(scale.headings, scale.rows);
       drawKeys();
       $('scale-download-scl').disabled = false;
       $('scale-download-kbm').disabled = false;
-      $('scale-command').textContent = command;
-      say(`${panel.records.length} degrees; play them on the keys below or on the computer's keys.`);
-      return true;
+      $('scale-command').textContent = scale.command;
+      say(scale.status);
     }
 
     function makeOfTicked() {
@@ -145,12 +160,15 @@
       return undefined;
     }
 
-    function showDegrees() {
-      const body = $('scale-degrees').tBodies[0];
-      body.replaceChildren(...panel.records.map((record) => {
+    function showDegrees(headings, rows) {
+      $('scale-degrees').tHead.rows[0].replaceChildren(...headings.map((heading) => {
+        const th = document.createElement('th');
+        th.scope = 'col';
+        th.textContent = heading;
+        return th;
+      }));
+      $('scale-degrees').tBodies[0].replaceChildren(...rows.map((texts) => {
         const row = document.createElement('tr');
-        const texts = [String(record.degree), record.just ? record.ratio : '(none)', record.cents.toFixed(3),
-                       record.target_cents.toFixed(3), record.distance_cents.toFixed(3)];
         for (const text of texts) row.insertCell().textContent = text;
         return row;
       }));
@@ -162,7 +180,7 @@
         key.type = 'button';
         key.className = step % panel.degreeCents.length === 0 ? 'scale-key equave' : 'scale-key';
         key.dataset.step = String(step);
-        key.textContent = step === 0 ? '1/1' : panel.records[(step - 1) % panel.records.length].ratio || '';
+        key.textContent = step === 0 ? '1/1' : panel.keyLabels[(step - 1) % panel.keyLabels.length];
         key.setAttribute('aria-label', `Play step ${step}`);
         return key;
       });
