@@ -580,7 +580,9 @@ function temperamentScale() {
   if (!sizes || sizes.length === 0 || !page.engine) return null;
   const {items, basis} = page.temper;
   const size = Number($('temper-mos-size').value);
-  const commands = RatiohuntTemperPanel.mosCommandLines(items, basis, size, RatiohuntScalePanel.FILE_NAMES);
+  const {fileOptions, baseFrequencyText} = RatiohuntScalePanel;
+  const fileWords = fileOptions(baseFrequencyText(pageBaseHz(), Number(DEFAULTS.referenceHz)));
+  const commands = RatiohuntTemperPanel.mosCommandLines(items, basis, size, fileWords);
   const made = page.engine.mos({items, basis, size, baseNote: Number(RATIOHUNT_SCALE_DEFAULTS.baseNote),
                                 baseHz: pageBaseHz(), command: commands.written});
   if (made.error) return made;

@@ -54,16 +54,27 @@
 
   // The program's command line that writes the page's two files: the scale from the
   // equal division (edo non-empty) or the degrees, and each option the form gives.
-  function scaleCommand({edo, degrees, basisOption, within, maxTerm}) {
+  function scaleCommand({edo, degrees, basisOption, within, maxTerm, baseFrequency}) {
     const words = ['ratiohunt', 'scale'];
     if (edo) words.push(`--edo=${edo}`);
     else words.push(...degrees);
     words.push(basisOption);
     if (within) words.push(`--within=${within}`);
     if (maxTerm) words.push(`--max-term=${maxTerm}`);
-    words.push(`--scl=${FILE_NAMES.scl}`, `--kbm=${FILE_NAMES.kbm}`);
+    words.push(...fileOptions(baseFrequency));
     return words.join(' ');
   }
+
+  // The options that write the page's two files, the 1/1 at baseFrequency (text) when it
+  // is not the program's own.
+  function fileOptions(baseFrequency) {
+    return [...(baseFrequency ? [`--base-frequency=${baseFrequency}`] : []), `--scl=${FILE_NAMES.scl}`,
+            `--kbm=${FILE_NAMES.kbm}`];
+  }
+
+  // The keyboard mapping's frequency of the 1/1 as --base-frequency takes it: '' for the
+  // program's own, which the command line then leaves out.
+  function baseFrequencyText(baseHz, programHz) { return baseHz === programHz ? '' : String(baseHz); }
 
   // The equal division's text for --edo: N, or N<P> with an equave other than 2/1.
   function edoText(divisions, equave) {
@@ -113,7 +124,8 @@
       if (!degrees && edo === '') return say('EDO: give its number of steps, as 12.');
       const within = $('scale-within').value.trim();
       const maxTerm = $('scale-max-term').value.trim();
-      const command = scaleCommand({edo, degrees, basisOption: basis.option, within, maxTerm});
+      const baseFrequency = baseFrequencyText(calls.baseHz(), Number(globalThis.RATIOHUNT_DEFAULTS.referenceHz));
+      const command = scaleCommand({edo, degrees, basisOption: basis.option, within, maxTerm, baseFrequency});
       const made = engine.scale({edo, degrees, basis: basis.basis, within: within || defaults.within,
                                  maxTerm: maxTerm || defaults.maxTerm, baseNote: defaults.baseNote,
                                  baseHz: String(calls.baseHz()), timeOut: Number(calls.timeOut), command});
@@ -223,6 +235,6 @@
     return panel;
   }
 
-  Object.assign(exports, {startScalePanel, readBasis, tickedDegrees, scaleCommand, edoText, keyStep, stepCents, stepHz, drawnKeyCount,
-                          FILE_NAMES, KEY_ROWS});
+  Object.assign(exports, {startScalePanel, readBasis, tickedDegrees, scaleCommand, fileOptions, baseFrequencyText, edoText, keyStep,
+                          stepCents, stepHz, drawnKeyCount, FILE_NAMES, KEY_ROWS});
 })(typeof module !== 'undefined' ? module.exports : (globalThis.RatiohuntScalePanel = {}));

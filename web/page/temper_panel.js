@@ -74,10 +74,11 @@
     return [...temperWords(items, basis).map(shellWord), '--format=json'].join(' ');
   }
 
-  // The command line that writes the scale of size notes to the page's two files: as typed
-  // into a shell (shown), and as the program writes it into the files' comments (written).
-  function mosCommandLines(items, basis, size, fileNames) {
-    const words = [...temperWords(items, basis), `--mos=${size}`, `--scl=${fileNames.scl}`, `--kbm=${fileNames.kbm}`];
+  // The command line that writes the scale of size notes to the page's two files (fileWords,
+  // the options that name them): as typed into a shell (shown), and as the program writes it
+  // into the files' comments (written).
+  function mosCommandLines(items, basis, size, fileWords) {
+    const words = [...temperWords(items, basis), `--mos=${size}`, ...fileWords];
     return {shown: words.map(shellWord).join(' '), written: words.join(' ')};
   }
 

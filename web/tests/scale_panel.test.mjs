@@ -13,8 +13,8 @@ import {closeBrowser, launchBrowser, NATIVE_PROGRAM, openPage, pageFileUrl, read
         waitForSearchEnd} from './harness.mjs';
 
 const require = createRequire(import.meta.url);
-const {readBasis, tickedDegrees, scaleCommand, edoText, keyStep, stepCents, stepHz, drawnKeyCount, KEY_ROWS} =
-    require('../page/scale_panel.js');
+const {readBasis, tickedDegrees, scaleCommand, baseFrequencyText, edoText, keyStep, stepCents, stepHz, drawnKeyCount,
+       KEY_ROWS} = require('../page/scale_panel.js');
 
 const FORM_SCALE = ['16/15', '9/8', '6/5', '5/4', '4/3', '45/32', '3/2', '8/5', '5/3', '9/5', '15/8', '2/1'];
 const BASE_HZ = 261.6256;
@@ -62,6 +62,10 @@ describe('the scale panel\'s pure parts', () => {
                  'ratiohunt scale --edo=12 --limit=5 --within=20 --max-term=100 --scl=ratiohunt.scl --kbm=ratiohunt.kbm');
     assert.equal(scaleCommand({edo: '', degrees: ['9/8', '2/1'], basisOption: '--subgroup=2.3', within: '', maxTerm: ''}),
                  'ratiohunt scale 9/8 2/1 --subgroup=2.3 --scl=ratiohunt.scl --kbm=ratiohunt.kbm');
+    // The 1/1 at another pitch than the program's own is in the command line, as the .kbm has it.
+    assert.equal(baseFrequencyText(261.6256, 261.6256), '');
+    assert.equal(scaleCommand({edo: '12', basisOption: '--limit=5', baseFrequency: baseFrequencyText(440.5, 261.6256)}),
+                 'ratiohunt scale --edo=12 --limit=5 --base-frequency=440.5 --scl=ratiohunt.scl --kbm=ratiohunt.kbm');
   });
 
   it('plays the scale up each row of keys and on up the row above, an equave after each size degrees', () => {

@@ -134,7 +134,7 @@ describe('the panel\'s pure parts', () => {
     assert.equal(defaultMosSize([4, 6, 8, 10]), 6);
     assert.equal(defaultMosSize([2, 3]), 3);
     // The shell's quotes are in the line shown, never in the line the files' comments hold.
-    assert.deepEqual(mosCommandLines('12 & 19', '5', 7, {scl: 'a.scl', kbm: 'a.kbm'}),
+    assert.deepEqual(mosCommandLines('12 & 19', '5', 7, ['--scl=a.scl', '--kbm=a.kbm']),
                      {shown: 'ratiohunt temper 12 \'&\' 19 --limit=5 --mos=7 --scl=a.scl --kbm=a.kbm',
                       written: 'ratiohunt temper 12 & 19 --limit=5 --mos=7 --scl=a.scl --kbm=a.kbm'});
     const scale = mosPlayerScale([{type: 'degree', degree: 1, cents: 600.4, generators: 1, periods: 0},
@@ -389,15 +389,18 @@ describe('the temperament panel in Chromium', () => {
   it('writes the files of other temperaments and sizes; a rank other than 2 has the program\'s words', async () => {
     const page = await openPage(browser, pageFileUrl());
     await waitForEngine(page);
-    for (const [items, basis, size] of [['250/243', '5', undefined], ['250/243', '5', 15], ['12 & 19', '5', 12],
-                                        ['2048/2025', '5', undefined]]) {
+    // The 1/1 at another pitch than the program's is an option of the command line too.
+    for (const [items, basis, size, hz] of [['250/243', '5', undefined, '440'], ['250/243', '5', 15, ''],
+                                            ['12 & 19', '5', 12, ''], ['2048/2025', '5', undefined, '']]) {
+      await page.$eval('#base-hz', (input, text) => { input.value = text; }, hz);
       await show(page, items, basis);
       const chosen = size === undefined ? defaultMosSize(JSON.parse(await page.evaluate(
                                               () => JSON.stringify(window.ratiohuntTemperament().mos_sizes))))
                                         : size;
       const files = await scaleFiles(page, size);
       const expected = nativeFiles([...items.split(' '), `--limit=${basis}`, `--mos=${chosen}`,
-                                    '--scl=ratiohunt.scl', '--kbm=ratiohunt.kbm']);
+                                    ...(hz ? [`--base-frequency=${hz}`] : []), '--scl=ratiohunt.scl',
+                                    '--kbm=ratiohunt.kbm']);
       assert.equal(expected.run.status, 0, expected.run.stderr);
       assert.deepEqual(files, expected.files, `${items} --mos=${chosen}`);
       assert.equal(await page.$eval('#temper-status', (status) => status.textContent), '');
