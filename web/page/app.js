@@ -143,13 +143,17 @@ function syncWindowFields() {
 
 // ---- Running the search --------------------------------------------------------------
 
-function startWorker() {
+function workerUrl() {
   if (!page.workerUrl) {
     // A page opened from a file may not start a worker from a file; a Blob URL it may.
     const blob = new Blob([RATIOHUNT_WORKER_SOURCE], {type: 'text/javascript'});
     page.workerUrl = URL.createObjectURL(blob);
   }
-  const worker = new Worker(page.workerUrl);
+  return page.workerUrl;
+}
+
+function startWorker() {
+  const worker = new Worker(workerUrl());
   worker.onmessage = (event) => onWorkerMessage(worker, event.data);
   worker.onerror = (event) => {
     event.preventDefault();
@@ -518,6 +522,33 @@ function play(index) {
                                                        volume: Number($('volume').value), destination: output});
 }
 
+// Makes the scale panel's scale in a worker of its own, so that a slow scale never holds up
+// the page: resolves to the engine's answer ({records, scl, kbm} or {error}), or to null
+// when a newer scale has taken its place.
+function makeScaleInWorker(form) {
+  dropScaleInWorker();
+  const worker = new Worker(workerUrl());
+  return new Promise((resolve) => {
+    const finish = (made) => {
+      worker.terminate();
+      if (page.scaleWorker && page.scaleWorker.worker === worker) page.scaleWorker = null;
+      resolve(made);
+    };
+    page.scaleWorker = {worker, finish};
+    worker.onmessage = (event) => finish(event.data.kind === 'scale' ? event.data.made :
+                                                                      {error: `the engine failed: ${event.data.message}`});
+    worker.onerror = (event) => {
+      event.preventDefault();
+      finish({error: `the engine failed: ${event.message}`});
+    };
+    worker.postMessage({scale: form});
+  });
+}
+
+function dropScaleInWorker() {
+  if (page.scaleWorker) page.scaleWorker.finish(null);
+}
+
 // ---- The temperament panel ---------------------------------------------------------
 
 // Shows the temperament of the panel's fields, computed by the engine on this thread.
@@ -600,6 +631,7 @@ function temperamentScaleToKeys() {
     return;
   }
   const scale = RatiohuntTemperPanel.mosPlayerScale(made.records);
+  dropScaleInWorker();  // a scale still being made would take this one's place
   window.ratiohuntScalePanel.load({...scale, files: {scl: made.scl, kbm: made.kbm}, command: made.command,
                                    status: `${scale.description}: play it on the keys below or on the computer's keys.`});
   $('scale-keys').scrollIntoView({block: 'nearest'});
@@ -800,6 +832,7 @@ function start() {
     baseHz: pageBaseHz,
     volume: () => Number($('volume').value),
     download,
+    makeScale: makeScaleInWorker,
     timeOut: DEFAULTS.timeout,
   });
   refresh(true);

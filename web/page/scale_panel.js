@@ -104,8 +104,10 @@
   const NOTE_VOLUME = 0.3;
 
   // Wires the panel: calls is {engine() (the engine's calls, once started), tickedRows()
-  // ({ratio, cents} each), baseHz(), volume(), download(blob, name), timeOut (the seconds
-  // a scale may take, as the program's)}. Returns its state.
+  // ({ratio, cents} each), baseHz(), volume(), download(blob, name), makeScale(form) (the
+  // engine's scale(form) off the page's thread: a promise of its answer, or of null when a
+  // newer scale took its place), timeOut (the seconds a scale may take, as the program's)}.
+  // Returns its state. The page's body says 'making', 'made' or 'refused' in data-scale.
   function startScalePanel(calls) {
     const $ = (id) => document.getElementById(id);
     const panel = {degreeCents: [], keyLabels: [], files: null, audio: null, lastNote: null, load};
@@ -114,10 +116,9 @@
     $('scale-max-term').value = defaults.maxTerm;
     const say = (text) => { $('scale-status').textContent = text; };
 
-    // The scale made from the form: from the equal division, or from the degrees given.
-    function make(degrees) {
-      const engine = calls.engine();
-      if (!engine) return say('The engine has not started yet.');
+    // The scale made from the form: from the equal division, or from the degrees given;
+    // true once it is in the player.
+    async function make(degrees) {
       const basis = readBasis($('scale-basis').value);
       if (basis.error) return say(`Limit or subgroup: ${basis.error}.`);
       const edo = degrees ? '' : edoText($('scale-edo').value, $('scale-equave').value);
@@ -126,10 +127,16 @@
       const maxTerm = $('scale-max-term').value.trim();
       const baseFrequency = baseFrequencyText(calls.baseHz(), Number(globalThis.RATIOHUNT_DEFAULTS.referenceHz));
       const command = scaleCommand({edo, degrees, basisOption: basis.option, within, maxTerm, baseFrequency});
-      const made = engine.scale({edo, degrees, basis: basis.basis, within: within || defaults.within,
-                                 maxTerm: maxTerm || defaults.maxTerm, baseNote: defaults.baseNote,
-                                 baseHz: String(calls.baseHz()), timeOut: Number(calls.timeOut), command});
-      if (made.error) return say(`The scale cannot be made: ${made.error}.`);
+      document.body.dataset.scale = 'making';
+      say('Making the scale…');
+      const made = await calls.makeScale({edo, degrees, basis: basis.basis, within: within || defaults.within,
+                                          maxTerm: maxTerm || defaults.maxTerm, baseNote: defaults.baseNote,
+                                          baseHz: String(calls.baseHz()), timeOut: Number(calls.timeOut), command});
+      if (!made) return false;
+      if (made.error) {
+        document.body.dataset.scale = 'refused';
+        return say(`The scale cannot be made: ${made.error}.`);
+      }
       const records = made.records.trim().split('\n').map((line) => JSON.parse(line))
                           .filter((record) => record.type === 'degree');
       load({headings: HEADINGS, degreeCents: records.map((record) => record.cents),
@@ -154,9 +161,10 @@
       $('scale-download-kbm').disabled = false;
       $('scale-command').textContent = scale.command;
       say(scale.status);
+      document.body.dataset.scale = 'made';
     }
 
-    function makeOfTicked() {
+    async function makeOfTicked() {
       const engine = calls.engine();
       if (!engine) return say('The engine has not started yet.');
       const equave = $('scale-equave').value.trim() || '2/1';
@@ -166,7 +174,7 @@
       if (rows.length === 0) return say('Tick rows of the results table first.');
       const equaveCents = 1200 * Math.log2(read.x / read.y);
       const outside = rows.filter((row) => !insideEquave(row, equaveCents)).length;
-      if (make(tickedDegrees(rows, equave, equaveCents)) && outside > 0) {
+      if ((await make(tickedDegrees(rows, equave, equaveCents))) && outside > 0) {
         say(`${$('scale-status').textContent} ${outside} ticked rows lie outside 1/1 to the equave and are left out.`);
       }
       return undefined;

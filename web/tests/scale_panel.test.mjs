@@ -10,7 +10,7 @@ import path from 'node:path';
 import {after, before, describe, it} from 'node:test';
 
 import {closeBrowser, launchBrowser, NATIVE_PROGRAM, openPage, pageFileUrl, readRows, startEngine, typeQuery,
-        waitForSearchEnd} from './harness.mjs';
+        waitForEngine, waitForSearchEnd} from './harness.mjs';
 
 const require = createRequire(import.meta.url);
 const {readBasis, tickedDegrees, scaleCommand, baseFrequencyText, edoText, keyStep, stepCents, stepHz, drawnKeyCount,
@@ -137,6 +137,11 @@ describe('the scale panel in the page', () => {
   before(async () => { browser = await launchBrowser(); });
   after(async () => closeBrowser(browser));
 
+  // Clicks a button that makes a scale, and waits while the page's worker makes it.
+  const makeScale = async (page, button) => {
+    await page.click(button);
+    await page.waitForFunction(() => document.body.dataset.scale !== 'making');
+  };
   const setField = async (page, id, text) => page.$eval(`#${id}`, (field, value) => { field.value = value; }, text);
   const degreeRatios = (page) => page.$$eval('#scale-degrees tbody tr', (rows) => rows.map((row) => row.cells[1].textContent));
   // The text of each Blob the page hands to a download link, in order.
@@ -156,7 +161,7 @@ describe('the scale panel in the page', () => {
     await setField(page, 'scale-basis', '5');
     await setField(page, 'scale-within', '20');
     await setField(page, 'scale-max-term', '100');
-    await page.click('#scale-make');
+    await makeScale(page, '#scale-make');
     assert.deepEqual(await degreeRatios(page), FORM_SCALE);
     assert.equal(await page.$$eval('#scale-keys button', (keys) => keys.length), 25);
     const command = await page.$eval('#scale-command', (code) => code.textContent);
@@ -194,6 +199,27 @@ describe('the scale panel in the page', () => {
     await page.close();
   });
 
+  it('makes scales off the page\'s thread, a newer one taking the place of one still being made', async () => {
+    const page = await openPage(browser, pageFileUrl());
+    await waitForEngine(page);
+    // Both clicks return at once with the scale being made; the first never lands.
+    const states = await page.evaluate(() => {
+      const clickFor = (edo) => {
+        document.getElementById('scale-edo').value = edo;
+        document.getElementById('scale-make').click();
+        return document.body.dataset.scale;
+      };
+      return [clickFor('19'), clickFor('22')];
+    });
+    assert.deepEqual(states, ['making', 'making']);
+    await page.waitForFunction(() => document.body.dataset.scale !== 'making');
+    await new Promise((resolve) => setTimeout(resolve, 300));
+    assert.equal((await degreeRatios(page)).length, 22);
+    assert.match(await page.$eval('#scale-command', (code) => code.textContent), /--edo=22 /);
+    assert.deepEqual(page.problems, []);
+    await page.close();
+  });
+
   it('makes the scale of the ticked rows, sorted by size', async () => {
     const page = await openPage(browser, pageFileUrl());
     await typeQuery(page, {target: '7/5', factors: '2 3 5', mode: 'successive', maxq: 10000, timeout: 60});
@@ -202,7 +228,7 @@ describe('the scale panel in the page', () => {
     assert.ok(rows.length >= 3);
     const ticks = await page.$$('#results tbody tr.row input.tick');
     for (const tick of ticks.slice(0, 3)) await tick.click();
-    await page.click('#scale-ticked');
+    await makeScale(page, '#scale-ticked');
     const expected = rows.slice(0, 3).filter((row) => row.cents > 0 && row.cents < 1200)
                          .sort((a, b) => a.cents - b.cents).map((row) => row.ratio);
     assert.deepEqual(await degreeRatios(page), [...expected, '2/1']);
