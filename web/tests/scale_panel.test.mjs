@@ -9,8 +9,8 @@ import os from 'node:os';
 import path from 'node:path';
 import {after, before, describe, it} from 'node:test';
 
-import {closeBrowser, launchBrowser, NATIVE_PROGRAM, openPage, pageFileUrl, readRows, startEngine, typeQuery,
-        waitForEngine, waitForSearchEnd} from './harness.mjs';
+import {catchDownloads, closeBrowser, downloadedTexts, launchBrowser, NATIVE_PROGRAM, openPage, pageFileUrl, playedKey,
+        readRows, startEngine, typeQuery, waitForEngine, waitForSearchEnd} from './harness.mjs';
 
 const require = createRequire(import.meta.url);
 const {readBasis, tickedDegrees, scaleCommand, baseFrequencyText, edoText, keyStep, stepCents, stepHz, drawnKeyCount,
@@ -144,16 +144,6 @@ describe('the scale panel in the page', () => {
   };
   const setField = async (page, id, text) => page.$eval(`#${id}`, (field, value) => { field.value = value; }, text);
   const degreeRatios = (page) => page.$$eval('#scale-degrees tbody tr', (rows) => rows.map((row) => row.cells[1].textContent));
-  // The text of each Blob the page hands to a download link, in order.
-  const downloadedTexts = (page) => page.evaluate(() => Promise.all(window.scaleTestBlobs.map((blob) => blob.text())));
-  const catchDownloads = (page) => page.evaluate(() => {
-    window.scaleTestBlobs = [];
-    const original = URL.createObjectURL;
-    URL.createObjectURL = (blob) => {
-      window.scaleTestBlobs.push(blob);
-      return original(blob);
-    };
-  });
 
   it('makes the form\'s scale, downloads the program\'s files and plays a key', async () => {
     const page = await openPage(browser, pageFileUrl());
@@ -171,18 +161,7 @@ describe('the scale panel in the page', () => {
     const native = nativeScale(command);
     assert.deepEqual(await downloadedTexts(page), [native.scl, native.kbm]);
     // A key pressed outside the form plays its step on the panel's audio context.
-    const rate = 44100;
-    await page.evaluate((sampleRate) => {
-      document.activeElement.blur();
-      window.ratiohuntScalePanel.audio = new OfflineAudioContext(1, sampleRate, sampleRate);
-    }, rate);
-    await page.keyboard.press('KeyX');
-    const note = await page.evaluate(async () => {
-      const samples = (await window.ratiohuntScalePanel.audio.startRendering()).getChannelData(0);
-      let crossings = 0;
-      for (let i = 1; i < samples.length; ++i) if (samples[i - 1] < 0 && samples[i] >= 0) ++crossings;
-      return {played: window.ratiohuntScalePanel.lastNote, crossings};
-    });
+    const note = await playedKey(page, 'KeyX');
     assert.equal(note.played.step, 1);
     assert.ok(Math.abs(note.played.hz - BASE_HZ * 16 / 15) < 1e-9);
     assert.ok(Math.abs(note.crossings - BASE_HZ * 16 / 15) <= 2, `${note.crossings} cycles in a second`);

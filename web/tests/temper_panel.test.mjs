@@ -11,8 +11,8 @@ import os from 'node:os';
 import path from 'node:path';
 import {after, before, describe, it} from 'node:test';
 
-import {closeBrowser, launchBrowser, NATIVE_PROGRAM, openPage, pageFileUrl, queryHash, waitForEngine,
-        waitForSearchEnd} from './harness.mjs';
+import {catchDownloads, closeBrowser, downloadedTexts, launchBrowser, NATIVE_PROGRAM, openPage, pageFileUrl, playedKey,
+        queryHash, waitForEngine, waitForSearchEnd} from './harness.mjs';
 
 const require = createRequire(import.meta.url);
 const {temperamentRows, tickedItems, temperCommandLine, mosCommandLines, defaultMosSize, mosPlayerScale, scaleRatios} =
@@ -321,21 +321,6 @@ describe('the temperament panel in Chromium', () => {
     await page.close();
   });
 
-  // The text of each Blob the page hands to a download link, in order, since the last call.
-  const catchDownloads = (page) => page.evaluate(() => {
-    if (window.mosTestBlobs) {
-      window.mosTestBlobs = [];
-      return;
-    }
-    window.mosTestBlobs = [];
-    const original = URL.createObjectURL;
-    URL.createObjectURL = (blob) => {
-      window.mosTestBlobs.push(blob);
-      return original(blob);
-    };
-  });
-  const downloadedTexts = (page) => page.evaluate(() => Promise.all(window.mosTestBlobs.map((blob) => blob.text())));
-
   // Hands the chosen size of the shown temperament to the scale panel and downloads its files.
   async function scaleFiles(page, size) {
     if (size !== undefined) await page.select('#temper-mos-size', String(size));
@@ -365,18 +350,7 @@ describe('the temperament panel in Chromium', () => {
     assert.equal(await page.$$eval('#scale-degrees tbody tr', (rows) => rows.length), 7);
     assert.equal(await page.$$eval('#scale-keys button', (keys) => keys.length), 15);
     // A computer key plays the scale's second note on the scale panel's audio context.
-    const rate = 44100;
-    await page.evaluate((sampleRate) => {
-      document.activeElement.blur();
-      window.ratiohuntScalePanel.audio = new OfflineAudioContext(1, sampleRate, sampleRate);
-    }, rate);
-    await page.keyboard.press('KeyX');
-    const note = await page.evaluate(async () => {
-      const samples = (await window.ratiohuntScalePanel.audio.startRendering()).getChannelData(0);
-      let crossings = 0;
-      for (let i = 1; i < samples.length; ++i) if (samples[i - 1] < 0 && samples[i] >= 0) ++crossings;
-      return {played: window.ratiohuntScalePanel.lastNote, crossings};
-    });
+    const note = await playedKey(page, 'KeyX');
     const first = JSON.parse(native([...args, '--format=json']).stdout.split('\n')[0]);
     const hz = 261.6256 * 2 ** (first.cents / 1200);
     assert.equal(note.played.step, 1);
