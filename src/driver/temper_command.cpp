@@ -26,15 +26,6 @@ constexpr const char *kTemperUsage =
     "  ratiohunt temper 81/80 126/125         septimal meantone\n"
     "  ratiohunt temper 12 19 --limit=5       the join of two EDOs: meantone\n";
 
-// The scale as a scale file has it: the equave last, as its ratio.
-ScalaScale mos_scala_scale(const MosSummary &summary, const std::vector<MosNote> &notes, int64_t equave) {
-  ScalaScale scale;
-  scale.description = mos_description(summary, notes.size());
-  for (size_t i = 0; i + 1 < notes.size(); ++i) scale.pitches.push_back(cents_pitch(notes[i].cents));
-  scale.pitches.push_back(ratio_pitch(static_cast<uint64_t>(equave), 1));
-  return scale;
-}
-
 // The scale shown and its files written; with a file on standard output the table goes to standard error.
 int write_mos(const RunOptions &options, const Temperament &temperament, const std::vector<TemperItem> &items,
               const std::string &command_line, FILE *console_out) {

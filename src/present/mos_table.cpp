@@ -100,6 +100,14 @@ std::string mos_records_json(const MosSummary &summary, const std::vector<MosNot
   return text;
 }
 
+ScalaScale mos_scala_scale(const MosSummary &summary, const std::vector<MosNote> &notes, int64_t equave) {
+  ScalaScale scale;
+  scale.description = mos_description(summary, notes.size());
+  for (size_t i = 0; i + 1 < notes.size(); ++i) scale.pitches.push_back(cents_pitch(notes[i].cents));
+  scale.pitches.push_back(ratio_pitch(static_cast<uint64_t>(equave), 1));
+  return scale;
+}
+
 // The chain of the scale: period and generator, the generator in (P/2, P), in the tuning asked for.
 MosSummary mos_summary_of(const Temperament &temperament, const std::string &words, bool cte) {
   if (temperament.rank() != 2) {
@@ -132,10 +140,14 @@ std::vector<MosNote> mos_scale_of(MosSummary &summary, int64_t size) {
   }
   if (problem.empty()) return notes;
   std::string sizes;
-  for (int64_t each : mos_sizes(summary.period, summary.generator, periods, kListedMosSizes)) {
+  for (int64_t each : mos_listed_sizes(summary)) {
     sizes += " " + std::to_string(each);
   }
   throw TemperamentError("--mos=" + std::to_string(size) + ": " + problem + " (generator " +
                          mos_cents_text(summary.generator) + ", period " + mos_cents_text(summary.period) +
                          " cents); the sizes up to " + std::to_string(kListedMosSizes) + " that have two:" + sizes);
+}
+
+std::vector<int64_t> mos_listed_sizes(const MosSummary &summary) {
+  return mos_sizes(summary.period, summary.generator, summary.periods_per_equave, kListedMosSizes);
 }

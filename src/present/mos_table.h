@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "present/scala_file.h"
 #include "theory/mos.h"
 #include "theory/temperament.h"
 
@@ -31,9 +32,14 @@ std::string mos_table_text(const MosSummary &summary, const std::vector<MosNote>
 // JSON Lines: a "degree" record for each note, then the "mos" summary.
 std::string mos_records_json(const MosSummary &summary, const std::vector<MosNote> &notes);
 
+// The scale as a scale file has it: the equave last, as its ratio.
+ScalaScale mos_scala_scale(const MosSummary &summary, const std::vector<MosNote> &notes, int64_t equave);
+
 // The chain of a rank-2 temperament's scale, named by words: period and generator, the
 // generator in (P/2, P), in CTE or else POTE. Throws TemperamentError for another rank.
 MosSummary mos_summary_of(const Temperament &temperament, const std::string &words, bool cte);
 // The size notes of the chain, the summary given its steps; a size that is not one of two
 // step sizes throws TemperamentError with the sizes that are.
 std::vector<MosNote> mos_scale_of(MosSummary &summary, int64_t size);
+// The sizes up to 100 at which the chain has two step sizes (or one), as a refused size lists them.
+std::vector<int64_t> mos_listed_sizes(const MosSummary &summary);

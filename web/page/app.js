@@ -143,13 +143,17 @@ function syncWindowFields() {
 
 // ---- Running the search --------------------------------------------------------------
 
-function startWorker() {
+function workerUrl() {
   if (!page.workerUrl) {
     // A page opened from a file may not start a worker from a file; a Blob URL it may.
     const blob = new Blob([RATIOHUNT_WORKER_SOURCE], {type: 'text/javascript'});
     page.workerUrl = URL.createObjectURL(blob);
   }
-  const worker = new Worker(page.workerUrl);
+  return page.workerUrl;
+}
+
+function startWorker() {
+  const worker = new Worker(workerUrl());
   worker.onmessage = (event) => onWorkerMessage(worker, event.data);
   worker.onerror = (event) => {
     event.preventDefault();
@@ -518,6 +522,33 @@ function play(index) {
                                                        volume: Number($('volume').value), destination: output});
 }
 
+// Makes the scale panel's scale in a worker of its own, so that a slow scale never holds up
+// the page: resolves to the engine's answer ({records, scl, kbm} or {error}), or to null
+// when a newer scale has taken its place.
+function makeScaleInWorker(form) {
+  dropScaleInWorker();
+  const worker = new Worker(workerUrl());
+  return new Promise((resolve) => {
+    const finish = (made) => {
+      worker.terminate();
+      if (page.scaleWorker && page.scaleWorker.worker === worker) page.scaleWorker = null;
+      resolve(made);
+    };
+    page.scaleWorker = {worker, finish};
+    worker.onmessage = (event) => finish(event.data.kind === 'scale' ? event.data.made :
+                                                                      {error: `the engine failed: ${event.data.message}`});
+    worker.onerror = (event) => {
+      event.preventDefault();
+      finish({error: `the engine failed: ${event.message}`});
+    };
+    worker.postMessage({scale: form});
+  });
+}
+
+function dropScaleInWorker() {
+  if (page.scaleWorker) page.scaleWorker.finish(null);
+}
+
 // ---- The temperament panel ---------------------------------------------------------
 
 // Shows the temperament of the panel's fields, computed by the engine on this thread.
@@ -537,8 +568,10 @@ function showTemperament() {
   drawRows($('temper-table').tBodies[0], result.error ? [] : temperamentRows(result.temperament),
            page.engine.numberText);
   $('temper-command').textContent = temperCommandLine(items, basis);
-  $('temper-play').disabled = !result.mos;
-  $('temper-status').textContent = result.error ? '' : result.mos ? '' :
+  const sizes = result.mos_sizes || [];
+  showScaleSizes(sizes);
+  $('temper-play').disabled = sizes.length === 0;
+  $('temper-status').textContent = result.error || sizes.length > 0 ? '' :
       `No 7-note scale to play: ${result.mos_problem}`;
   document.body.dataset.temper = result.error ? 'refused' : 'shown';
   keepInUrl();
@@ -557,11 +590,58 @@ function temperamentOfTicked() {
   showTemperament();
 }
 
-// Plays the 7-note scale on context (the page's own unless given: the tests give an
+// The chooser of the temperament's scale sizes, at 7 or near it; hidden with none.
+function showScaleSizes(sizes) {
+  const chooser = $('temper-mos-size');
+  chooser.replaceChildren(...sizes.map((size) => new Option(`${size} notes`, String(size))));
+  if (sizes.length > 0) chooser.value = String(RatiohuntTemperPanel.defaultMosSize(sizes));
+  $('temper-scale').hidden = sizes.length === 0;
+}
+
+// The 1/1's frequency: the page's base field, else the program's reference.
+function pageBaseHz() {
+  const baseHz = readDecimal($('base-hz').value);
+  return baseHz > 0 ? baseHz : Number(DEFAULTS.referenceHz);
+}
+
+// The shown temperament's scale of the chosen size, made by the engine as `temper --mos=N`
+// makes it: {records (parsed), scl, kbm, command (shown)}, or {error}; null with none.
+function temperamentScale() {
+  const sizes = page.temper && page.temper.result.mos_sizes;
+  if (!sizes || sizes.length === 0 || !page.engine) return null;
+  const {items, basis} = page.temper;
+  const size = Number($('temper-mos-size').value);
+  const {fileOptions, baseFrequencyText} = RatiohuntScalePanel;
+  const fileWords = fileOptions(baseFrequencyText(pageBaseHz(), Number(DEFAULTS.referenceHz)));
+  const commands = RatiohuntTemperPanel.mosCommandLines(items, basis, size, fileWords);
+  const made = page.engine.mos({items, basis, size, baseNote: Number(RATIOHUNT_SCALE_DEFAULTS.baseNote),
+                                baseHz: pageBaseHz(), command: commands.written});
+  if (made.error) return made;
+  return {records: made.records.trim().split('\n').map((line) => JSON.parse(line)), scl: made.scl, kbm: made.kbm,
+          command: commands.shown};
+}
+
+// Hands the chosen scale to the scale panel's player: its keys and computer keys play it,
+// its downloads are the scale's files.
+function temperamentScaleToKeys() {
+  const made = temperamentScale();
+  if (!made) return;
+  if (made.error) {
+    $('temper-status').textContent = `The program refuses this scale: ${made.error}`;
+    return;
+  }
+  const scale = RatiohuntTemperPanel.mosPlayerScale(made.records);
+  dropScaleInWorker();  // a scale still being made would take this one's place
+  window.ratiohuntScalePanel.load({...scale, files: {scl: made.scl, kbm: made.kbm}, command: made.command,
+                                   status: `${scale.description}: play it on the keys below or on the computer's keys.`});
+  $('scale-keys').scrollIntoView({block: 'nearest'});
+}
+
+// Plays the chosen scale on context (the page's own unless given: the tests give an
 // OfflineAudioContext); returns what was scheduled, or null with no scale to play.
 function playScale(context) {
-  const mos = page.temper && page.temper.result.mos;
-  if (!mos) return null;
+  const made = temperamentScale();
+  if (!made || made.error) return null;
   if (!context) {
     if (!page.audio) page.audio = new AudioContext();
     page.audio.resume();
@@ -571,10 +651,8 @@ function playScale(context) {
   const output = audio.createGain();
   output.connect(audio.destination);
   page.sound = output;
-  const baseHz = readDecimal($('base-hz').value);
-  return RatiohuntSound.scheduleMelody(audio, RatiohuntTemperPanel.scaleRatios(mos),
-                                       {baseHz: baseHz > 0 ? baseHz : Number(DEFAULTS.referenceHz),
-                                        volume: Number($('volume').value), destination: output});
+  return RatiohuntSound.scheduleMelody(audio, RatiohuntTemperPanel.scaleRatios(made.records),
+                                       {baseHz: pageBaseHz(), volume: Number($('volume').value), destination: output});
 }
 
 function fillTemperFromUrl() {
@@ -736,6 +814,7 @@ function start() {
   });
   $('temper-ticked').addEventListener('click', temperamentOfTicked);
   $('temper-play').addEventListener('click', () => playScale());
+  $('temper-keys').addEventListener('click', temperamentScaleToKeys);
   window.addEventListener('hashchange', () => {
     const values = hashToValues(location.hash, DEFAULTS);  // before the panel writes the link again
     if (page.engine && fillTemperFromUrl()) showTemperament();
@@ -750,9 +829,10 @@ function start() {
       const record = recordAt(page.store, index);
       return {ratio: `${record.numerator}/${record.denominator}`, cents: record.cents};
     }),
-    baseHz: () => readDecimal($('base-hz').value) > 0 ? readDecimal($('base-hz').value) : Number(DEFAULTS.referenceHz),
+    baseHz: pageBaseHz,
     volume: () => Number($('volume').value),
     download,
+    makeScale: makeScaleInWorker,
     timeOut: DEFAULTS.timeout,
   });
   refresh(true);

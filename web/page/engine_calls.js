@@ -69,6 +69,12 @@
                                   engine, form.command, (command) => JSON.parse(text(engine._ratiohunt_web_scale(
                                       edo, degrees, basis, form.basis.length, within, maxTerm, baseNote, baseHz,
                                       form.timeOut, command))))))))))),
+      // The temperament's scale ({items, basis, size, baseNote, baseHz, command}) as
+      // `temper --mos=N` makes it: {records, scl, kbm}, or {error} in the program's words.
+      mos: (form) => withText(engine, form.items, (items) => withText(
+          engine, form.basis, (basis) => withText(
+              engine, form.command, (command) => JSON.parse(text(engine._ratiohunt_web_mos(
+                  items, basis, form.size, form.baseNote, form.baseHz, command)))))),
     };
   }
 

@@ -1,7 +1,8 @@
 // The scale panel's pure parts: the basis from its field, the degrees of the ticked rows,
 // the command line whose files the page's downloads equal, and which note a computer key or
-// a drawn key plays. The scale itself is made by the engine. A classic script, loaded by
-// the page and by node's tests.
+// a drawn key plays. The scale itself is made by the engine. The panel's player (degrees,
+// keys, files) also plays the scales the temperament panel hands it. A classic script,
+// loaded by the page and by node's tests.
 'use strict';
 
 (function (exports) {
@@ -19,6 +20,7 @@
   const KEY_STEPS = new Map(KEY_ROWS.flat().map((code, step) => [code, step]));
   const MAX_DRAWN_KEYS = 97;  // two equaves of up to 48 degrees and the 1/1 above them
   const FILE_NAMES = {scl: 'ratiohunt.scl', kbm: 'ratiohunt.kbm'};
+  const HEADINGS = ['Degree', 'Ratio', 'Cents', 'Target', 'Distance'];
 
   // The basis field: a prime limit (5) or a subgroup (2.3.7), as --limit or --subgroup
   // takes it: {basis, option} or {error}.
@@ -52,16 +54,27 @@
 
   // The program's command line that writes the page's two files: the scale from the
   // equal division (edo non-empty) or the degrees, and each option the form gives.
-  function scaleCommand({edo, degrees, basisOption, within, maxTerm}) {
+  function scaleCommand({edo, degrees, basisOption, within, maxTerm, baseFrequency}) {
     const words = ['ratiohunt', 'scale'];
     if (edo) words.push(`--edo=${edo}`);
     else words.push(...degrees);
     words.push(basisOption);
     if (within) words.push(`--within=${within}`);
     if (maxTerm) words.push(`--max-term=${maxTerm}`);
-    words.push(`--scl=${FILE_NAMES.scl}`, `--kbm=${FILE_NAMES.kbm}`);
+    words.push(...fileOptions(baseFrequency));
     return words.join(' ');
   }
+
+  // The options that write the page's two files, the 1/1 at baseFrequency (text) when it
+  // is not the program's own.
+  function fileOptions(baseFrequency) {
+    return [...(baseFrequency ? [`--base-frequency=${baseFrequency}`] : []), `--scl=${FILE_NAMES.scl}`,
+            `--kbm=${FILE_NAMES.kbm}`];
+  }
+
+  // The keyboard mapping's frequency of the 1/1 as --base-frequency takes it: '' for the
+  // program's own, which the command line then leaves out.
+  function baseFrequencyText(baseHz, programHz) { return baseHz === programHz ? '' : String(baseHz); }
 
   // The equal division's text for --edo: N, or N<P> with an equave other than 2/1.
   function edoText(divisions, equave) {
@@ -91,45 +104,67 @@
   const NOTE_VOLUME = 0.3;
 
   // Wires the panel: calls is {engine() (the engine's calls, once started), tickedRows()
-  // ({ratio, cents} each), baseHz(), volume(), download(blob, name), timeOut (the seconds
-  // a scale may take, as the program's)}. Returns its state.
+  // ({ratio, cents} each), baseHz(), volume(), download(blob, name), makeScale(form) (the
+  // engine's scale(form) off the page's thread: a promise of its answer, or of null when a
+  // newer scale took its place), timeOut (the seconds a scale may take, as the program's)}.
+  // Returns its state. The page's body says 'making', 'made' or 'refused' in data-scale.
   function startScalePanel(calls) {
     const $ = (id) => document.getElementById(id);
-    const panel = {degreeCents: [], records: [], files: null, audio: null, lastNote: null};
+    const panel = {degreeCents: [], keyLabels: [], files: null, audio: null, lastNote: null, load};
     const defaults = globalThis.RATIOHUNT_SCALE_DEFAULTS;
     $('scale-within').value = defaults.within;
     $('scale-max-term').value = defaults.maxTerm;
     const say = (text) => { $('scale-status').textContent = text; };
 
-    // The scale made from the form: from the equal division, or from the degrees given.
-    function make(degrees) {
-      const engine = calls.engine();
-      if (!engine) return say('The engine has not started yet.');
+    // The scale made from the form: from the equal division, or from the degrees given;
+    // true once it is in the player.
+    async function make(degrees) {
       const basis = readBasis($('scale-basis').value);
       if (basis.error) return say(`Limit or subgroup: ${basis.error}.`);
       const edo = degrees ? '' : edoText($('scale-edo').value, $('scale-equave').value);
       if (!degrees && edo === '') return say('EDO: give its number of steps, as 12.');
       const within = $('scale-within').value.trim();
       const maxTerm = $('scale-max-term').value.trim();
-      const command = scaleCommand({edo, degrees, basisOption: basis.option, within, maxTerm});
-      const made = engine.scale({edo, degrees, basis: basis.basis, within: within || defaults.within,
-                                 maxTerm: maxTerm || defaults.maxTerm, baseNote: defaults.baseNote,
-                                 baseHz: String(calls.baseHz()), timeOut: Number(calls.timeOut), command});
-      if (made.error) return say(`The scale cannot be made: ${made.error}.`);
-      panel.records = made.records.trim().split('\n').map((line) => JSON.parse(line))
+      const baseFrequency = baseFrequencyText(calls.baseHz(), Number(globalThis.RATIOHUNT_DEFAULTS.referenceHz));
+      const command = scaleCommand({edo, degrees, basisOption: basis.option, within, maxTerm, baseFrequency});
+      document.body.dataset.scale = 'making';
+      say('Making the scale…');
+      const made = await calls.makeScale({edo, degrees, basis: basis.basis, within: within || defaults.within,
+                                          maxTerm: maxTerm || defaults.maxTerm, baseNote: defaults.baseNote,
+                                          baseHz: String(calls.baseHz()), timeOut: Number(calls.timeOut), command});
+      if (!made) return false;
+      if (made.error) {
+        document.body.dataset.scale = 'refused';
+        return say(`The scale cannot be made: ${made.error}.`);
+      }
+      const records = made.records.trim().split('\n').map((line) => JSON.parse(line))
                           .filter((record) => record.type === 'degree');
-      panel.degreeCents = panel.records.map((record) => record.cents);
-      panel.files = {scl: made.scl, kbm: made.kbm};
-      showDegrees();
-      drawKeys();
-      $('scale-download-scl').disabled = false;
-      $('scale-download-kbm').disabled = false;
-      $('scale-command').textContent = command;
-      say(`${panel.records.length} degrees; play them on the keys below or on the computer's keys.`);
+      load({headings: HEADINGS, degreeCents: records.map((record) => record.cents),
+            rows: records.map((record) => [String(record.degree), record.just ? record.ratio : '(none)',
+                                          record.cents.toFixed(3), record.target_cents.toFixed(3),
+                                          record.distance_cents.toFixed(3)]),
+            keyLabels: records.map((record) => record.ratio || ''), files: {scl: made.scl, kbm: made.kbm}, command,
+            status: `${records.length} degrees; play them on the keys below or on the computer's keys.`});
       return true;
     }
 
-    function makeOfTicked() {
+    // Puts a scale in the player: scale is {headings and rows (texts) of its degrees' table,
+    // degreeCents (the equave's last), keyLabels (one a degree), files {scl, kbm}, command
+    // (that writes the same files), status}.
+    function load(scale) {
+      panel.degreeCents = scale.degreeCents;
+      panel.keyLabels = scale.keyLabels;
+      panel.files = scale.files;
+      showDegrees(scale.headings, scale.rows);
+      drawKeys();
+      $('scale-download-scl').disabled = false;
+      $('scale-download-kbm').disabled = false;
+      $('scale-command').textContent = scale.command;
+      say(scale.status);
+      document.body.dataset.scale = 'made';
+    }
+
+    async function makeOfTicked() {
       const engine = calls.engine();
       if (!engine) return say('The engine has not started yet.');
       const equave = $('scale-equave').value.trim() || '2/1';
@@ -139,18 +174,21 @@
       if (rows.length === 0) return say('Tick rows of the results table first.');
       const equaveCents = 1200 * Math.log2(read.x / read.y);
       const outside = rows.filter((row) => !insideEquave(row, equaveCents)).length;
-      if (make(tickedDegrees(rows, equave, equaveCents)) && outside > 0) {
+      if ((await make(tickedDegrees(rows, equave, equaveCents))) && outside > 0) {
         say(`${$('scale-status').textContent} ${outside} ticked rows lie outside 1/1 to the equave and are left out.`);
       }
       return undefined;
     }
 
-    function showDegrees() {
-      const body = $('scale-degrees').tBodies[0];
-      body.replaceChildren(...panel.records.map((record) => {
+    function showDegrees(headings, rows) {
+      $('scale-degrees').tHead.rows[0].replaceChildren(...headings.map((heading) => {
+        const th = document.createElement('th');
+        th.scope = 'col';
+        th.textContent = heading;
+        return th;
+      }));
+      $('scale-degrees').tBodies[0].replaceChildren(...rows.map((texts) => {
         const row = document.createElement('tr');
-        const texts = [String(record.degree), record.just ? record.ratio : '(none)', record.cents.toFixed(3),
-                       record.target_cents.toFixed(3), record.distance_cents.toFixed(3)];
         for (const text of texts) row.insertCell().textContent = text;
         return row;
       }));
@@ -162,7 +200,7 @@
         key.type = 'button';
         key.className = step % panel.degreeCents.length === 0 ? 'scale-key equave' : 'scale-key';
         key.dataset.step = String(step);
-        key.textContent = step === 0 ? '1/1' : panel.records[(step - 1) % panel.records.length].ratio || '';
+        key.textContent = step === 0 ? '1/1' : panel.keyLabels[(step - 1) % panel.keyLabels.length];
         key.setAttribute('aria-label', `Play step ${step}`);
         return key;
       });
@@ -205,6 +243,6 @@
     return panel;
   }
 
-  Object.assign(exports, {startScalePanel, readBasis, tickedDegrees, scaleCommand, edoText, keyStep, stepCents, stepHz, drawnKeyCount,
-                          FILE_NAMES, KEY_ROWS});
+  Object.assign(exports, {startScalePanel, readBasis, tickedDegrees, scaleCommand, fileOptions, baseFrequencyText, edoText, keyStep,
+                          stepCents, stepHz, drawnKeyCount, FILE_NAMES, KEY_ROWS});
 })(typeof module !== 'undefined' ? module.exports : (globalThis.RatiohuntScalePanel = {}));

@@ -1,8 +1,9 @@
 // The temperament panel apart from the page's wiring: the engine's temperament laid out as
 // the panel's rows (every number with where it sits in `ratiohunt temper --format=json`),
-// the items of ticked rows, the command line that prints the same numbers, the 7-note
-// scale's notes to play, and the panel drawn into its table. A classic script: the page
-// loads it with a script tag, node's tests with require().
+// the items of ticked rows, the command line that prints the same numbers, the scale of
+// the chosen size laid out for the scale panel's player and the command line that writes its
+// files, and the panel drawn into its table. A classic script: the page loads it with a
+// script tag, node's tests with require().
 'use strict';
 
 (function (exports) {
@@ -60,12 +61,48 @@
 
   function shellWord(word) { return /^[\w./+:=-]+$/.test(word) ? word : `'${word.replace(/'/g, `'\\''`)}'`; }
 
-  // The command line that prints the panel's numbers; the basis is a prime limit or a subgroup.
-  function temperCommandLine(items, basis) {
-    const words = items.trim().split(/\s+/).filter((word) => word !== '').map(shellWord);
+  // The program's words for the items over the basis, a prime limit or a subgroup.
+  function temperWords(items, basis) {
+    const words = items.trim().split(/\s+/).filter((word) => word !== '');
     const named = basis.trim() === '' ? [] : [/^\d+$/.test(basis.trim()) ? `--limit=${basis.trim()}` :
-                                                                           shellWord(`--subgroup=${basis.trim()}`)];
-    return ['ratiohunt', 'temper', ...words, ...named, '--format=json'].join(' ');
+                                                                           `--subgroup=${basis.trim()}`];
+    return ['ratiohunt', 'temper', ...words, ...named];
+  }
+
+  // The command line that prints the panel's numbers.
+  function temperCommandLine(items, basis) {
+    return [...temperWords(items, basis).map(shellWord), '--format=json'].join(' ');
+  }
+
+  // The command line that writes the scale of size notes to the page's two files (fileWords,
+  // the options that name them): as typed into a shell (shown), and as the program writes it
+  // into the files' comments (written).
+  function mosCommandLines(items, basis, size, fileWords) {
+    const words = [...temperWords(items, basis), `--mos=${size}`, ...fileWords];
+    return {shown: words.map(shellWord).join(' '), written: words.join(' ')};
+  }
+
+  // The size the chooser starts at: 7 when it is one, else the first of 5 notes or more.
+  function defaultMosSize(sizes) {
+    if (sizes.includes(7)) return 7;
+    const fuller = sizes.find((size) => size >= 5);
+    return fuller === undefined ? sizes[sizes.length - 1] : fuller;
+  }
+
+  // The scale's records (`temper --mos=N --format=json`) as the scale panel's player shows
+  // and plays them: a row a note as the program's table has it, each key named by its
+  // cents and the equave by its ratio.
+  function mosPlayerScale(records) {
+    const degrees = records.filter((record) => record.type === 'degree');
+    const summary = records.find((record) => record.type === 'mos');
+    return {
+      headings: ['Degree', 'Cents', 'Generators', 'Periods'],
+      rows: degrees.map((note) => [String(note.degree), note.cents.toFixed(3), String(note.generators),
+                                   String(note.periods)]),
+      degreeCents: degrees.map((note) => note.cents),
+      keyLabels: degrees.map((note, i) => (i === degrees.length - 1 ? summary.equave : note.cents.toFixed(0))),
+      description: summary.description,
+    };
   }
 
   // The scale to play: the unison, then each degree's size as a ratio, the equave last.
@@ -104,5 +141,6 @@
     body.replaceChildren(...lines);
   }
 
-  Object.assign(exports, {temperamentRows, tickedItems, temperCommandLine, scaleRatios, drawRows});
+  Object.assign(exports, {temperamentRows, tickedItems, temperCommandLine, mosCommandLines, defaultMosSize,
+                          mosPlayerScale, scaleRatios, drawRows});
 })(typeof module !== 'undefined' ? module.exports : (globalThis.RatiohuntTemperPanel = {}));

@@ -1,6 +1,7 @@
 // The search worker: starts the engine, runs the one query it is sent and posts back the
 // record lines as the engine writes them, a batch at a time so that a search finding
-// thousands of commas a second does not flood the page, and the search's progress.
+// thousands of commas a second does not flood the page, and the search's progress. Sent a
+// scale ({scale: form}) instead, it makes that scale and posts back the engine's answer.
 'use strict';
 
 const BATCH_EVERY_MS = 50;
@@ -11,7 +12,19 @@ const WARM_UP_QUERY = {x: 1, y: 1, factors: [2, 3, 5, 7, 11, 13], maxQuotient: 1
                        low: 0, high: 1, every: false};
 const OPTIMISER_PAUSE_MS = 30;
 
+// The scale panel's scale, made here so that a slow one never holds up the page.
+function makeScale(form) {
+  const ignore = () => {};
+  createRatiohuntEngine({onRecordLine: ignore, onProgress: ignore})
+      .then((engine) => self.postMessage({kind: 'scale', made: RatiohuntEngineCalls.engineCalls(engine).scale(form)}))
+      .catch((error) => self.postMessage({kind: 'error', message: String(error)}));
+}
+
 self.onmessage = (event) => {
+  if (event.data.scale) {
+    makeScale(event.data.scale);
+    return;
+  }
   const query = event.data;
   let batch = [];
   let postedAt = performance.now();

@@ -180,3 +180,40 @@ export function assertRowsMatch(rows, approximants, label) {
     assert.equal(row.name, record.name || '', `${where}: name`);
   });
 }
+
+// Keeps each Blob the page hands to a download link from now on; downloadedTexts gives the
+// texts of those kept since the last call, in order.
+export async function catchDownloads(page) {
+  await page.evaluate(() => {
+    const caught = window.caughtDownloads !== undefined;
+    window.caughtDownloads = [];
+    if (caught) return;
+    const original = URL.createObjectURL;
+    URL.createObjectURL = (blob) => {
+      window.caughtDownloads.push(blob);
+      return original(blob);
+    };
+  });
+}
+
+export function downloadedTexts(page) {
+  return page.evaluate(() => Promise.all(window.caughtDownloads.map((blob) => blob.text())));
+}
+
+// Presses a computer key, outside any field, with the scale panel's audio context a second
+// of OfflineAudioContext: the note the panel says it played and the upward zero crossings
+// rendered, one a cycle.
+export async function playedKey(page, code) {
+  const rate = 44100;
+  await page.evaluate((sampleRate) => {
+    document.activeElement.blur();
+    window.ratiohuntScalePanel.audio = new OfflineAudioContext(1, sampleRate, sampleRate);
+  }, rate);
+  await page.keyboard.press(code);
+  return page.evaluate(async () => {
+    const samples = (await window.ratiohuntScalePanel.audio.startRendering()).getChannelData(0);
+    let crossings = 0;
+    for (let i = 1; i < samples.length; ++i) if (samples[i - 1] < 0 && samples[i] >= 0) ++crossings;
+    return {played: window.ratiohuntScalePanel.lastNote, crossings};
+  });
+}

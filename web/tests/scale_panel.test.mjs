@@ -9,12 +9,12 @@ import os from 'node:os';
 import path from 'node:path';
 import {after, before, describe, it} from 'node:test';
 
-import {closeBrowser, launchBrowser, NATIVE_PROGRAM, openPage, pageFileUrl, readRows, startEngine, typeQuery,
-        waitForSearchEnd} from './harness.mjs';
+import {catchDownloads, closeBrowser, downloadedTexts, launchBrowser, NATIVE_PROGRAM, openPage, pageFileUrl, playedKey,
+        readRows, startEngine, typeQuery, waitForEngine, waitForSearchEnd} from './harness.mjs';
 
 const require = createRequire(import.meta.url);
-const {readBasis, tickedDegrees, scaleCommand, edoText, keyStep, stepCents, stepHz, drawnKeyCount, KEY_ROWS} =
-    require('../page/scale_panel.js');
+const {readBasis, tickedDegrees, scaleCommand, baseFrequencyText, edoText, keyStep, stepCents, stepHz, drawnKeyCount,
+       KEY_ROWS} = require('../page/scale_panel.js');
 
 const FORM_SCALE = ['16/15', '9/8', '6/5', '5/4', '4/3', '45/32', '3/2', '8/5', '5/3', '9/5', '15/8', '2/1'];
 const BASE_HZ = 261.6256;
@@ -62,6 +62,10 @@ describe('the scale panel\'s pure parts', () => {
                  'ratiohunt scale --edo=12 --limit=5 --within=20 --max-term=100 --scl=ratiohunt.scl --kbm=ratiohunt.kbm');
     assert.equal(scaleCommand({edo: '', degrees: ['9/8', '2/1'], basisOption: '--subgroup=2.3', within: '', maxTerm: ''}),
                  'ratiohunt scale 9/8 2/1 --subgroup=2.3 --scl=ratiohunt.scl --kbm=ratiohunt.kbm');
+    // The 1/1 at another pitch than the program's own is in the command line, as the .kbm has it.
+    assert.equal(baseFrequencyText(261.6256, 261.6256), '');
+    assert.equal(scaleCommand({edo: '12', basisOption: '--limit=5', baseFrequency: baseFrequencyText(440.5, 261.6256)}),
+                 'ratiohunt scale --edo=12 --limit=5 --base-frequency=440.5 --scl=ratiohunt.scl --kbm=ratiohunt.kbm');
   });
 
   it('plays the scale up each row of keys and on up the row above, an equave after each size degrees', () => {
@@ -133,18 +137,13 @@ describe('the scale panel in the page', () => {
   before(async () => { browser = await launchBrowser(); });
   after(async () => closeBrowser(browser));
 
+  // Clicks a button that makes a scale, and waits while the page's worker makes it.
+  const makeScale = async (page, button) => {
+    await page.click(button);
+    await page.waitForFunction(() => document.body.dataset.scale !== 'making');
+  };
   const setField = async (page, id, text) => page.$eval(`#${id}`, (field, value) => { field.value = value; }, text);
   const degreeRatios = (page) => page.$$eval('#scale-degrees tbody tr', (rows) => rows.map((row) => row.cells[1].textContent));
-  // The text of each Blob the page hands to a download link, in order.
-  const downloadedTexts = (page) => page.evaluate(() => Promise.all(window.scaleTestBlobs.map((blob) => blob.text())));
-  const catchDownloads = (page) => page.evaluate(() => {
-    window.scaleTestBlobs = [];
-    const original = URL.createObjectURL;
-    URL.createObjectURL = (blob) => {
-      window.scaleTestBlobs.push(blob);
-      return original(blob);
-    };
-  });
 
   it('makes the form\'s scale, downloads the program\'s files and plays a key', async () => {
     const page = await openPage(browser, pageFileUrl());
@@ -152,7 +151,7 @@ describe('the scale panel in the page', () => {
     await setField(page, 'scale-basis', '5');
     await setField(page, 'scale-within', '20');
     await setField(page, 'scale-max-term', '100');
-    await page.click('#scale-make');
+    await makeScale(page, '#scale-make');
     assert.deepEqual(await degreeRatios(page), FORM_SCALE);
     assert.equal(await page.$$eval('#scale-keys button', (keys) => keys.length), 25);
     const command = await page.$eval('#scale-command', (code) => code.textContent);
@@ -162,18 +161,7 @@ describe('the scale panel in the page', () => {
     const native = nativeScale(command);
     assert.deepEqual(await downloadedTexts(page), [native.scl, native.kbm]);
     // A key pressed outside the form plays its step on the panel's audio context.
-    const rate = 44100;
-    await page.evaluate((sampleRate) => {
-      document.activeElement.blur();
-      window.ratiohuntScalePanel.audio = new OfflineAudioContext(1, sampleRate, sampleRate);
-    }, rate);
-    await page.keyboard.press('KeyX');
-    const note = await page.evaluate(async () => {
-      const samples = (await window.ratiohuntScalePanel.audio.startRendering()).getChannelData(0);
-      let crossings = 0;
-      for (let i = 1; i < samples.length; ++i) if (samples[i - 1] < 0 && samples[i] >= 0) ++crossings;
-      return {played: window.ratiohuntScalePanel.lastNote, crossings};
-    });
+    const note = await playedKey(page, 'KeyX');
     assert.equal(note.played.step, 1);
     assert.ok(Math.abs(note.played.hz - BASE_HZ * 16 / 15) < 1e-9);
     assert.ok(Math.abs(note.crossings - BASE_HZ * 16 / 15) <= 2, `${note.crossings} cycles in a second`);
@@ -190,6 +178,27 @@ describe('the scale panel in the page', () => {
     await page.close();
   });
 
+  it('makes scales off the page\'s thread, a newer one taking the place of one still being made', async () => {
+    const page = await openPage(browser, pageFileUrl());
+    await waitForEngine(page);
+    // Both clicks return at once with the scale being made; the first never lands.
+    const states = await page.evaluate(() => {
+      const clickFor = (edo) => {
+        document.getElementById('scale-edo').value = edo;
+        document.getElementById('scale-make').click();
+        return document.body.dataset.scale;
+      };
+      return [clickFor('19'), clickFor('22')];
+    });
+    assert.deepEqual(states, ['making', 'making']);
+    await page.waitForFunction(() => document.body.dataset.scale !== 'making');
+    await new Promise((resolve) => setTimeout(resolve, 300));
+    assert.equal((await degreeRatios(page)).length, 22);
+    assert.match(await page.$eval('#scale-command', (code) => code.textContent), /--edo=22 /);
+    assert.deepEqual(page.problems, []);
+    await page.close();
+  });
+
   it('makes the scale of the ticked rows, sorted by size', async () => {
     const page = await openPage(browser, pageFileUrl());
     await typeQuery(page, {target: '7/5', factors: '2 3 5', mode: 'successive', maxq: 10000, timeout: 60});
@@ -198,7 +207,7 @@ describe('the scale panel in the page', () => {
     assert.ok(rows.length >= 3);
     const ticks = await page.$$('#results tbody tr.row input.tick');
     for (const tick of ticks.slice(0, 3)) await tick.click();
-    await page.click('#scale-ticked');
+    await makeScale(page, '#scale-ticked');
     const expected = rows.slice(0, 3).filter((row) => row.cents > 0 && row.cents < 1200)
                          .sort((a, b) => a.cents - b.cents).map((row) => row.ratio);
     assert.deepEqual(await degreeRatios(page), [...expected, '2/1']);

@@ -1,17 +1,22 @@
 // The temperament panel: its pure parts under node, then the page in Chromium against the
 // native `ratiohunt temper --format=json` (and `--mos=7`) for several temperaments, its
 // refusals in the program's words, the link that carries it, ticked rows of a comma search,
-// and its 7-note scale rendered on an OfflineAudioContext.
+// its 7-note scale rendered on an OfflineAudioContext, and its scales of each size handed to
+// the scale panel's keys and downloads, which are the files `temper --mos=N` writes.
 import assert from 'node:assert/strict';
 import {spawnSync} from 'node:child_process';
+import fs from 'node:fs';
 import {createRequire} from 'node:module';
+import os from 'node:os';
+import path from 'node:path';
 import {after, before, describe, it} from 'node:test';
 
-import {closeBrowser, launchBrowser, NATIVE_PROGRAM, openPage, pageFileUrl, queryHash, waitForEngine,
-        waitForSearchEnd} from './harness.mjs';
+import {catchDownloads, closeBrowser, downloadedTexts, launchBrowser, NATIVE_PROGRAM, openPage, pageFileUrl, playedKey,
+        queryHash, waitForEngine, waitForSearchEnd} from './harness.mjs';
 
 const require = createRequire(import.meta.url);
-const {temperamentRows, tickedItems, temperCommandLine, scaleRatios} = require('../page/temper_panel.js');
+const {temperamentRows, tickedItems, temperCommandLine, mosCommandLines, defaultMosSize, mosPlayerScale, scaleRatios} =
+    require('../page/temper_panel.js');
 const {withTemper, temperFromHash} = require('../page/query.js');
 
 const RELATIVE_TOLERANCE = 1e-9;
@@ -47,6 +52,16 @@ function nativeScale(case_) {
   const run = native([...case_.items.split(/\s+/), ...basisArgs(case_.basis), '--mos=7', '--format=json']);
   if (run.status !== 0) return {problem: run.stderr.replace(/^ratiohunt: temper: /, '').trimEnd()};
   return {records: run.stdout.trim().split('\n').map((line) => JSON.parse(line))};
+}
+
+// The program run in a fresh folder as `temper ARGS`: its run and the two files it wrote there.
+function nativeFiles(args) {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'ratiohunt-mos-'));
+  const run = spawnSync(NATIVE_PROGRAM, ['temper', ...args], {cwd: folder, encoding: 'utf8'});
+  const read = (name) => fs.readFileSync(path.join(folder, name), 'utf8');
+  const files = run.status === 0 ? {scl: read('ratiohunt.scl'), kbm: read('ratiohunt.kbm')} : null;
+  fs.rmSync(folder, {recursive: true});
+  return {run, files};
 }
 
 function numericLeaves(value, path = '', leaves = []) {
@@ -112,6 +127,22 @@ describe('the panel\'s pure parts', () => {
     assert.deepEqual(tickedItems(['81/80', '126/125'], [1, 2, 3, 5, 7]), {items: '81/80 126/125', basis: '2.3.5.7'});
     const ratios = scaleRatios([{type: 'degree', cents: 1200}, {type: 'mos'}]);
     assert.deepEqual(ratios, [1, 2]);
+  });
+
+  it('starts the scale sizes at 7 or the first of 5 notes, and names the scale\'s files as the program does', () => {
+    assert.equal(defaultMosSize([2, 3, 5, 7, 12]), 7);
+    assert.equal(defaultMosSize([4, 6, 8, 10]), 6);
+    assert.equal(defaultMosSize([2, 3]), 3);
+    // The shell's quotes are in the line shown, never in the line the files' comments hold.
+    assert.deepEqual(mosCommandLines('12 & 19', '5', 7, ['--scl=a.scl', '--kbm=a.kbm']),
+                     {shown: 'ratiohunt temper 12 \'&\' 19 --limit=5 --mos=7 --scl=a.scl --kbm=a.kbm',
+                      written: 'ratiohunt temper 12 & 19 --limit=5 --mos=7 --scl=a.scl --kbm=a.kbm'});
+    const scale = mosPlayerScale([{type: 'degree', degree: 1, cents: 600.4, generators: 1, periods: 0},
+                                  {type: 'degree', degree: 2, cents: 1200, generators: 0, periods: 1},
+                                  {type: 'mos', equave: '2/1', description: 'two notes'}]);
+    assert.deepEqual(scale.keyLabels, ['600', '2/1']);
+    assert.deepEqual(scale.rows[0], ['1', '600.400', '1', '0']);
+    assert.deepEqual(scale.degreeCents, [600.4, 1200]);
   });
 });
 
@@ -286,6 +317,74 @@ describe('the temperament panel in Chromium', () => {
       assert.ok(Math.abs(measured.heard[i] - hz) < 0.5, `note ${i} heard at ${measured.heard[i]} Hz, not ${hz}`);
     });
     assert.equal(measured.after, 0);
+    assert.deepEqual(page.problems, []);
+    await page.close();
+  });
+
+  // Hands the chosen size of the shown temperament to the scale panel and downloads its files.
+  async function scaleFiles(page, size) {
+    if (size !== undefined) await page.select('#temper-mos-size', String(size));
+    await catchDownloads(page);
+    await page.click('#temper-keys');
+    await page.click('#scale-download-scl');
+    await page.click('#scale-download-kbm');
+    const [scl, kbm] = await downloadedTexts(page);
+    return {scl, kbm};
+  }
+
+  it('offers each size of scale, played on the keys and downloaded as the program writes it', async () => {
+    const page = await openPage(browser, pageFileUrl());
+    await waitForEngine(page);
+    await show(page, '81/80', '5');
+    const offered = await page.$$eval('#temper-mos-size option', (options) => options.map((option) => option.value));
+    assert.deepEqual(offered, ['2', '3', '5', '7', '12', '19', '31', '50', '81']);
+    const refusal = native(['81/80', '--limit=5', '--mos=8']).stderr;
+    assert.ok(refusal.trimEnd().endsWith(`two: ${offered.join(' ')}`), refusal);
+    assert.equal(await page.$eval('#temper-mos-size', (chooser) => chooser.value), '7');
+    const files = await scaleFiles(page);
+    const args = ['81/80', '--limit=5', '--mos=7'];
+    assert.deepEqual(files, nativeFiles([...args, '--scl=ratiohunt.scl', '--kbm=ratiohunt.kbm']).files);
+    // On standard output the file is the same but for the comments naming it and its command.
+    const dropComments = (text) => text.split('\n').filter((line) => !line.startsWith('!')).join('\n');
+    assert.equal(dropComments(files.scl), dropComments(native([...args, '--scl=-']).stdout));
+    assert.equal(await page.$$eval('#scale-degrees tbody tr', (rows) => rows.length), 7);
+    assert.equal(await page.$$eval('#scale-keys button', (keys) => keys.length), 15);
+    // A computer key plays the scale's second note on the scale panel's audio context.
+    const note = await playedKey(page, 'KeyX');
+    const first = JSON.parse(native([...args, '--format=json']).stdout.split('\n')[0]);
+    const hz = 261.6256 * 2 ** (first.cents / 1200);
+    assert.equal(note.played.step, 1);
+    assertClose(note.played.hz, hz, 'the key\'s note');
+    assert.ok(Math.abs(note.crossings - hz) <= 2, `${note.crossings} cycles in a second`);
+    assert.deepEqual(page.problems, []);
+    await page.close();
+  });
+
+  it('writes the files of other temperaments and sizes; a rank other than 2 has the program\'s words', async () => {
+    const page = await openPage(browser, pageFileUrl());
+    await waitForEngine(page);
+    // The 1/1 at another pitch than the program's is an option of the command line too.
+    for (const [items, basis, size, hz] of [['250/243', '5', undefined, '440'], ['250/243', '5', 15, ''],
+                                            ['12 & 19', '5', 12, ''], ['2048/2025', '5', undefined, '']]) {
+      await page.$eval('#base-hz', (input, text) => { input.value = text; }, hz);
+      await show(page, items, basis);
+      const chosen = size === undefined ? defaultMosSize(JSON.parse(await page.evaluate(
+                                              () => JSON.stringify(window.ratiohuntTemperament().mos_sizes))))
+                                        : size;
+      const files = await scaleFiles(page, size);
+      const expected = nativeFiles([...items.split(' '), `--limit=${basis}`, `--mos=${chosen}`,
+                                    ...(hz ? [`--base-frequency=${hz}`] : []), '--scl=ratiohunt.scl',
+                                    '--kbm=ratiohunt.kbm']);
+      assert.equal(expected.run.status, 0, expected.run.stderr);
+      assert.deepEqual(files, expected.files, `${items} --mos=${chosen}`);
+      assert.equal(await page.$eval('#temper-status', (status) => status.textContent), '');
+    }
+    assert.equal(await page.$eval('#temper-mos-size', (chooser) => chooser.value), '6');  // 7 is no size of 2 periods
+    await show(page, '225/224 385/384', '11');
+    const problem = native(['225/224', '385/384', '--limit=11', '--mos=7']).stderr.replace(/^ratiohunt: temper: /, '');
+    assert.equal(await page.$eval('#temper-status', (status) => status.textContent),
+                 `No 7-note scale to play: ${problem.trimEnd()}`);
+    assert.equal(await page.$eval('#temper-scale', (chooser) => chooser.hidden), true);
     assert.deepEqual(page.problems, []);
     await page.close();
   });
