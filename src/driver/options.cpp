@@ -7,15 +7,13 @@
 #include <cstring>
 
 #include "driver/defaults.h"
-#include "present/primes.h"
+#include "present/basis_reader.h"
 #include "present/ratio_reader.h"
 #include "search/shards.h"
 
 namespace {
 
 constexpr int kMaxThreads = 1024;
-constexpr int kMaxPrimeLimit = 1000;
-constexpr size_t kMaxSubgroupDigits = 9;  // every number of 9 digits fits an int
 constexpr int kMaxMosSize = 1000;
 constexpr int kMaxMidiNote = 127;
 
@@ -39,31 +37,10 @@ Problem note_mos_option(RunOptions &options, const std::string &name) {
   return no_problem();
 }
 
-// "2.3.7": integers of 1 or more, the last 2 or more, as positional factors must be.
-Problem read_subgroup(const std::string &text, std::vector<int> &factors) {
-  const std::string what = "--subgroup: '" + text + "' ";
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t dot = text.find('.', start);
-    std::string element = text.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
-    if (element.find('/') != std::string::npos) {
-      return bad_option(std::string(what)
-                            .append("has the rational element ")
-                            .append(element)
-                            .append("; only integer factors are supported"));
-    }
-    bool digits = !element.empty() && element.size() <= kMaxSubgroupDigits &&
-                  element.find_first_not_of("0123456789") == std::string::npos;
-    if (!digits || std::atoi(element.c_str()) < 1) {
-      return bad_option(what +
-                        "is not a subgroup: write its factors, integers of 1 or more, between dots, as in 2.3.7");
-    }
-    factors.push_back(std::atoi(element.c_str()));
-    if (dot == std::string::npos) break;
-    start = dot + 1;
-  }
-  if (factors.back() < 2) return bad_option(what + "ends in 1: the last factor must be 2 or more");
-  return no_problem();
+// --limit and --subgroup: the basis read in the present layer, its refusal led by the option.
+Problem set_basis(RunOptions &options, const std::string &option, const BasisReading &reading) {
+  if (!reading.problem.empty()) return bad_option(option + ": " + reading.problem);
+  return set_factors(options, option, reading.factors);
 }
 
 // "K/N": shard K of N, 1 <= K <= N <= kMaxShards.
@@ -93,16 +70,13 @@ const std::vector<OptionEntry> kOptionTable = {
        options.format_given = true;
        return no_problem();
      }},
-    {"limit", 0, ValueKind::kWholeNumber, "P", "a whole number", nullptr, 2, kMaxPrimeLimit,
-     "the primes up to P as factors (--limit=7: 2 3 5 7)",
+    {"limit", 0, ValueKind::kText, "P", nullptr, nullptr, 0, 0, "the primes up to P as factors (--limit=7: 2 3 5 7)",
      [](const OptionValue &value, RunOptions &options) {
-       return set_factors(options, "--limit", primes_up_to(static_cast<int>(value.number)));
+       return set_basis(options, "--limit", read_prime_limit(value.text));
      }},
     {"subgroup", 0, ValueKind::kText, "A.B.C", nullptr, nullptr, 0, 0, "these factors, in this order (2.3.7)",
      [](const OptionValue &value, RunOptions &options) {
-       std::vector<int> factors;
-       Problem problem = read_subgroup(value.text, factors);
-       return problem ? problem : set_factors(options, "--subgroup", factors);
+       return set_basis(options, "--subgroup", read_subgroup(value.text));
      }},
     {"every-vector", 0, ValueKind::kNone, nullptr, nullptr, nullptr, 0, 0,
      "also try vectors whose only exponents are of factors 1 and 2",
