@@ -9,12 +9,16 @@
 #include <vector>
 
 #include "engine_text.h"
+#include "present/basis_reader.h"
 #include "present/scala_file.h"
 #include "present/scale_source.h"
 #include "present/scale_table.h"
 #include "theory/scale_just.h"
 
 namespace {
+
+// The panel names its basis; the program's own default is for a command line without one.
+const char *const kNoBasis = "give a prime limit (5) or a subgroup (2.3.7)";
 
 const char *refused(const std::string &problem) { return returned("{\"error\":" + json_text(problem) + "}"); }
 
@@ -37,26 +41,17 @@ std::string read_source(const std::string &edo, const std::string &degrees, Scal
   return scale_of_items(lines_of(degrees), source);
 }
 
-// Whether the basis is one the program's --limit or --subgroup can give: integers of 1 or
-// more, the last 2 or more.
-bool is_basis(const std::vector<int> &basis) {
-  for (int factor : basis) {
-    if (factor < 1) return false;
-  }
-  return !basis.empty() && basis.back() >= 2;
-}
-
 }  // namespace
 
 extern "C" {
 
 // The scale of edo ("12", "13<3>") or, when it is "", of the degrees (one a line, the
-// equave last) made just in the basis (count ints), each number given as the options
-// take them (within, max-term, base-note, base-frequency), in at most time_out_seconds
+// equave last) made just in the basis as typed (a prime limit or a subgroup), each number
+// given as the options take them (within, max-term, base-note, base-frequency), in at most time_out_seconds
 // (as --time-out); command is the command line
 // the files' comments show, as if it wrote ratiohunt.scl and ratiohunt.kbm. Returns
 // {"records":..,"scl":..,"kbm":..}, or {"error":..} in the program's words.
-EMSCRIPTEN_KEEPALIVE const char *ratiohunt_web_scale(const char *edo, const char *degrees, const int *basis, int count,
+EMSCRIPTEN_KEEPALIVE const char *ratiohunt_web_scale(const char *edo, const char *degrees, const char *basis,
                                                      const char *within, const char *max_term, const char *base_note,
                                                      const char *base_frequency, double time_out_seconds,
                                                      const char *command) {
@@ -67,12 +62,14 @@ EMSCRIPTEN_KEEPALIVE const char *ratiohunt_web_scale(const char *edo, const char
   ScaleSource source;
   if (problem.empty()) problem = read_source(edo, degrees, source);
   JustRules rules;
-  rules.basis.assign(basis, basis + count);
+  TypedBasis typed = read_typed_basis(basis);
+  rules.basis = typed.factors;
   rules.within_cents = numbers.within_cents;
   rules.max_term = static_cast<uint64_t>(numbers.max_term);
   rules.threads = 1;  // a page opened from a file cannot have threads
   rules.time_out_seconds = time_out_seconds;
-  if (problem.empty() && !is_basis(rules.basis)) problem = "the basis: integers of 1 or more, the last 2 or more";
+  if (problem.empty()) problem = typed.problem;
+  if (problem.empty() && typed.factors.empty()) problem = kNoBasis;
   if (problem.empty()) problem = basis_problem(source.pitches, rules.basis);
   if (!problem.empty()) return refused(problem);
   JustScale just = make_scale_just(source.pitches, rules);
@@ -87,5 +84,15 @@ EMSCRIPTEN_KEEPALIVE const char *ratiohunt_web_scale(const char *edo, const char
   std::string kbm = scala_keyboard_text(scala_file_comments("ratiohunt.kbm", command), mapping);
   return returned("{\"records\":" + json_text(scale_records_json(summary, just.degrees)) +
                   ",\"scl\":" + json_text(scl) + ",\"kbm\":" + json_text(kbm) + "}");
+}
+
+// The basis field as the program's option reads it: {"factors":[..],"option":"--limit=7"},
+// {"factors":[],"option":""} for an empty field, or {"error":..} in the program's words.
+EMSCRIPTEN_KEEPALIVE const char *ratiohunt_web_basis(const char *typed) {
+  TypedBasis basis = read_typed_basis(typed);
+  if (!basis.problem.empty()) return refused(basis.problem);
+  std::string factors;
+  for (int factor : basis.factors) factors += (factors.empty() ? "" : ",") + std::to_string(factor);
+  return returned("{\"factors\":[" + factors + "],\"option\":" + json_text(basis.option) + "}");
 }
 }

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "engine_text.h"
+#include "present/basis_reader.h"
 #include "present/mos_table.h"
-#include "present/primes.h"
 #include "present/scala_file.h"
 #include "present/temper_items.h"
 #include "present/temperament_report.h"
@@ -20,8 +20,6 @@
 
 namespace {
 
-constexpr int kMaxPrimeLimit = 1000;     // as --limit takes
-constexpr size_t kMaxElementDigits = 9;  // every number of 9 digits fits an int
 constexpr int64_t kPanelScaleSize = 7;
 constexpr int64_t kMaxScaleSize = 1000;  // as --mos takes
 
@@ -41,35 +39,12 @@ std::vector<std::string> words_of(const std::string &text) {
   return words;
 }
 
-bool is_whole(const std::string &text) {
-  return !text.empty() && text.size() <= kMaxElementDigits && text.find_first_not_of("0123456789") == std::string::npos;
-}
-
-// "" (commas choose their own prime limit), a prime limit "7", or a subgroup "2.3.7".
+// "" (commas choose their own prime limit), a prime limit "7", or a subgroup "2.3.7", read
+// as the program reads the option the panel's command line gives it.
 std::vector<int64_t> basis_named(const std::string &typed) {
-  std::vector<std::string> words = words_of(typed);
-  if (words.empty()) return {};
-  const std::string &text = words[0];
-  if (words.size() == 1 && is_whole(text)) {
-    int limit = std::stoi(text);
-    if (limit < 2 || limit > kMaxPrimeLimit) {
-      throw TemperamentError("the prime limit " + text + " is not from 2 to " + std::to_string(kMaxPrimeLimit));
-    }
-    std::vector<int> primes = primes_up_to(limit);
-    return {primes.begin(), primes.end()};
-  }
-  std::vector<int64_t> elements;
-  size_t start = 0;
-  while (words.size() == 1) {
-    size_t dot = text.find('.', start);
-    std::string element = text.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
-    if (!is_whole(element)) break;
-    elements.push_back(std::stoll(element));
-    if (dot == std::string::npos) return elements;
-    start = dot + 1;
-  }
-  throw TemperamentError("'" + typed +
-                         "' is neither a prime limit (7) nor a subgroup of integers between dots (2.3.7)");
+  TypedBasis basis = read_typed_basis(typed);
+  if (!basis.problem.empty()) throw TemperamentError(basis.problem);
+  return {basis.factors.begin(), basis.factors.end()};
 }
 
 // The sizes of the temperament's scales and its 7-note scale, or why there are none: the

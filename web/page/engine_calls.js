@@ -57,17 +57,17 @@
       // {temperament, mos} or {temperament, mos_problem}, or {error} in the program's words.
       temper: (items, basis) => JSON.parse(text(withText(engine, items, (i) => withText(
           engine, basis, (b) => engine._ratiohunt_web_temper(i, b))))),
-      // The scale made just ({edo or degrees, basis, within, maxTerm, baseNote, baseHz,
-      // timeOut, command}): {records, scl, kbm}, or {error} in the program's words.
+      // The scale made just ({edo or degrees, basis (as typed), within, maxTerm, baseNote,
+      // baseHz, timeOut, command}): {records, scl, kbm}, or {error} in the program's words.
       scale: (form) => withText(engine, form.edo || '', (edo) => withText(
-          engine, (form.degrees || []).join('\n'), (degrees) => withInts(
+          engine, (form.degrees || []).join('\n'), (degrees) => withText(
               engine, form.basis, (basis) => withText(
                   engine, form.within, (within) => withText(
                       engine, form.maxTerm, (maxTerm) => withText(
                           engine, form.baseNote, (baseNote) => withText(
                               engine, form.baseHz, (baseHz) => withText(
                                   engine, form.command, (command) => JSON.parse(text(engine._ratiohunt_web_scale(
-                                      edo, degrees, basis, form.basis.length, within, maxTerm, baseNote, baseHz,
+                                      edo, degrees, basis, within, maxTerm, baseNote, baseHz,
                                       form.timeOut, command))))))))))),
       // The temperament's scale ({items, basis, size, baseNote, baseHz, command}) as
       // `temper --mos=N` makes it: {records, scl, kbm}, or {error} in the program's words.
@@ -75,6 +75,9 @@
           engine, form.basis, (basis) => withText(
               engine, form.command, (command) => JSON.parse(text(engine._ratiohunt_web_mos(
                   items, basis, form.size, form.baseNote, form.baseHz, command)))))),
+      // A prime limit ("7") or a subgroup ("2.3.7") as typed, read as the program's option:
+      // {factors, option} ({[], ''} for an empty field), or {error} in the program's words.
+      readBasis: (typed) => JSON.parse(text(withText(engine, typed, (t) => engine._ratiohunt_web_basis(t)))),
     };
   }
 

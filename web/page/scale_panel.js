@@ -1,13 +1,11 @@
-// The scale panel's pure parts: the basis from its field, the degrees of the ticked rows,
-// the command line whose files the page's downloads equal, and which note a computer key or
-// a drawn key plays. The scale itself is made by the engine. The panel's player (degrees,
+// The scale panel's pure parts: the degrees of the ticked rows, the command line whose
+// files the page's downloads equal, and which note a computer key or a drawn key plays. The
+// scale itself is made, and its basis read, by the engine. The panel's player (degrees,
 // keys, files) also plays the scales the temperament panel hands it. A classic script,
 // loaded by the page and by node's tests.
 'use strict';
 
 (function (exports) {
-  const PRIMES = [2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31];
-  const MAX_LIMIT = 31;
   // The computer's keys by their code, bottom row first: each row goes on up the scale
   // from where the row below it ends.
   const KEY_ROWS = [
@@ -21,23 +19,6 @@
   const MAX_DRAWN_KEYS = 97;  // two equaves of up to 48 degrees and the 1/1 above them
   const FILE_NAMES = {scl: 'ratiohunt.scl', kbm: 'ratiohunt.kbm'};
   const HEADINGS = ['Degree', 'Ratio', 'Cents', 'Target', 'Distance'];
-
-  // The basis field: a prime limit (5) or a subgroup (2.3.7), as --limit or --subgroup
-  // takes it: {basis, option} or {error}.
-  function readBasis(text) {
-    const typed = text.trim();
-    if (/^\d+$/.test(typed)) {
-      const limit = Number(typed);
-      if (limit < 2 || limit > MAX_LIMIT) return {error: `a prime limit is from 2 to ${MAX_LIMIT}`};
-      return {basis: PRIMES.filter((prime) => prime <= limit), option: `--limit=${limit}`};
-    }
-    const items = typed.split('.');
-    if (items.length < 2 || !items.every((item) => /^\d{1,9}$/.test(item) && Number(item) >= 1) ||
-        Number(items[items.length - 1]) < 2) {
-      return {error: 'write a prime limit (5) or a subgroup of integers between dots (2.3.7)'};
-    }
-    return {basis: items.map(Number), option: `--subgroup=${typed}`};
-  }
 
   // The ticked rows ({ratio, cents}) that lie above 1/1 and below the equave, by size, each
   // ratio once, then the equave: the degrees of their scale.
@@ -119,8 +100,13 @@
     // The scale made from the form: from the equal division, or from the degrees given;
     // true once it is in the player.
     async function make(degrees) {
-      const basis = readBasis($('scale-basis').value);
-      if (basis.error) return say(`Limit or subgroup: ${basis.error}.`);
+      const engine = calls.engine();
+      if (!engine) return say('The engine has not started yet.');
+      const typedBasis = $('scale-basis').value;
+      const basis = engine.readBasis(typedBasis);
+      if (basis.error || !basis.option) {
+        return say(`Limit or subgroup: ${basis.error || 'give a prime limit (5) or a subgroup (2.3.7)'}.`);
+      }
       const edo = degrees ? '' : edoText($('scale-edo').value, $('scale-equave').value);
       if (!degrees && edo === '') return say('EDO: give its number of steps, as 12.');
       const within = $('scale-within').value.trim();
@@ -129,7 +115,7 @@
       const command = scaleCommand({edo, degrees, basisOption: basis.option, within, maxTerm, baseFrequency});
       document.body.dataset.scale = 'making';
       say('Making the scale…');
-      const made = await calls.makeScale({edo, degrees, basis: basis.basis, within: within || defaults.within,
+      const made = await calls.makeScale({edo, degrees, basis: typedBasis, within: within || defaults.within,
                                           maxTerm: maxTerm || defaults.maxTerm, baseNote: defaults.baseNote,
                                           baseHz: String(calls.baseHz()), timeOut: Number(calls.timeOut), command});
       if (!made) return false;
@@ -243,6 +229,6 @@
     return panel;
   }
 
-  Object.assign(exports, {startScalePanel, readBasis, tickedDegrees, scaleCommand, fileOptions, baseFrequencyText, edoText, keyStep,
+  Object.assign(exports, {startScalePanel, tickedDegrees, scaleCommand, fileOptions, baseFrequencyText, edoText, keyStep,
                           stepCents, stepHz, drawnKeyCount, FILE_NAMES, KEY_ROWS});
 })(typeof module !== 'undefined' ? module.exports : (globalThis.RatiohuntScalePanel = {}));

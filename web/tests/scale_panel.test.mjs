@@ -1,5 +1,5 @@
-// The scale panel: its pure parts (basis, ticked degrees, command line, keys), the engine's
-// scale against the native program's files and records, and the page in headless Chromium
+// The scale panel: its pure parts (ticked degrees, command line, keys), the engine's basis
+// and scale against the native program's words, files and records, and the page in headless Chromium
 // making a scale from the form and from ticked rows, downloading it and playing a key.
 import assert from 'node:assert/strict';
 import {spawnSync} from 'node:child_process';
@@ -13,7 +13,7 @@ import {catchDownloads, closeBrowser, downloadedTexts, launchBrowser, NATIVE_PRO
         readRows, startEngine, typeQuery, waitForEngine, waitForSearchEnd} from './harness.mjs';
 
 const require = createRequire(import.meta.url);
-const {readBasis, tickedDegrees, scaleCommand, baseFrequencyText, edoText, keyStep, stepCents, stepHz, drawnKeyCount,
+const {tickedDegrees, scaleCommand, baseFrequencyText, edoText, keyStep, stepCents, stepHz, drawnKeyCount,
        KEY_ROWS} = require('../page/scale_panel.js');
 
 const FORM_SCALE = ['16/15', '9/8', '6/5', '5/4', '4/3', '45/32', '3/2', '8/5', '5/3', '9/5', '15/8', '2/1'];
@@ -40,12 +40,6 @@ function nativeRecords(command) {
 }
 
 describe('the scale panel\'s pure parts', () => {
-  it('reads a prime limit or a subgroup as the program\'s options, and refuses the rest', () => {
-    assert.deepEqual(readBasis(' 7 '), {basis: [2, 3, 5, 7], option: '--limit=7'});
-    assert.deepEqual(readBasis('2.3.7'), {basis: [2, 3, 7], option: '--subgroup=2.3.7'});
-    for (const bad of ['', '1', '32', '2.x', '2..3', '3.1', '7/4', '2.3.-5']) assert.ok(readBasis(bad).error, bad);
-  });
-
   it('keeps the ticked rows inside the equave, by size and once each, the equave last', () => {
     const rows = [{ratio: '3/2', cents: 701.955}, {ratio: '9/8', cents: 203.91}, {ratio: '3/2', cents: 701.955},
                   {ratio: '81/80', cents: -21.5}, {ratio: '9/4', cents: 1403.91}, {ratio: '2/1', cents: 1200}];
@@ -88,12 +82,28 @@ describe('the engine\'s scale is the program\'s', () => {
   before(async () => { engine = await startEngine(); });
 
   const made = (edo, degrees, basisText, within, maxTerm) => {
-    const basis = readBasis(basisText);
+    const basis = engine.readBasis(basisText);
     const command = scaleCommand({edo, degrees, basisOption: basis.option, within, maxTerm});
-    const scale = engine.scale({edo, degrees, basis: basis.basis, within, maxTerm, baseNote: '60',
+    const scale = engine.scale({edo, degrees, basis: basisText, within, maxTerm, baseNote: '60',
                                 baseHz: String(BASE_HZ), timeOut: 60, command});
     return {command, scale};
   };
+
+  it('reads the basis field as the program reads --limit or --subgroup, and refuses it in the same words', () => {
+    assert.deepEqual(engine.readBasis(' 7 '), {factors: [2, 3, 5, 7], option: '--limit=7'});
+    assert.deepEqual(engine.readBasis('2.3.7'), {factors: [2, 3, 7], option: '--subgroup=2.3.7'});
+    assert.deepEqual(engine.readBasis('37').factors.slice(-2), [31, 37]);  // the program's bounds, up to 1000
+    assert.deepEqual(engine.readBasis(' '), {factors: [], option: ''});
+    for (const bad of ['1', '1001', '2.x', '2..3', '3.1', '7/4', '2.3.-5', '2.3 7']) {
+      const {error} = engine.readBasis(bad);
+      const option = /^\d+$/.test(bad) ? `--limit=${bad}` : `--subgroup=${bad}`;
+      const native = spawnSync(NATIVE_PROGRAM, ['scale', '--edo=12', option], {encoding: 'utf8'});
+      assert.equal(`ratiohunt scale: ${error}\n`, native.stderr, bad);
+      assert.equal(engine.scale({edo: '12', basis: bad, within: '15', maxTerm: '1000', baseNote: '60', baseHz: '440',
+                                 timeOut: 60, command: ''}).error, error, bad);
+      assert.equal(engine.temper('12', bad).error, error, bad);
+    }
+  });
 
   for (const [edo, degrees, basis, within, maxTerm] of [
     ['12', null, '5', '20', '100'],
@@ -121,12 +131,12 @@ describe('the engine\'s scale is the program\'s', () => {
       assert.equal(native.status, 2);
       assert.equal(`ratiohunt scale: ${scale.error}\n`, native.stderr, command);
     }
-    const form = {edo: '12', basis: [2, 3, 5], within: '15', maxTerm: '1000', baseNote: '60', baseHz: '440',
+    const form = {edo: '12', basis: '5', within: '15', maxTerm: '1000', baseNote: '60', baseHz: '440',
                   timeOut: 60, command: ''};
-    assert.ok(engine.scale({...form, basis: []}).error);
+    assert.ok(engine.scale({...form, basis: ''}).error);
     assert.ok(engine.scale({...form, edo: '', degrees: []}).error);
     // A scale that meets its time out is refused whole, as the program refuses it.
-    const late = engine.scale({...form, edo: '72', basis: readBasis('31').basis, maxTerm: '1000000', timeOut: 0});
+    const late = engine.scale({...form, edo: '72', basis: '31', maxTerm: '1000000', timeOut: 0});
     assert.match(late.error, /^time out at \S+ s with \d+ of 72 degrees made just; nothing is shown or written/);
     assert.equal(late.scl, undefined);
   });
