@@ -3,9 +3,9 @@
 // a JSON library writes them; CSV follows RFC 4180 and spells numbers with snprintf.
 #include "present/record_writer.h"
 
-#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
@@ -18,9 +18,9 @@ namespace {
 constexpr size_t kNumberBufferSize = 64;
 
 void append_integer(std::string &out, int64_t value) {
-  std::array<char, kNumberBufferSize> buffer{};
-  auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-  out.append(buffer.data(), result.ptr);
+  char digits[kNumberBufferSize];  // left unset: to_chars writes what is appended
+  auto result = std::to_chars(digits, digits + sizeof digits, value);
+  out.append(digits, static_cast<size_t>(result.ptr - digits));
 }
 
 void append_json_number(std::string &out, double value) {
@@ -28,9 +28,9 @@ void append_json_number(std::string &out, double value) {
     out += "null";
     return;
   }
-  std::array<char, kNumberBufferSize> buffer{};
-  char *end = nlohmann::detail::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-  out.append(buffer.data(), end);
+  char digits[kNumberBufferSize];  // left unset: to_chars writes what is appended
+  char *end = nlohmann::detail::to_chars(digits, digits + sizeof digits, value);
+  out.append(digits, static_cast<size_t>(end - digits));
 }
 
 // Printable ASCII but the quote and the backslash: written as it is in both formats.
@@ -66,15 +66,25 @@ void append_csv_text(std::string &out, std::string_view text) {
   out += '"';
 }
 
+// The list is spelt into a buffer on the stack and appended a buffer at a time: one
+// append to the record for most lists, rather than two for each entry.
 template <typename Integer>
 void append_integers(RecordWriter &writer, const Integer *values, size_t count) {
   bool json = writer.format == RecordFormat::kJson;
-  if (json) writer.out += '[';
+  char buffer[512];
+  char *end = buffer + sizeof buffer;
+  char *at = buffer;
+  if (json) *at++ = '[';
   for (size_t i = 0; i < count; ++i) {
-    if (i > 0) writer.out += json ? ',' : ' ';
-    append_integer(writer.out, values[i]);
+    if (end - at < static_cast<std::ptrdiff_t>(kNumberBufferSize)) {  // room for a separator, an entry and "]"
+      writer.out.append(buffer, static_cast<size_t>(at - buffer));
+      at = buffer;
+    }
+    if (i > 0) *at++ = json ? ',' : ' ';
+    at = std::to_chars(at, end, values[i]).ptr;
   }
-  if (json) writer.out += ']';
+  if (json) *at++ = ']';
+  writer.out.append(buffer, static_cast<size_t>(at - buffer));
 }
 
 }  // namespace

@@ -16,9 +16,9 @@ struct ApproximantFacts {
   size_t count;
   double cents;
   double distance_cents;
-  ExactRatio ratio;
+  const ExactRatio &ratio;
   const char *name;  // null for none
-  IntervalMeasures measures;
+  const IntervalMeasures &measures;
 };
 
 // A field of a record: its name, how its value is written from the record's facts, and
@@ -144,16 +144,19 @@ std::string approximant_field_names(const RunView &run) {
 
 void append_approximant_record(const RecordContext &context, RecordFormat format, const int *exponents, double cents,
                                std::string &out) {
+  RecordScratch scratch;
+  append_approximant_record(context, format, exponents, cents, scratch, out);
+}
+
+void append_approximant_record(const RecordContext &context, RecordFormat format, const int *exponents, double cents,
+                               RecordScratch &scratch, std::string &out) {
   const RunView &run = context.run;
-  IntervalMeasures measures = measure_interval(context.factor_primes, exponents, run.unison_target, run.factor_vals);
+  const auto count = static_cast<int>(run.factors.size());
+  measure_interval_into(context.factor_primes, exponents, run.unison_target, run.factor_vals, scratch.measures);
+  exact_ratio_into(run.factors.data(), exponents, count, scratch.ratio);
+  const IntervalMeasures &measures = scratch.measures;
   const char *name = measures.has_prime_monzo ? comma_name(measures.prime_monzo) : nullptr;
-  ApproximantFacts facts{exponents,
-                         run.factors.size(),
-                         cents,
-                         cents - run.target_cents,
-                         exact_ratio(run.factors.data(), exponents, static_cast<int>(run.factors.size())),
-                         name,
-                         std::move(measures)};
+  ApproximantFacts facts{exponents, run.factors.size(), cents, cents - run.target_cents, scratch.ratio, name, measures};
   write_record(run, facts, "approximant", kApproximantFields, format, out);
   out += '\n';
 }
