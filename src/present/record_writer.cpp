@@ -116,6 +116,17 @@ void field(RecordWriter &writer, const char *name) {
   ++writer.fields;
 }
 
+void keyed_field(RecordWriter &writer, std::string_view json_key) {
+  if (writer.format == RecordFormat::kJson) {
+    writer.out += json_key;
+  } else if (writer.fields > 0) {
+    writer.out += ',';
+  }
+  ++writer.fields;
+}
+
+std::string json_key(const char *name) { return std::string(",\"") + name + "\":"; }
+
 void end_record(RecordWriter &writer) {
   if (writer.format == RecordFormat::kJson) writer.out += '}';
 }

@@ -22,6 +22,10 @@ struct RecordWriter {
 // Begins a record, a value named name (JSON: ,"name": ; CSV: the separator), and ends it.
 void begin_record(RecordWriter &writer, std::string_view type);
 void field(RecordWriter &writer, const char *name);
+// The same from the field's JSON key text, ,"name": (see json_key), made once for many
+// records.
+void keyed_field(RecordWriter &writer, std::string_view json_key);
+std::string json_key(const char *name);
 void end_record(RecordWriter &writer);
 
 // JSON null; an empty CSV field.

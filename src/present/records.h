@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "present/approximant_text.h"
 #include "present/interval_measures.h"
@@ -19,6 +20,7 @@ constexpr int kRecordFormatVersion = 1;
 struct RecordContext {
   RunView run;
   FactorPrimes factor_primes;
+  std::vector<std::string> field_keys;  // the JSON key text of each approximant field, in order
 };
 RecordContext record_context(RunView run);
 
