@@ -1,6 +1,6 @@
 // The streaming record writer. JSON numbers are spelt by nlohmann/json's own shortest
 // round-trip conversion and odd strings escaped by its serializer, so the records read as
-// a JSON library writes them; CSV follows RFC 4180 and spells numbers with snprintf.
+// a JSON library writes them; CSV follows RFC 4180 and spells numbers as printf's %.*g.
 #include "present/record_writer.h"
 
 #include <charconv>
@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
+#include <system_error>
 
 #include "present/number_formats.h"
 
@@ -87,16 +88,49 @@ void append_integers(RecordWriter &writer, const Integer *values, size_t count) 
   writer.out.append(buffer, static_cast<size_t>(at - buffer));
 }
 
+#if defined(__cpp_lib_to_chars)
+// to_chars at a precision writes what printf's %.*g writes, and from_chars reads what
+// strtod reads, both without the C library's locale and its arithmetic on big numbers:
+// several times faster, the same text.
+char *write_at_precision(char *first, char *last, double value, int precision) {
+  return std::to_chars(first, last, value, std::chars_format::general, precision).ptr;
+}
+bool reads_back_as(const char *first, const char *last, double value) {
+  double back = 0.0;
+  if (std::from_chars(first, last, back).ec != std::errc()) back = std::strtod(first, nullptr);
+  return back == value;
+}
+#else
+char *write_at_precision(char *first, char *last, double value, int precision) {
+  int length = std::snprintf(first, static_cast<size_t>(last - first), kRoundTripFormat, precision, value);
+  return first + length;
+}
+bool reads_back_as(const char *first, const char * /*last*/, double value) {
+  return std::strtod(first, nullptr) == value;
+}
+#endif
+
 }  // namespace
 
-std::string shortest_number_text(double value) {
-  if (!std::isfinite(value)) return "null";
-  char buffer[kNumberBufferSize];
-  for (const char *format : kRoundTripFormats) {
-    std::snprintf(buffer, sizeof buffer, format, value);
-    if (std::strtod(buffer, nullptr) == value) break;
+void append_shortest_number(std::string &out, double value) {
+  if (!std::isfinite(value)) {
+    out += "null";
+    return;
   }
-  return buffer;
+  char buffer[kNumberBufferSize];
+  char *end = buffer;
+  for (int precision : kRoundTripPrecisions) {
+    end = write_at_precision(buffer, buffer + sizeof buffer - 1, value, precision);
+    *end = '\0';  // for strtod
+    if (reads_back_as(buffer, end, value)) break;
+  }
+  out.append(buffer, static_cast<size_t>(end - buffer));
+}
+
+std::string shortest_number_text(double value) {
+  std::string text;
+  append_shortest_number(text, value);
+  return text;
 }
 
 void begin_record(RecordWriter &writer, std::string_view type) {
@@ -143,7 +177,7 @@ void write_number(RecordWriter &writer, double value) {
   if (writer.format == RecordFormat::kJson) {
     append_json_number(writer.out, value);
   } else {
-    writer.out += shortest_number_text(value);
+    append_shortest_number(writer.out, value);
   }
 }
 

@@ -48,3 +48,4 @@ void write_numbers(RecordWriter &writer, const double *values, size_t count);
 // The shortest of %.15g, %.16g and %.17g that reads back as exactly this double ("null"
 // when not finite): the numbers of CSV rows and of messages.
 std::string shortest_number_text(double value);
+void append_shortest_number(std::string &out, double value);
