@@ -5,9 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <nlohmann/json.hpp>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -195,6 +199,46 @@ TEST(Records, NumbersAreShortestRoundTripDecimals) {
   EXPECT_EQ(shortest_number_text(0.1), "0.1");
   EXPECT_EQ(shortest_number_text(1200.0), "1200");
   EXPECT_EQ(shortest_number_text(1.0 / 0.0), "null");
+}
+
+// The numbers are printf's: the first of %.15g, %.16g and %.17g that strtod reads back,
+// for doubles of every exponent, subnormals and the edges included.
+TEST(Records, NumbersAreWhatPrintfWritesAtTheFirstPrecisionThatReadsBack) {
+  auto printf_text = [](double value) {
+    char buffer[64];
+    for (int precision : {15, 16, 17}) {
+      std::snprintf(buffer, sizeof buffer, "%.*g", precision, value);
+      if (std::strtod(buffer, nullptr) == value) break;
+    }
+    return std::string(buffer);
+  };
+  std::vector<double> values = {0.0,
+                                -0.0,
+                                5e-324,
+                                -5e-324,
+                                2.2250738585072014e-308,
+                                2.225073858507201e-308,
+                                1.7976931348623157e308,
+                                1e15,
+                                1e16,
+                                1e17,
+                                123456789012345678.0,
+                                9007199254740993.0,
+                                0.30000000000000004,
+                                1e-5,
+                                0.0001,
+                                100000.0,
+                                1e21,
+                                701.9550008653874};
+  std::mt19937_64 bits(20261210);
+  for (int i = 0; i < 200000; ++i) {
+    uint64_t pattern = bits();
+    double value = 0.0;
+    std::memcpy(&value, &pattern, sizeof value);
+    if (std::isfinite(value)) values.push_back(value);
+    values.push_back(std::ldexp(static_cast<double>(pattern >> 11), -static_cast<int>(pattern % 80)));  // cents-sized
+  }
+  for (double value : values) ASSERT_EQ(shortest_number_text(value), printf_text(value)) << value;
 }
 
 // The table of ends has one entry for each end, in order, each with its own record name.

@@ -28,14 +28,12 @@ constexpr const char *kContinuePrompt = "Press any key to continue";
 constexpr const char *kExitPrompt = "\nPress any key to exit";
 OutputChannel channel;
 
+// Looks for the last line end from the end: a record or a line ends with one, so a long
+// run's output is not read through a second time.
 void advance_console_column(const char *text, size_t length) {
-  const char *end = text + length;
-  const char *last_newline = nullptr;
-  for (const char *c = text; c < end; ++c) {
-    if (*c == '\n') last_newline = c;
-  }
-  int after = static_cast<int>(last_newline != nullptr ? end - last_newline - 1 : length);
-  channel.console_column = last_newline != nullptr ? after : channel.console_column + after;
+  size_t after = 0;  // characters after the last line end
+  while (after < length && text[length - after - 1] != '\n') ++after;
+  channel.console_column = after < length ? static_cast<int>(after) : channel.console_column + static_cast<int>(after);
 }
 
 }  // namespace

@@ -15,6 +15,8 @@ struct ExactRatio {
 };
 // Exact for every int factor, not reduced when factors share a divisor.
 ExactRatio exact_ratio(const int *factors, const int *exponents, int count);
+// The same into a ratio kept from one approximant to the next.
+void exact_ratio_into(const int *factors, const int *exponents, int count, ExactRatio &ratio);
 
 // The exponents between "[" and ">", a comma after the 2nd, 5th, 8th ... entry, the last
 // one included: [19 -12,> and [15 -8, -1 0 0,>.

@@ -18,15 +18,22 @@ struct FactorPrimes {
   // For each factor, its prime powers: (index into primes, multiplicity).
   std::vector<std::vector<std::pair<int, int>>> powers;
   // For each prime p, its patent val's entry round(N log2 p) for N from 1 to
-  // kMaxTemperingDivisions (at N - 1).
-  std::vector<std::vector<int64_t>> patent_vals;
+  // kMaxTemperingDivisions (at N - 1). No int has an entry above 99 * 31, so 16 bits hold
+  // them, and the steps of short intervals are summed in 16 bits too.
+  std::vector<std::vector<int16_t>> patent_vals;
   // The same over the factors as given: round(N log2 m) for each factor m.
-  std::vector<std::vector<int64_t>> factor_vals;
+  std::vector<std::vector<int16_t>> factor_vals;
+  int64_t largest_val_entry = 0;    // the largest magnitude in either
+  std::vector<double> log2_primes;  // log2 of each prime, for the Tenney height
+  // Each prime's place among the primes up to kMaxListedPrime, -1 above them: where its
+  // exponent goes in a prime monzo.
+  std::vector<int> listed_places;
 };
 FactorPrimes factorise_factors(const std::vector<int> &factors);
 
 struct IntervalMeasures {
-  std::string ratio;  // "n/d", reduced
+  std::vector<int64_t> prime_exponents;  // the exponent of each of the factors' primes
+  std::string ratio;                     // "n/d", reduced
   bool has_prime_monzo = false;
   std::vector<int64_t> prime_monzo;  // the exponents of 2, 3, 5, ... up to the prime limit
   int prime_limit = 1;               // the largest prime with a non-zero exponent; 1 for 1/1
@@ -42,3 +49,7 @@ struct IntervalMeasures {
 // factor_vals, tempered_out_by_factor_vals too.
 IntervalMeasures measure_interval(const FactorPrimes &factor_primes, const int *exponents, bool unison_target,
                                   bool factor_vals = false);
+// The same into measures kept from one interval to the next: once its strings and lists
+// have grown, an interval allocates nothing.
+void measure_interval_into(const FactorPrimes &factor_primes, const int *exponents, bool unison_target,
+                           bool factor_vals, IntervalMeasures &measures);

@@ -1,5 +1,7 @@
 // The monzo line of range mode, the signed exponents between "[" and ">" grouped by
 // commas after the 2nd, 5th, 8th ... entry, and the exact ratio it closes with.
+#include <charconv>
+#include <cstdint>
 #include <string>
 
 #include "present/approximant_text.h"
@@ -12,15 +14,55 @@ bool ends_group(int index) { return (index + 2) % 3 == 0; }
 
 }  // namespace
 
-ExactRatio exact_ratio(const int *factors, const int *exponents, int count) {
-  DecimalBig numerator;
-  DecimalBig denominator;
+namespace {
+
+// The product of the factors raised to the exponents of one sign, as magnitudes, when it
+// fits in 64 bits: false when it does not.
+bool side_value(const int *factors, const int *exponents, int count, int sign, uint64_t &product) {
+  product = 1;
+  for (int i = 0; i < count; ++i) {
+    if (factors[i] == 1) continue;  // its powers are all 1, however many
+    int64_t magnitude = static_cast<int64_t>(exponents[i]) * sign;
+    for (int64_t k = 0; k < magnitude; ++k) {
+      if (__builtin_mul_overflow(product, static_cast<uint64_t>(static_cast<uint32_t>(factors[i])), &product)) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+void assign_decimal(std::string &text, uint64_t value) {
+  char digits[20];  // UINT64_MAX has 20
+  auto result = std::to_chars(digits, digits + sizeof digits, value);
+  text.assign(digits, static_cast<size_t>(result.ptr - digits));
+}
+
+}  // namespace
+
+void exact_ratio_into(const int *factors, const int *exponents, int count, ExactRatio &ratio) {
+  uint64_t numerator = 0;
+  uint64_t denominator = 0;
+  if (side_value(factors, exponents, count, 1, numerator) && side_value(factors, exponents, count, -1, denominator)) {
+    assign_decimal(ratio.numerator, numerator);
+    assign_decimal(ratio.denominator, denominator);
+    return;
+  }
+  DecimalBig numerator_big;
+  DecimalBig denominator_big;
   for (int i = 0; i < count; ++i) {
     auto factor = static_cast<uint32_t>(factors[i]);
-    if (exponents[i] > 0) decimal_big_power(numerator, factor, exponents[i]);
-    if (exponents[i] < 0) decimal_big_power(denominator, factor, -exponents[i]);
+    if (exponents[i] > 0) decimal_big_power(numerator_big, factor, exponents[i]);
+    if (exponents[i] < 0) decimal_big_power(denominator_big, factor, -exponents[i]);
   }
-  return ExactRatio{decimal_big_to_text(numerator), decimal_big_to_text(denominator)};
+  ratio.numerator = decimal_big_to_text(numerator_big);
+  ratio.denominator = decimal_big_to_text(denominator_big);
+}
+
+ExactRatio exact_ratio(const int *factors, const int *exponents, int count) {
+  ExactRatio ratio;
+  exact_ratio_into(factors, exponents, count, ratio);
+  return ratio;
 }
 
 std::string monzo_text(const int *exponents, int count) {

@@ -28,5 +28,7 @@ constexpr const char *kProgressShareFormat = "%.3g";
 // The best distance in cents; the progress line writes a tiny one's exponent unpadded.
 constexpr const char *kProgressCentsFormat = "%.4g";
 
-// A record's number: the first of these that reads back as the same double.
-constexpr const char *kRoundTripFormats[] = {"%.15g", "%.16g", "%.17g"};
+// A record's number: %.*g at the first of these precisions that reads back as the same
+// double.
+constexpr const char *kRoundTripFormat = "%.*g";
+constexpr int kRoundTripPrecisions[] = {15, 16, 17};

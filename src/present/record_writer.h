@@ -22,6 +22,10 @@ struct RecordWriter {
 // Begins a record, a value named name (JSON: ,"name": ; CSV: the separator), and ends it.
 void begin_record(RecordWriter &writer, std::string_view type);
 void field(RecordWriter &writer, const char *name);
+// The same from the field's JSON key text, ,"name": (see json_key), made once for many
+// records.
+void keyed_field(RecordWriter &writer, std::string_view json_key);
+std::string json_key(const char *name);
 void end_record(RecordWriter &writer);
 
 // JSON null; an empty CSV field.
@@ -44,3 +48,4 @@ void write_numbers(RecordWriter &writer, const double *values, size_t count);
 // The shortest of %.15g, %.16g and %.17g that reads back as exactly this double ("null"
 // when not finite): the numbers of CSV rows and of messages.
 std::string shortest_number_text(double value);
+void append_shortest_number(std::string &out, double value);

@@ -16,9 +16,9 @@ struct ApproximantFacts {
   size_t count;
   double cents;
   double distance_cents;
-  ExactRatio ratio;
+  const ExactRatio &ratio;
   const char *name;  // null for none
-  IntervalMeasures measures;
+  const IntervalMeasures &measures;
 };
 
 // A field of a record: its name, how its value is written from the record's facts, and
@@ -110,15 +110,21 @@ constexpr Field<RunSummary> kSummaryFields[] = {
     {"complete", [](const RunSummary &, RecordWriter &w) { write_boolean(w, true); }, &RunView::complete},
 };
 
-// One record of the fields the run asks for, and no line end.
+// One record of the fields the run asks for, and no line end; keys, when given, are the
+// fields' JSON key texts, made once for every record of the run.
 template <typename Facts, size_t kCount>
 void write_record(const RunView &run, const Facts &facts, const char *type, const Field<Facts> (&fields)[kCount],
-                  RecordFormat format, std::string &out) {
+                  const std::string *keys, RecordFormat format, std::string &out) {
   RecordWriter writer{format, out};
   begin_record(writer, type);
-  for (const Field<Facts> &entry : fields) {
+  for (size_t i = 0; i < kCount; ++i) {
+    const Field<Facts> &entry = fields[i];
     if (!written_in(entry, run)) continue;
-    field(writer, entry.name);
+    if (keys != nullptr) {
+      keyed_field(writer, keys[i]);
+    } else {
+      field(writer, entry.name);
+    }
     entry.write(facts, writer);
   }
   end_record(writer);
@@ -127,8 +133,9 @@ void write_record(const RunView &run, const Facts &facts, const char *type, cons
 }  // namespace
 
 RecordContext record_context(RunView run) {
-  RecordContext context{std::move(run), {}};
+  RecordContext context{std::move(run), {}, {}};
   context.factor_primes = factorise_factors(context.run.factors);
+  for (const Field<ApproximantFacts> &entry : kApproximantFields) context.field_keys.push_back(json_key(entry.name));
   return context;
 }
 
@@ -144,22 +151,25 @@ std::string approximant_field_names(const RunView &run) {
 
 void append_approximant_record(const RecordContext &context, RecordFormat format, const int *exponents, double cents,
                                std::string &out) {
+  RecordScratch scratch;
+  append_approximant_record(context, format, exponents, cents, scratch, out);
+}
+
+void append_approximant_record(const RecordContext &context, RecordFormat format, const int *exponents, double cents,
+                               RecordScratch &scratch, std::string &out) {
   const RunView &run = context.run;
-  IntervalMeasures measures = measure_interval(context.factor_primes, exponents, run.unison_target, run.factor_vals);
+  const auto count = static_cast<int>(run.factors.size());
+  measure_interval_into(context.factor_primes, exponents, run.unison_target, run.factor_vals, scratch.measures);
+  exact_ratio_into(run.factors.data(), exponents, count, scratch.ratio);
+  const IntervalMeasures &measures = scratch.measures;
   const char *name = measures.has_prime_monzo ? comma_name(measures.prime_monzo) : nullptr;
-  ApproximantFacts facts{exponents,
-                         run.factors.size(),
-                         cents,
-                         cents - run.target_cents,
-                         exact_ratio(run.factors.data(), exponents, static_cast<int>(run.factors.size())),
-                         name,
-                         std::move(measures)};
-  write_record(run, facts, "approximant", kApproximantFields, format, out);
+  ApproximantFacts facts{exponents, run.factors.size(), cents, cents - run.target_cents, scratch.ratio, name, measures};
+  write_record(run, facts, "approximant", kApproximantFields, context.field_keys.data(), format, out);
   out += '\n';
 }
 
 std::string json_summary_record(const RunView &run, const RunTotals &totals) {
   std::string out;
-  write_record(run, RunSummary{run, totals}, "summary", kSummaryFields, RecordFormat::kJson, out);
+  write_record(run, RunSummary{run, totals}, "summary", kSummaryFields, nullptr, RecordFormat::kJson, out);
   return out;
 }

@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "present/approximant_text.h"
 #include "present/interval_measures.h"
 #include "present/record_writer.h"
 #include "present/run_view.h"
@@ -18,6 +20,7 @@ constexpr int kRecordFormatVersion = 1;
 struct RecordContext {
   RunView run;
   FactorPrimes factor_primes;
+  std::vector<std::string> field_keys;  // the JSON key text of each approximant field, in order
 };
 RecordContext record_context(RunView run);
 
@@ -32,6 +35,15 @@ std::string approximant_field_names(const RunView &run);
 // tempered_out_by_factor_vals); or the CSV row of the same fields.
 void append_approximant_record(const RecordContext &context, RecordFormat format, const int *exponents, double cents,
                                std::string &out);
+
+// What a record is worked out in before it is written. A thread that writes many records
+// keeps one and passes it to each, so that once it has grown a record allocates nothing.
+struct RecordScratch {
+  ExactRatio ratio;
+  IntervalMeasures measures;
+};
+void append_approximant_record(const RecordContext &context, RecordFormat format, const int *exponents, double cents,
+                               RecordScratch &scratch, std::string &out);
 
 struct RunTotals {
   int64_t tested = 0;

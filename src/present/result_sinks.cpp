@@ -64,20 +64,21 @@ class RecordFormatter : public BlockFormatter {
  public:
   RecordFormatter(const RecordContext &context, RecordFormat format) : context_(context), format_(format) {}
   void format(const Approximant &found, std::string &out) override {
-    append_approximant_record(context_, format_, found.exponents, found.cents, out);
+    append_approximant_record(context_, format_, found.exponents, found.cents, scratch_, out);
   }
 
  private:
   const RecordContext &context_;
   RecordFormat format_;
+  RecordScratch scratch_;  // this thread's own
 };
 
 }  // namespace
 
 void RecordSink::write_approximant(const int *exponents, double cents) {
-  std::string record;
-  append_approximant_record(context_, format_, exponents, cents, record);
-  write_records_(record);
+  record_.clear();
+  append_approximant_record(context_, format_, exponents, cents, scratch_, record_);
+  write_records_(record_);
 }
 
 std::unique_ptr<BlockFormatter> RecordSink::block_formatter() {

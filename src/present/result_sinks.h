@@ -52,6 +52,8 @@ class RecordSink : public ResultSink {
   void write_waiting(bool exact_hit);
 
   RecordContext context_;
+  RecordScratch scratch_;  // the sink's own records, made on the thread that calls it
+  std::string record_;
   bool has_waiting_ = false;
   std::vector<int> waiting_exponents_;
   double waiting_cents_ = 0.0;

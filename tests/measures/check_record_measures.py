@@ -2,7 +2,8 @@
 """Checks the interval measures of the records against exact arithmetic of its own.
 
 For every approximant record of several searches (composite factors, a factor above the
-listed primes, the unison reached by composite factors, an exact hit) this recomputes the
+listed primes, the unison reached by composite factors, an exact hit, numbers past 64 bits
+and long commas) this recomputes the
 reduced ratio, prime monzo, prime limit, Tenney height, odd limit and tempering divisions
 from the factors and exponents with Python's fractions and integers, and checks that each
 CSV row says what its JSON record says. Usage: check_record_measures.py RATIOHUNT
@@ -24,6 +25,8 @@ SEARCHES = [
     ["1/1", "1e12", "5", "10", "-2", "0", "30", "2", "3", "101"],
     ["1/1", "-2", "-1", "1", "2", "3", "6"],
     ["5/4", "--every-vector"],
+    ["1/1", "1e30", "5", "10", "-2", "0", "2", "2", "3", "5"],
+    ["1/1", "1e20", "5", "10", "-2", "0", "1.5", "6", "4", "35", "101", "1000003"],
 ]
 LISTED_PRIME_LIMIT = 97
 MAX_DIVISIONS = 99
