@@ -833,6 +833,7 @@ function start() {
     volume: () => Number($('volume').value),
     download,
     makeScale: makeScaleInWorker,
+    dropScale: dropScaleInWorker,
     timeOut: DEFAULTS.timeout,
   });
   refresh(true);

@@ -87,7 +87,8 @@
   // Wires the panel: calls is {engine() (the engine's calls, once started), tickedRows()
   // ({ratio, cents} each), baseHz(), volume(), download(blob, name), makeScale(form) (the
   // engine's scale(form) off the page's thread: a promise of its answer, or of null when a
-  // newer scale took its place), timeOut (the seconds a scale may take, as the program's)}.
+  // newer scale took its place), dropScale() (ends the scale being made, its promise then
+  // of null), timeOut (the seconds a scale may take, as the program's)}.
   // Returns its state. The page's body says 'making', 'made' or 'refused' in data-scale.
   function startScalePanel(calls) {
     const $ = (id) => document.getElementById(id);
@@ -97,10 +98,11 @@
     $('scale-max-term').value = defaults.maxTerm;
     const say = (text) => { $('scale-status').textContent = text; };
     // Each request for a scale is numbered; a scale still being made for an older one is
-    // dropped when it comes, so that it never replaces a newer refusal.
+    // dropped, so that it never replaces a newer refusal.
     let latestRequest = 0;
     const refuse = (text) => {
       latestRequest += 1;
+      calls.dropScale();
       if (document.body.dataset.scale === 'making') document.body.dataset.scale = 'refused';
       say(text);
     };

@@ -214,6 +214,7 @@ describe('the scale panel in the page', () => {
       return document.body.dataset.scale;
     });
     assert.equal(refusedState, 'refused');
+    assert.equal(await page.evaluate(() => page.scaleWorker), null);  // its worker ended
     await new Promise((resolve) => setTimeout(resolve, 2000));
     assert.equal((await degreeRatios(page)).length, 22);
     assert.match(await page.$eval('#scale-status', (status) => status.textContent), /^EDO: /);
