@@ -572,7 +572,7 @@ function showTemperament() {
   showScaleSizes(sizes);
   $('temper-play').disabled = sizes.length === 0;
   $('temper-status').textContent = result.error || sizes.length > 0 ? '' :
-      `No 7-note scale to play: ${result.mos_problem}`;
+      `No scale to play: ${result.mos_problem}`;
   document.body.dataset.temper = result.error ? 'refused' : 'shown';
   keepInUrl();
 }
