@@ -572,7 +572,7 @@ function showTemperament() {
   showScaleSizes(sizes);
   $('temper-play').disabled = sizes.length === 0;
   $('temper-status').textContent = result.error || sizes.length > 0 ? '' :
-      `No 7-note scale to play: ${result.mos_problem}`;
+      `No scale to play: ${result.mos_problem}`;
   document.body.dataset.temper = result.error ? 'refused' : 'shown';
   keepInUrl();
 }
@@ -833,6 +833,7 @@ function start() {
     volume: () => Number($('volume').value),
     download,
     makeScale: makeScaleInWorker,
+    dropScale: dropScaleInWorker,
     timeOut: DEFAULTS.timeout,
   });
   refresh(true);

@@ -87,7 +87,8 @@
   // Wires the panel: calls is {engine() (the engine's calls, once started), tickedRows()
   // ({ratio, cents} each), baseHz(), volume(), download(blob, name), makeScale(form) (the
   // engine's scale(form) off the page's thread: a promise of its answer, or of null when a
-  // newer scale took its place), timeOut (the seconds a scale may take, as the program's)}.
+  // newer scale took its place), dropScale() (ends the scale being made, its promise then
+  // of null), timeOut (the seconds a scale may take, as the program's)}.
   // Returns its state. The page's body says 'making', 'made' or 'refused' in data-scale.
   function startScalePanel(calls) {
     const $ = (id) => document.getElementById(id);
@@ -96,29 +97,39 @@
     $('scale-within').value = defaults.within;
     $('scale-max-term').value = defaults.maxTerm;
     const say = (text) => { $('scale-status').textContent = text; };
+    // Each request for a scale is numbered; a scale still being made for an older one is
+    // dropped, so that it never replaces a newer refusal.
+    let latestRequest = 0;
+    const refuse = (text) => {
+      latestRequest += 1;
+      calls.dropScale();
+      if (document.body.dataset.scale === 'making') document.body.dataset.scale = 'refused';
+      say(text);
+    };
 
     // The scale made from the form: from the equal division, or from the degrees given;
     // true once it is in the player.
     async function make(degrees) {
       const engine = calls.engine();
-      if (!engine) return say('The engine has not started yet.');
+      if (!engine) return refuse('The engine has not started yet.');
       const typedBasis = $('scale-basis').value;
       const basis = engine.readBasis(typedBasis);
       if (basis.error || !basis.option) {
-        return say(`Limit or subgroup: ${basis.error || 'give a prime limit (5) or a subgroup (2.3.7)'}.`);
+        return refuse(`Limit or subgroup: ${basis.error || 'give a prime limit (5) or a subgroup (2.3.7)'}.`);
       }
       const edo = degrees ? '' : edoText($('scale-edo').value, $('scale-equave').value);
-      if (!degrees && edo === '') return say('EDO: give its number of steps, as 12.');
+      if (!degrees && edo === '') return refuse('EDO: give its number of steps, as 12.');
       const within = $('scale-within').value.trim();
       const maxTerm = $('scale-max-term').value.trim();
       const baseFrequency = baseFrequencyText(calls.baseHz(), Number(globalThis.RATIOHUNT_DEFAULTS.referenceHz));
       const command = scaleCommand({edo, degrees, basisOption: basis.option, within, maxTerm, baseFrequency});
+      const request = ++latestRequest;
       document.body.dataset.scale = 'making';
       say('Making the scale…');
       const made = await calls.makeScale({edo, degrees, basis: typedBasis, within: within || defaults.within,
                                           maxTerm: maxTerm || defaults.maxTerm, baseNote: defaults.baseNote,
                                           baseHz: String(calls.baseHz()), timeOut: Number(calls.timeOut), command});
-      if (!made) return false;
+      if (!made || request !== latestRequest) return false;
       if (made.error) {
         document.body.dataset.scale = 'refused';
         return say(`The scale cannot be made: ${made.error}.`);
@@ -152,12 +163,12 @@
 
     async function makeOfTicked() {
       const engine = calls.engine();
-      if (!engine) return say('The engine has not started yet.');
+      if (!engine) return refuse('The engine has not started yet.');
       const equave = $('scale-equave').value.trim() || '2/1';
       const read = engine.readTarget(equave);
-      if (read.error) return say(`Equave: ${read.error}.`);
+      if (read.error) return refuse(`Equave: ${read.error}.`);
       const rows = calls.tickedRows();
-      if (rows.length === 0) return say('Tick rows of the results table first.');
+      if (rows.length === 0) return refuse('Tick rows of the results table first.');
       const equaveCents = 1200 * Math.log2(read.x / read.y);
       const outside = rows.filter((row) => !insideEquave(row, equaveCents)).length;
       if ((await make(tickedDegrees(rows, equave, equaveCents))) && outside > 0) {

@@ -205,6 +205,20 @@ describe('the scale panel in the page', () => {
     await new Promise((resolve) => setTimeout(resolve, 300));
     assert.equal((await degreeRatios(page)).length, 22);
     assert.match(await page.$eval('#scale-command', (code) => code.textContent), /--edo=22 /);
+    // A request refused while a scale is still being made: that scale, when it comes, is dropped.
+    const refusedState = await page.evaluate(() => {
+      document.getElementById('scale-edo').value = '19';
+      document.getElementById('scale-make').click();
+      document.getElementById('scale-edo').value = '';
+      document.getElementById('scale-make').click();
+      return document.body.dataset.scale;
+    });
+    assert.equal(refusedState, 'refused');
+    assert.equal(await page.evaluate(() => page.scaleWorker), null);  // its worker ended
+    await new Promise((resolve) => setTimeout(resolve, 2000));
+    assert.equal((await degreeRatios(page)).length, 22);
+    assert.match(await page.$eval('#scale-status', (status) => status.textContent), /^EDO: /);
+    assert.equal(await page.evaluate(() => document.body.dataset.scale), 'refused');
     assert.deepEqual(page.problems, []);
     await page.close();
   });

@@ -189,7 +189,7 @@ describe('the temperament panel in Chromium', () => {
         assert.equal(await page.$eval('#temper-play', (button) => button.disabled), false);
       } else {
         assert.equal(result.mos_problem, scale.problem, case_.name);
-        assert.match(await page.$eval('#temper-status', (status) => status.textContent), /^No 7-note scale to play: /);
+        assert.match(await page.$eval('#temper-status', (status) => status.textContent), /^No scale to play: /);
         assert.equal(await page.$eval('#temper-play', (button) => button.disabled), true);
       }
       const command = await page.$eval('#temper-command', (code) => code.textContent);
@@ -216,7 +216,7 @@ describe('the temperament panel in Chromium', () => {
     await show(page, '12', '5');
     const problem = native(['12', '--limit=5', '--mos=7']).stderr.replace(/^ratiohunt: temper: /, '').trimEnd();
     assert.equal(await page.$eval('#temper-status', (status) => status.textContent),
-                 `No 7-note scale to play: ${problem}`);
+                 `No scale to play: ${problem}`);
     await show(page, '1', 'x.3');  // a basis the program refuses as its option
     const refusal = native(['1', '--subgroup=x.3']).stderr.split('\n')[0].replace(/^ratiohunt: /, '');
     assert.equal(await page.$eval('#temper-error', (error) => error.textContent),
@@ -385,7 +385,7 @@ describe('the temperament panel in Chromium', () => {
     await show(page, '225/224 385/384', '11');
     const problem = native(['225/224', '385/384', '--limit=11', '--mos=7']).stderr.replace(/^ratiohunt: temper: /, '');
     assert.equal(await page.$eval('#temper-status', (status) => status.textContent),
-                 `No 7-note scale to play: ${problem.trimEnd()}`);
+                 `No scale to play: ${problem.trimEnd()}`);
     assert.equal(await page.$eval('#temper-scale', (chooser) => chooser.hidden), true);
     assert.deepEqual(page.problems, []);
     await page.close();
