@@ -340,6 +340,9 @@ void merge_segments(Pool &pool) {
 bool run_block_pool(RowWalk &walk, int threads, const WalkThresholds &thresholds) {
   BlockPlan plan = plan_blocks(walk.plan, walk.context, threads, thresholds.vectors_for_threads);
   if (plan.count == 0) return false;
+  // The group table is built here, before the workers start, rather than by the first
+  // worker that needs it while the others wait for it.
+  if (walk.plan.group_slots > 0) group_table(walk.plan, walk.context);
   SegmentPlanner planner{walk.context.params, walk.plan};
   start_search(planner.context);
   start_walk(planner.walk);

@@ -288,6 +288,9 @@ bool run_shard_pool(ShardWalk &shard_walk, const ShardPlan &plan, const ShardSpa
                     const std::function<void(const ShardBlock &)> &block_done, ShardOutcome &outcome) {
   ShardPool pool(shard_walk, plan, span, threads);
   pool.written_best.store(shard_walk.context.best_error);
+  // Built before the threads start, as the threads' pool does, not by one while the others wait.
+  const SearchPlan &search_plan = shard_walk.walk->plan;
+  if (search_plan.group_slots > 0) group_table(search_plan, shard_walk.context);
   std::vector<std::thread> workers;
   try {
     for (int i = 0; i < threads; ++i) {
