@@ -102,12 +102,18 @@ time_processes() {  # time_processes 'NAME|ARGS'...
 time_in_process() {
   build_both bench search_bench
   local -A programs=([old]="$old_tree/build/bench/bench/search_bench" [new]=build/bench/bench/search_bench)
-  local filter='^BM_(OneThread|TwoThreads)/[0-5]/|^BM_WholeRun'
-  local i which
+  # Each benchmark by both programs in turn, in alternating order: the machine's speed drifts
+  # over the seconds a whole set takes, so old and new are timed side by side.
+  local filters=() i which filter order
+  for i in 0 1 2 3 4 5; do filters+=("^BM_OneThread/$i/" "^BM_TwoThreads/$i/"); done
+  filters+=('^BM_WholeRun')
   for ((i = 0; i < repeats; ++i)); do
-    for which in old new; do
-      "${programs[$which]}" --benchmark_filter="$filter" --benchmark_min_time=0.3 --benchmark_format=csv 2>/dev/null |
-        grep '^"BM_' | cut -d, -f1,3 | tr -d '"' | sed "s/^/$which,/" >>"$scratch/times.csv"
+    if ((i % 2 == 0)); then order="old new"; else order="new old"; fi
+    for filter in "${filters[@]}"; do
+      for which in $order; do
+        "${programs[$which]}" --benchmark_filter="$filter" --benchmark_min_time=0.3 --benchmark_format=csv 2>/dev/null |
+          grep '^"BM_' | cut -d, -f1,3 | tr -d '"' | sed "s/^/$which,/" >>"$scratch/times.csv"
+      done
     done
   done
   echo "search_bench, $repeats runs of each program interleaved: milliseconds per search (median)"
