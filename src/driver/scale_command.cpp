@@ -115,9 +115,6 @@ Problem read_request(int argc, const char *const *argv, ScaleRequest &request) {
   if (request.options.format == OutputFormat::kCsv)
     return bad_option("--format: the scale command writes text or json");
   if (request.options.every_vector) return bad_option("--every-vector means nothing to the scale command");
-  if (request.options.has_time_out) {
-    return bad_option("--time-out means nothing to the scale command: its search is complete");
-  }
   std::string search_option = search_only_option(request.options);
   if (!search_option.empty()) return bad_option(search_option + " means nothing to the scale command");
   if (!request.options.mos_options.empty()) {
@@ -149,6 +146,9 @@ Problem read_rules(const ScaleRequest &request, ScalePlan &plan) {
   plan.rules.max_term = static_cast<uint64_t>(numbers.max_term);
   plan.rules.threads = request.options.threads > 0 ? request.options.threads : hardware_threads();
   plan.rules.interrupt = stop_flag();
+  // Without --time-out a scale takes as long as it needs; with it, one time out bounds
+  // all the degrees' searches together.
+  if (request.options.has_time_out) plan.rules.time_out_seconds = request.options.time_out_seconds;
   plan.mapping.base_note = static_cast<int>(numbers.base_note);
   plan.mapping.base_frequency = numbers.base_frequency;
   return problem.empty() ? no_problem() : bad_option(problem);
@@ -221,7 +221,7 @@ int run_scale(int argc, const char *const *argv, FILE *console_out) {
   JustScale just = make_scale_just(plan.source.pitches, plan.rules);
   if (interrupting_signal() != 0) return kExitOutputIncomplete;
   if (just.end != SearchEnd::kExhausted) {
-    complain(scale_time_out_text(just, plan.source.pitches.size()));
+    complain(scale_time_out_text(just, plan.source.pitches.size()) + " (--time-out=S gives it more time)");
     return kExitOutputIncomplete;
   }
   const std::vector<JustDegree> &degrees = just.degrees;

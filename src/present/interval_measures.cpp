@@ -88,10 +88,7 @@ bool numeral_less(const std::string &a, const std::string &b) {
   return a.size() != b.size() ? a.size() < b.size() : a < b;
 }
 
-// The N from 1 to 99 whose patent val maps the exponents of the basis to 0 steps, where
-// vals[i][N - 1] is the val's entry for the basis element i. The steps of all N are summed
-// one element at a time.
-// The steps of all N, summed one element at a time in Steps, a type no sum can overflow:
+// The steps of all N from 1 to 99, summed one element at a time in Steps, a type no sum can overflow:
 // the narrower it is, the more N the compiler works on at once.
 template <typename Steps, typename Exponent>
 void sum_tempering_steps(const std::vector<std::vector<int16_t>> &vals, const Exponent *exponents,
