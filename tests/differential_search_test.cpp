@@ -143,12 +143,14 @@ SearchSummary search_in_blocks(const SearchParams &params, ResultSink &sink) {
   split.threads = kThreads;
   return run_search_with_thresholds(split, sink, blocks_and_planes_at_once());
 }
-// Workers that give back every block with more than two records, which the merge then
-// walks itself, after blocks it has merged from records.
+// Workers that give back every block with more than two records (or, formatting range
+// mode's lines, a few hundred bytes), which the merge then walks itself between blocks it
+// merges from records; and that wait for the merge past a budget of as many bytes.
+constexpr size_t kFewBytesInFlight = 300;
 SearchSummary search_handing_blocks_back(const SearchParams &params, ResultSink &sink) {
   SearchParams split = params;
   split.threads = 2;
-  return run_search_with_thresholds(split, sink, blocks_and_planes_at_once(2));
+  return run_search_with_thresholds(split, sink, blocks_and_planes_at_once(2, kFewBytesInFlight));
 }
 
 // The group table from the start, its group the most inner slots holding at most
@@ -163,7 +165,7 @@ SearchSummary search_with_group_table(const SearchParams &params, ResultSink &si
 SearchSummary search_with_group_table_handing_blocks_back(const SearchParams &params, ResultSink &sink) {
   SearchParams split = params;
   split.threads = 2;
-  return run_search_with_thresholds(split, sink, group_table_at_once(256, 2));
+  return run_search_with_thresholds(split, sink, group_table_at_once(256, 2, kFewBytesInFlight));
 }
 
 struct NamedLoop {
@@ -258,8 +260,10 @@ TEST(DifferentialSearch, CompleteSearchesHandOverWhatTheReferenceDoes) {
                                kThreadCounts);
 }
 
-// The records of a range search as JSON and CSV bytes, the summary's seconds left out.
-std::string records_with(const std::vector<std::string> &args, RecordFormat format, SearchLoop loop) {
+// The records of a range search as JSON and CSV bytes, the summary's seconds left out;
+// gathered up to gather_bytes before each write, as for a pipe.
+std::string records_with(const std::vector<std::string> &args, RecordFormat format, SearchLoop loop,
+                         size_t gather_bytes = 0) {
   std::vector<const char *> argv{"ratiohunt"};
   for (const std::string &arg : args) argv.push_back(arg.c_str());
   RunConfig config;
@@ -267,7 +271,7 @@ std::string records_with(const std::vector<std::string> &args, RecordFormat form
   std::string bytes;
   RecordSink sink(
       run_view(config), format, [&bytes](const std::string &text) { bytes += text; },
-      [&bytes](const std::string &text) { bytes += text.substr(0, text.find("\"seconds\"")); });
+      [&bytes](const std::string &text) { bytes += text.substr(0, text.find("\"seconds\"")); }, gather_bytes);
   loop(config.search, sink);
   return bytes.substr(0, bytes.find("\"seconds\""));
 }
@@ -306,6 +310,7 @@ TEST(DifferentialSearch, RecordsFormattedByWorkersAreTheReferences) {
       for (const NamedLoop &named : loops) {
         EXPECT_EQ(records_with(args, format, named.loop), reference) << joined(args) << " " << named.name;
       }
+      EXPECT_EQ(records_with(args, format, search_handing_blocks_back, 1000), reference) << joined(args) << " gathered";
     }
     std::string reference = text_with(args, run_reference_search);
     for (const NamedLoop &named : loops) {

@@ -130,7 +130,10 @@ void ProgressLine::formatted(std::string_view bytes, int64_t count) {
   if (redraw) draw(progress_text(last_, successive_, time_out_seconds_));
 }
 
+// The sink hears of the progress too: records gathered for a pipe or a file (never for
+// this terminal) are written then.
 void ProgressLine::progress(const SearchProgress &now) {
+  inner_.progress(now);
   last_ = now;
   if (now.seconds >= kFirstShowSeconds) draw(progress_text(now, successive_, time_out_seconds_));
 }

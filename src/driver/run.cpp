@@ -30,13 +30,20 @@ namespace {
 struct OutputStyle {
   bool records = false;
   FileMode file_mode = FileMode::kText;
+  bool gather_records = false;  // records go to a pipe or a file, not to a terminal
 };
 
-OutputStyle output_style(const RunConfig &config) {
+// Records for a pipe or a file are written in batches of about this many bytes (and at
+// each progress report, a few times a second): a write per record would cost the system
+// more than making it.
+constexpr size_t kRecordGatherBytes = size_t{64} << 10;
+
+OutputStyle output_style(const RunConfig &config, FILE *console_out) {
   OutputStyle style;
   // A shard file is records too: for the merge, never for a person.
   style.records = config.options.format != OutputFormat::kText || config.options.shard > 0;
   style.file_mode = style.records ? FileMode::kBinary : FileMode::kText;
+  style.gather_records = style.records && (console_out == nullptr || !stream_is_terminal(console_out));
   return style;
 }
 
@@ -103,8 +110,14 @@ void render(const RunConfig &config, const OutputStyle &style, const ResultSourc
     return;
   }
   bool csv = config.options.format == OutputFormat::kCsv;
-  RecordSink sink(run_view(config), csv ? RecordFormat::kCsv : RecordFormat::kJson, write_results, write_summary);
-  source(sink);
+  RecordSink sink(run_view(config), csv ? RecordFormat::kCsv : RecordFormat::kJson, write_results, write_summary,
+                  style.gather_records ? kRecordGatherBytes : 0);
+  try {
+    source(sink);
+  } catch (...) {
+    sink.flush_records();  // the records found before the failure are not lost with it
+    throw;
+  }
 }
 
 // Searches and renders, or for a shard writes its shard file.
@@ -209,7 +222,7 @@ int run_merge(const RunOptions &options, const std::vector<std::string> &names, 
   }
   RunConfig config = config_of_shards(inputs);
   config.options = options;
-  style = output_style(config);
+  style = output_style(config, console_out);
   prepare_console(config, style, console_out, console_in);
   set_key_waits(false);  // the merge is for scripts, whatever its format
   MergeOutcome outcome;
@@ -293,7 +306,7 @@ int run_program(int argc, const char *const *argv, FILE *console_out, FILE *cons
     print_option_error("--factor-vals: a shard writes its shard file; give --factor-vals to the merge");
     return kExitBadCommandLine;
   }
-  style = output_style(config);
+  style = output_style(config, console_out);
   prepare_console(config, style, console_out, console_in);
   if (problem.kind == ProblemKind::kShowUsage) return show_usage(style);
   if (parsed.has_results_file && (!problem || !style.records)) open_results(parsed, style, argc, argv);

@@ -49,8 +49,10 @@ void TextSink::finished(const SearchSummary &summary) {
   renderer_.write_report(summary.tested);
 }
 
-RecordSink::RecordSink(RunView run, RecordFormat format, TextWriter write_records, TextWriter write_summary)
+RecordSink::RecordSink(RunView run, RecordFormat format, TextWriter write_records, TextWriter write_summary,
+                       size_t gather_bytes)
     : context_(record_context(std::move(run))),
+      gather_bytes_(gather_bytes),
       format_(format),
       write_records_(std::move(write_records)),
       write_summary_(std::move(write_summary)) {
@@ -76,9 +78,14 @@ class RecordFormatter : public BlockFormatter {
 }  // namespace
 
 void RecordSink::write_approximant(const int *exponents, double cents) {
-  record_.clear();
-  append_approximant_record(context_, format_, exponents, cents, scratch_, record_);
-  write_records_(record_);
+  append_approximant_record(context_, format_, exponents, cents, scratch_, gathered_);
+  if (gathered_.size() >= gather_bytes_) flush_records();
+}
+
+void RecordSink::flush_records() {
+  if (gathered_.empty()) return;
+  write_records_(gathered_);
+  gathered_.clear();
 }
 
 std::unique_ptr<BlockFormatter> RecordSink::block_formatter() {
@@ -87,8 +94,15 @@ std::unique_ptr<BlockFormatter> RecordSink::block_formatter() {
 
 void RecordSink::formatted(std::string_view bytes, int64_t /*count*/) {
   write_waiting(false);
+  if (gathered_.size() + bytes.size() < gather_bytes_) {
+    gathered_.append(bytes);
+    return;
+  }
+  flush_records();
   write_records_(std::string(bytes));
 }
+
+void RecordSink::progress(const SearchProgress & /*now*/) { flush_records(); }
 
 void RecordSink::write_waiting(bool exact_hit) {
   if (!has_waiting_) return;
@@ -109,6 +123,7 @@ void RecordSink::approximant(const Approximant &found) {
 
 void RecordSink::finished(const SearchSummary &summary) {
   write_waiting(summary.end == SearchEnd::kExactHit);
+  flush_records();
   RunTotals totals;
   totals.tested = summary.tested;
   totals.records = summary.accepted;

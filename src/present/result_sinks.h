@@ -37,15 +37,22 @@ class TextSink : public ResultSink {
 // line on its own writer (standard error, for the program). An approximant within the
 // exact-hit distance waits for what follows it: when it ends the search as an exact hit,
 // its record shows the target's own cents and a distance of exactly 0.
+// With gather_bytes above 0, records are gathered and written once that many bytes wait,
+// at each progress report and at the end (a reader of a pipe then sees them within a
+// report's interval, in a write per batch rather than per record); flush_records() writes
+// those waiting at once, for a search that fails.
 class RecordSink : public ResultSink {
  public:
-  RecordSink(RunView run, RecordFormat format, TextWriter write_records, TextWriter write_summary);
+  RecordSink(RunView run, RecordFormat format, TextWriter write_records, TextWriter write_summary,
+             size_t gather_bytes = 0);
   void approximant(const Approximant &found) override;
   // Records formatted by the search's worker threads: each a pure function of the run and
   // the approximant, so any thread may make it.
   std::unique_ptr<BlockFormatter> block_formatter() override;
   void formatted(std::string_view bytes, int64_t count) override;
+  void progress(const SearchProgress &now) override;
   void finished(const SearchSummary &summary) override;
+  void flush_records();
 
  private:
   void write_approximant(const int *exponents, double cents);
@@ -53,7 +60,8 @@ class RecordSink : public ResultSink {
 
   RecordContext context_;
   RecordScratch scratch_;  // the sink's own records, made on the thread that calls it
-  std::string record_;
+  std::string gathered_;   // records not yet written
+  size_t gather_bytes_;
   bool has_waiting_ = false;
   std::vector<int> waiting_exponents_;
   double waiting_cents_ = 0.0;

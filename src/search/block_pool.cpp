@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string_view>
+#include <utility>
 
 #include "search/row_walk.h"
 
@@ -99,10 +100,9 @@ constexpr int64_t kMinBlockVectors = int64_t{1} << 24;
 constexpr int64_t kMinBlockGroups = int64_t{1} << 12;
 // How many blocks the workers may run ahead of the merge: it bounds the records held.
 constexpr int64_t kLookAheadPerThread = 8;
-// The formatted bytes the blocks of the look-ahead may hold between them: past its share a
-// worker leaves a block's records to the merge's sink, which bounds the memory of a search
-// that finds millions of records.
-constexpr size_t kFormattedBytesInFlight = size_t{128} << 20;
+// A worker adds what its block holds to the look-ahead's count in steps of about this
+// many bytes (or a sixteenth of the budget, if less), not at every record.
+constexpr size_t kHeldCountStep = size_t{64} << 10;
 // While it waits for a block, the merge reads the clock this often for the time out.
 constexpr auto kMergeClockPoll = std::chrono::milliseconds(1);
 
@@ -137,8 +137,12 @@ struct Pool {
   BlockHandOff hand_off;  // segment i's in results[i % window]; taken: segments merged so far
   BlockPlan plan;
   size_t records_per_block = 0;                             // a worker gives a block back past this many records
-  size_t bytes_per_block = 0;                               // and formats no more past this many bytes
   std::vector<std::unique_ptr<BlockFormatter>> formatters;  // one per worker, or none
+  // With formatters: what the blocks not yet merged hold, against the budget.
+  size_t bytes_in_flight = 0;
+  size_t held_count_step = 0;
+  size_t record_cost = 0;  // the bytes a record takes besides its formatted bytes
+  std::atomic<size_t> held{0};
   std::vector<BlockRecords> results;
   SegmentPlanner *planner = nullptr;
   std::vector<int64_t> segment_first;  // the first block of each segment claimed so far
@@ -195,27 +199,74 @@ void plan_next_segment(SegmentPlanner &planner, const BlockPlan &plan) {
   }
 }
 
+// The bytes a block's records take, formatted bytes included.
+size_t held_bytes(const Pool &pool, const BlockRecords &block) {
+  return block.records.size() * pool.record_cost + block.bytes.size();
+}
+
+// Counts what the block holds now against the look-ahead's budget.
+void count_held(Pool &pool, BlockRecords &block) {
+  size_t now = held_bytes(pool, block);
+  pool.held.fetch_add(now - block.held);
+  block.held = now;
+}
+
+// Once the blocks not yet merged hold the budget, a worker ahead of the merge waits for
+// it to take some. The block the merge waits for goes on, so the merge always gets one.
+void wait_for_room(Pool &pool, int64_t segment) {
+  if (pool.held.load() <= pool.bytes_in_flight) return;
+  BlockHandOff &hand_off = pool.hand_off;
+  std::unique_lock<std::mutex> lock(hand_off.mutex);
+  hand_off.block_taken.wait(lock, [&] {
+    return hand_off.stop.load() || hand_off.taken >= segment || pool.held.load() <= pool.bytes_in_flight;
+  });
+}
+
 // A worker's sink: what its context accepts becomes a record of the block in hand.
 // With a block formatter (range mode, whose records the merge keeps as they are), the
-// record's bytes too, but for one that may end the search as an exact hit.
+// record's bytes too, but for one that may end the search as an exact hit; its memory
+// then counts against the pool's budget of bytes in flight.
 struct BlockRecorder : ResultSink {
+  Pool *pool = nullptr;
   const SearchContext *context = nullptr;
   BlockRecords *block = nullptr;
+  int64_t segment = 0;
   BlockFormatter *formatter = nullptr;
-  size_t records_per_block = 0;
-  size_t bytes_per_block = 0;
   void approximant(const Approximant &found) override {
     block->records.push_back({context->tested, found.distance, found.log_size});
     block->exponents.insert(block->exponents.end(), context->exponents.begin(), context->exponents.end());
-    if (block->records.size() > records_per_block) block->dense = true;
-    if (formatter == nullptr) return;
-    bool format = found.distance > exact_hit_distance() && block->bytes.size() < bytes_per_block;
+    if (formatter == nullptr) {
+      if (block->records.size() > pool->records_per_block) block->dense = true;
+      return;
+    }
+    bool format = found.distance > exact_hit_distance() && block->bytes.size() < pool->bytes_in_flight;
     if (format) formatter->format(found, block->bytes);
     block->formatted.push_back(format ? 1 : 0);
     block->byte_end.push_back(block->bytes.size());
+    if (held_bytes(*pool, *block) - block->held < pool->held_count_step) return;
+    count_held(*pool, *block);
+    if (block->held > 2 * pool->bytes_in_flight) block->dense = true;
+    wait_for_room(*pool, segment);
   }
   void finished(const SearchSummary & /*summary*/) override {}
 };
+
+// Empties a merged block for the next segment. One that held a dense stretch of records
+// gives its memory back, or every slot of the look-ahead would keep the most it ever held.
+void clear_block(BlockRecords &block, size_t kept_bytes) {
+  if (block.bytes.capacity() > kept_bytes) {
+    BlockRecords empty;
+    std::swap(block, empty);  // a move would keep the string's buffer
+    return;
+  }
+  block.records.clear();
+  block.exponents.clear();
+  block.bytes.clear();
+  block.byte_end.clear();
+  block.formatted.clear();
+  block.dense = false;
+  block.held = 0;
+}
 
 // A segment a worker claims: its number and its blocks first .. end-1.
 struct Segment {
@@ -242,9 +293,10 @@ Segment claim_segment(Pool &pool) {
   return segment;
 }
 
-// Walks the segment's blocks: a dead run counted at once, any other block walked. Stops
-// early as walk_block does for a worker.
-void walk_segment(RowWalk &walk, const BlockPlan &plan, const Segment &segment) {
+// Walks the segment's blocks: a dead run counted at once, any other block walked. Returns
+// true when it stops early, as walk_block does: a worker's stop, or the merge's own walk's
+// exact hit, time out or interruption.
+bool walk_segment(RowWalk &walk, const BlockPlan &plan, const Segment &segment) {
   int64_t block = segment.first;
   place_at_block(walk, plan.slot, block);
   while (block < segment.end) {
@@ -259,42 +311,38 @@ void walk_segment(RowWalk &walk, const BlockPlan &plan, const Segment &segment) 
       block += blocks;
       step_slot = run.slot;
     } else {
-      if (walk_block(walk, plan.slot)) return;
+      if (walk_block(walk, plan.slot)) return true;
       ++block;
     }
     if (block < segment.end) advance_outer(walk, step_slot, walk.plan.last);
   }
+  return false;
 }
 
 void walk_claimed_blocks(Pool &pool, size_t worker) {
   BlockRecorder recorder;
+  recorder.pool = &pool;
   recorder.formatter = worker < pool.formatters.size() ? pool.formatters[worker].get() : nullptr;
-  recorder.bytes_per_block = pool.bytes_per_block;
   SearchContext context{pool.walk.context.params, recorder};
   start_search(context);
   context.records_running_minima = true;
   recorder.context = &context;
-  recorder.records_per_block = pool.records_per_block;
   RowWalk walk{context, pool.walk.plan};
   start_walk(walk);
   walk.stop = &pool.hand_off.stop;
   for (Segment segment = claim_segment(pool); segment.number >= 0; segment = claim_segment(pool)) {
     size_t slot = static_cast<size_t>(segment.number % pool.hand_off.window);
     BlockRecords &records = pool.results[slot];
-    records.records.clear();
-    records.exponents.clear();
-    records.bytes.clear();
-    records.byte_end.clear();
-    records.formatted.clear();
-    records.dense = false;
     walk.records = &records;
     recorder.block = &records;
+    recorder.segment = segment.number;
     context.tested = 0;
     // Pruning may use only a best error the merge has confirmed: it is never below the
     // true one at this block's start.
     context.best_error = pool.merged_best_error.load();
     walk_segment(walk, pool.plan, segment);
     records.tested = context.tested;
+    if (recorder.formatter != nullptr) count_held(pool, records);
     finish_block(pool.hand_off, slot);
   }
 }
@@ -312,8 +360,28 @@ bool segments_after(Pool &pool, int64_t segment) {
   return segment + 1 < static_cast<int64_t>(pool.segment_first.size()) || !pool.planner->done;
 }
 
-// Merges the segments in order. A segment with too many records, or the time out, hands
-// the rest of the search to the calling thread's own walk from that segment's first vector.
+// The block after a claimed segment's last: the next segment's first, or the end.
+int64_t segment_end_block(Pool &pool, int64_t segment) {
+  std::lock_guard<std::mutex> lock(pool.hand_off.mutex);
+  size_t next = static_cast<size_t>(segment + 1);
+  if (next < pool.segment_first.size()) return pool.segment_first[next];
+  return pool.planner->done ? pool.plan.count : pool.planner->next_first;
+}
+
+// The merge walks a segment its worker gave back (too many records to keep) itself, while
+// the workers go on with the segments after it. True when the walk ended the search.
+bool walk_given_back_segment(Pool &pool, int64_t segment, BlockRecords &given_back) {
+  // What the worker held no longer waits for the merge: the workers ahead may use it.
+  pool.held.fetch_sub(given_back.held);
+  given_back.held = 0;
+  pool.hand_off.block_taken.notify_all();
+  Segment own{segment, segment_first_block(pool, segment), segment_end_block(pool, segment)};
+  place_at_block(pool.walk, pool.plan.slot, own.first);
+  return walk_segment(pool.walk, pool.plan, own);
+}
+
+// Merges the segments in order; a segment given back is walked by the merge itself. The
+// time out hands the rest of the search to the calling thread's own walk, which says so.
 void merge_segments(Pool &pool) {
   RowWalk &walk = pool.walk;
   for (int64_t segment = 0;; ++segment) {
@@ -322,14 +390,17 @@ void merge_segments(Pool &pool) {
     place_at_block(walk, pool.plan.slot, first);  // where the merge stands, for progress reports
     bool ready = wait_for_block(pool.hand_off, slot, kMergeClockPoll, [&] { return poll_should_stop(walk.context); }) &&
                  !poll_should_stop(walk.context);
-    if (!ready || pool.results[slot].dense) {
+    if (!ready) {
       stop_workers(pool.hand_off);
       place_at_block(walk, pool.plan.slot, segment_first_block(pool, segment));
       walk_block(walk, walk.plan.last);
       return;
     }
-    if (replay_block(walk.context, pool.results[slot])) return;
+    BlockRecords &block = pool.results[slot];
+    if (block.dense ? walk_given_back_segment(pool, segment, block) : replay_block(walk.context, block)) return;
     pool.merged_best_error.store(walk.context.best_error);
+    pool.held.fetch_sub(block.held);
+    clear_block(block, pool.bytes_in_flight / static_cast<size_t>(pool.hand_off.window));
     release_block(pool.hand_off, slot, segment + 1);
     if (!segments_after(pool, segment)) return;
   }
@@ -363,7 +434,9 @@ bool run_block_pool(RowWalk &walk, int threads, const WalkThresholds &thresholds
       pool.formatters.push_back(std::move(formatter));
     }
   }
-  pool.bytes_per_block = kFormattedBytesInFlight / static_cast<size_t>(window);
+  pool.bytes_in_flight = thresholds.bytes_in_flight;
+  pool.held_count_step = std::min(kHeldCountStep, thresholds.bytes_in_flight / 16);
+  pool.record_cost = sizeof(BlockRecord) + static_cast<size_t>(walk.context.n) * sizeof(int) + sizeof(size_t) + 1;
   pool.results.resize(static_cast<size_t>(window));
   pool.merged_best_error.store(walk.context.best_error);
   std::vector<std::thread> workers;

@@ -27,6 +27,7 @@ struct BlockRecords {
   std::vector<char> formatted;
   int64_t tested = 0;
   bool dense = false;  // too many records to keep: the merge walks the block itself
+  size_t held = 0;     // the bytes of it counted against the look-ahead's budget so far
 };
 
 // The largest folded value a slot of this limit takes.
@@ -153,6 +154,11 @@ struct WalkThresholds {
   // find: the blocks of the look-ahead may hold this many records between them, so that
   // a search that finds millions keeps its threads.
   size_t records_in_flight_with_table = size_t{1} << 20;
+  // In range mode, where the workers format their records: the bytes the blocks ahead of
+  // the one the merge waits for may hold between them before their workers wait for it.
+  // The block the merge waits for never waits; it formats up to this many bytes, and is
+  // given back past twice as many, records included.
+  size_t bytes_in_flight = size_t{32} << 20;
 };
 
 // Builds the plan of the search a context (just started) holds.
