@@ -85,6 +85,7 @@ bool replay_block(SearchContext &context, const BlockRecords &block) {
 #include <chrono>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -112,12 +113,23 @@ struct BlockPlan {
 };
 
 // The blocks go to the workers in segments: runs of consecutive blocks, each starting at a
-// block that may hold a candidate and holding kLiveBlocksPerSegment such blocks. In a
-// search of many factors nearly every block is dead (its outer prefix is past a budget),
-// and a dead block costs the walk one step, far less than handing it over between threads.
-// The segments are cut as the workers claim them, by a walk of the block odometer that
-// judges blocks as the search stood before it started, so they depend on the query alone.
-constexpr int64_t kLiveBlocksPerSegment = 4;
+// block that may hold a candidate and holding a number of such blocks. In a search of many
+// factors nearly every block is dead (its outer prefix is past a budget), and a dead block
+// costs the walk one step, far less than handing it over between threads. The segments
+// are cut as the workers claim them, by a walk of the block odometer that judges blocks as
+// the search stood before it started.
+//
+// A hand-over wakes the merge, which on a machine with as many workers as cores takes a
+// core from one of them: tens of microseconds. So segments are cut to take about a
+// millisecond: the live blocks of a segment double while the workers' last segments took
+// less than kShortSegment, and halve while they took more than kLongSegment. A long
+// segment holds back the merge, and in a search that finds millions of records the bytes
+// that wait for it. (What is written does not depend on the cut: the merge replays the
+// segments in order.)
+constexpr int64_t kFewestLiveBlocksPerSegment = 4;
+constexpr int64_t kMostLiveBlocksPerSegment = 1024;
+constexpr auto kShortSegment = std::chrono::microseconds(500);
+constexpr auto kLongSegment = std::chrono::microseconds(2000);
 
 struct SegmentPlanner {
   SegmentPlanner(const SearchParams &params, const SearchPlan &plan) : context{params, sink}, walk{context, plan} {}
@@ -129,6 +141,7 @@ struct SegmentPlanner {
   RowWalk walk;
   int64_t next_first = 0;  // the first block of the next segment
   bool done = false;       // no block is left after next_first
+  int64_t live_per_segment = kFewestLiveBlocksPerSegment;
 };
 
 struct Pool {
@@ -175,8 +188,8 @@ BlockPlan plan_blocks(const SearchPlan &search, const SearchContext &context, in
   return plan;
 }
 
-// Moves the planner past kLiveBlocksPerSegment live blocks and the dead runs after them,
-// to the first block of the next segment.
+// Moves the planner past its number of live blocks and the dead runs after them, to the
+// first block of the next segment.
 void plan_next_segment(SegmentPlanner &planner, const BlockPlan &plan) {
   RowWalk &walk = planner.walk;
   int64_t live = 0;
@@ -186,7 +199,7 @@ void plan_next_segment(SegmentPlanner &planner, const BlockPlan &plan) {
     if (run.slot > 0) {
       planner.next_first += run.blocks;
       step_slot = run.slot;
-    } else if (live == kLiveBlocksPerSegment) {
+    } else if (live == planner.live_per_segment) {
       return;
     } else {
       ++live;
@@ -275,11 +288,22 @@ struct Segment {
   int64_t end = 0;
 };
 
-// Takes the next segment within the look-ahead, cutting it from the blocks left.
-Segment claim_segment(Pool &pool) {
+// Makes the next segments longer or shorter after one that took `took`.
+void fit_segment_length(SegmentPlanner &planner, std::chrono::steady_clock::duration took) {
+  if (took < kShortSegment) {
+    planner.live_per_segment = std::min(planner.live_per_segment * 2, kMostLiveBlocksPerSegment);
+  } else if (took > kLongSegment) {
+    planner.live_per_segment = std::max(planner.live_per_segment / 2, kFewestLiveBlocksPerSegment);
+  }
+}
+
+// Takes the next segment within the look-ahead, cutting it from the blocks left. The
+// worker's previous segment, if any, took `took`.
+Segment claim_segment(Pool &pool, std::optional<std::chrono::steady_clock::duration> took) {
   BlockHandOff &hand_off = pool.hand_off;
   std::unique_lock<std::mutex> lock(hand_off.mutex);
   SegmentPlanner &planner = *pool.planner;
+  if (took) fit_segment_length(planner, *took);
   hand_off.block_taken.wait(lock, [&] {
     return hand_off.stop.load() || planner.done || pool.next_segment < hand_off.taken + hand_off.window;
   });
@@ -330,7 +354,9 @@ void walk_claimed_blocks(Pool &pool, size_t worker) {
   RowWalk walk{context, pool.walk.plan};
   start_walk(walk);
   walk.stop = &pool.hand_off.stop;
-  for (Segment segment = claim_segment(pool); segment.number >= 0; segment = claim_segment(pool)) {
+  std::optional<std::chrono::steady_clock::duration> took;
+  for (Segment segment = claim_segment(pool, took); segment.number >= 0; segment = claim_segment(pool, took)) {
+    auto start = std::chrono::steady_clock::now();
     size_t slot = static_cast<size_t>(segment.number % pool.hand_off.window);
     BlockRecords &records = pool.results[slot];
     walk.records = &records;
@@ -344,6 +370,7 @@ void walk_claimed_blocks(Pool &pool, size_t worker) {
     records.tested = context.tested;
     if (recorder.formatter != nullptr) count_held(pool, records);
     finish_block(pool.hand_off, slot);
+    took = std::chrono::steady_clock::now() - start;
   }
 }
 
