@@ -3,6 +3,7 @@
 // allocation of a small run fails in turn, one per run, through a replaced operator new.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -77,10 +78,13 @@ Outcome run_failing_allocation(const std::vector<const char *> &argv, long faili
   return outcome;
 }
 
-void expect_every_failure_handled(const std::vector<const char *> &argv) {
+// With records (said on standard error, not on the console), a run that fails has written
+// the records it found before the failure, and no part of another.
+void expect_every_failure_handled(const std::vector<const char *> &argv, bool records = false) {
   const Outcome whole = run_failing_allocation(argv, 0);
   ASSERT_EQ(whole.status, 0);
   long failing = 1;
+  int failed_after_records = 0;
   for (; failing < 100000; ++failing) {
     Outcome outcome = run_failing_allocation(argv, failing);
     if (!outcome.failed_an_allocation) break;  // the run needed fewer allocations
@@ -88,9 +92,19 @@ void expect_every_failure_handled(const std::vector<const char *> &argv) {
     EXPECT_TRUE((said && outcome.status == 1) || (!said && outcome.status == 0 && outcome.text == whole.text))
         << "allocation " << failing << " of " << argv[1] << ": status " << outcome.status << "\n"
         << outcome.text;
+    // (An allocation before the run knows its format is said on the console, as text.)
+    if (records && said && outcome.text.find("Out of memory, ") == std::string::npos) {
+      EXPECT_EQ(whole.text.compare(0, outcome.text.size(), outcome.text), 0) << "allocation " << failing;
+      // Some of the records and not all: the run failed amid the search.
+      auto lines = [](const std::string &text) { return std::count(text.begin(), text.end(), '\n'); };
+      if (lines(outcome.text) >= 2 && lines(outcome.text) < lines(whole.text) - 1) ++failed_after_records;
+    }
     if (testing::Test::HasFailure()) return;
   }
   EXPECT_GT(failing, 10);  // the runs did allocate
+  if (records) {
+    EXPECT_GT(failed_after_records, 0);
+  }
 }
 
 TEST(OutOfMemory, EveryAllocationOfASuccessiveSearch) {
@@ -105,7 +119,8 @@ TEST(OutOfMemory, EveryAllocationOfACommaSearchWithAResultsFile) {
 // A record is written while memory runs out: the run unwinds to the report.
 TEST(OutOfMemory, EveryAllocationOfJsonAndCsvRecords) {
   for (const char *format : {"--format=json", "--format=csv"}) {
-    expect_every_failure_handled({"ratiohunt", format, "--threads=2", "1/1", "-2", "0", "30", "2", "3", "5", "7"});
+    expect_every_failure_handled({"ratiohunt", format, "--threads=2", "1/1", "-2", "0", "30", "2", "3", "5", "7"},
+                                 true);
   }
 }
 

@@ -16,8 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "driver/command_line.h"
 #include "harness.h"
+#include "present/result_sinks.h"
 #include "present/search_ends.h"
+#include "present/text_renderer.h"
 
 namespace {
 
@@ -267,3 +270,62 @@ TEST(Records, NonFiniteNumbersBecomeNull) {
 }
 
 }  // namespace
+
+// Records for a pipe or a file are gathered before they are written: the same bytes as
+// one write per record, in far fewer writes, each of whole records; a progress report
+// writes what waits, so a reader is never far behind.
+TEST(Records, GatheredRecordsAreTheSameBytesInFewerWrites) {
+  std::vector<const char *> argv{"ratiohunt", "--format=json", "1/1", "1e9", "5", "10", "-2", "0", "12", "2", "3", "5",
+                                 "7"};
+  RunConfig config;
+  read_command_line(static_cast<int>(argv.size()), argv.data(), config);
+  auto search_with_gathering = [&config](size_t gather_bytes) {
+    std::vector<std::string> writes;
+    RecordSink sink(
+        run_view(config), RecordFormat::kJson, [&writes](const std::string &text) { writes.push_back(text); },
+        [](const std::string & /*summary*/) {}, gather_bytes);
+    run_search(config.search, sink);
+    return writes;
+  };
+  std::vector<std::string> one_by_one = search_with_gathering(0);
+  std::vector<std::string> gathered = search_with_gathering(4000);
+  ASSERT_GT(one_by_one.size(), 50u);
+  EXPECT_LT(gathered.size(), one_by_one.size() / 4);
+  std::string all;
+  for (const std::string &write : gathered) {
+    EXPECT_EQ(write.back(), '\n');
+    all += write;
+  }
+  std::string expected;
+  for (const std::string &write : one_by_one) expected += write;
+  EXPECT_EQ(all, expected);
+
+  std::vector<std::string> writes;
+  RecordSink sink(
+      run_view(config), RecordFormat::kJson, [&writes](const std::string &text) { writes.push_back(text); },
+      [](const std::string & /*summary*/) {}, size_t{1} << 20);
+  const int exponents[] = {-4, 4, -1, 0};
+  sink.approximant(Approximant{exponents, 4, std::log(81.0 / 80.0), 21.506, std::log(81.0 / 80.0)});
+  EXPECT_TRUE(writes.empty());
+  sink.progress(SearchProgress{});
+  ASSERT_EQ(writes.size(), 1u);
+  EXPECT_NE(writes[0].find("\"numerator\":\"81\""), std::string::npos) << writes[0];
+}
+
+// A long run of lines made by the workers is written in pieces of whole lines.
+TEST(Records, LongRunsOfLinesAreWrittenInPiecesOfWholeLines) {
+  std::string lines;
+  for (int i = 0; lines.size() < 300000; ++i) lines += std::string(static_cast<size_t>(i % 500), 'x') + "\n";
+  lines += std::string(100000, 'y') + "\n";  // one line longer than a piece
+  lines += "last\n";
+  std::vector<std::string> pieces;
+  write_lines_in_pieces([&pieces](const std::string &piece) { pieces.push_back(piece); }, lines);
+  std::string joined;
+  for (const std::string &piece : pieces) {
+    EXPECT_EQ(piece.back(), '\n');
+    EXPECT_TRUE(piece.size() <= 65536 || piece.find('\n') == piece.size() - 1) << piece.size();
+    joined += piece;
+  }
+  EXPECT_EQ(joined, lines);
+  EXPECT_GE(pieces.size(), 6u);
+}

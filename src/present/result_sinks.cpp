@@ -99,7 +99,7 @@ void RecordSink::formatted(std::string_view bytes, int64_t /*count*/) {
     return;
   }
   flush_records();
-  write_records_(std::string(bytes));
+  write_lines_in_pieces(write_records_, bytes);
 }
 
 void RecordSink::progress(const SearchProgress & /*now*/) { flush_records(); }

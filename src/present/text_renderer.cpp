@@ -66,9 +66,23 @@ void TextRenderer::write_approximant(const int *exponents, double cents) {
   }
 }
 
+void write_lines_in_pieces(const TextWriter &write, std::string_view lines) {
+  constexpr size_t kPieceBytes = size_t{64} << 10;
+  while (!lines.empty()) {
+    size_t end = lines.size();
+    if (end > kPieceBytes) {
+      size_t line_end = lines.rfind('\n', kPieceBytes - 1);
+      end = line_end == std::string_view::npos ? lines.find('\n', kPieceBytes) : line_end;
+      end = end == std::string_view::npos ? lines.size() : end + 1;
+    }
+    write(std::string(lines.substr(0, end)));
+    lines.remove_prefix(end);
+  }
+}
+
 void TextRenderer::write_range_lines(std::string_view lines, int64_t count) {
   logged_ = std::min<int64_t>(kResultLogCapacity, logged_ + count);
-  write_(std::string(lines));
+  write_lines_in_pieces(write_, lines);
 }
 
 void TextRenderer::write_end_message(const SearchEndText &end, double seconds) const {

@@ -15,6 +15,11 @@
 // Receives the text in the order it is to appear.
 using TextWriter = std::function<void(const std::string &text)>;
 
+// Writes whole lines of text through write in pieces of about 64 kB, each ending at a line
+// end: a run of lines the search's workers made may be tens of megabytes, and a copy of
+// it all would double the memory it holds.
+void write_lines_in_pieces(const TextWriter &write, std::string_view lines);
+
 // The report lists the sizes of this many approximants; later ones are shown but not listed.
 constexpr int kResultLogCapacity = 1000;
 

@@ -158,7 +158,7 @@ struct WalkThresholds {
   // the one the merge waits for may hold between them before their workers wait for it.
   // The block the merge waits for never waits; it formats up to this many bytes, and is
   // given back past twice as many, records included.
-  size_t bytes_in_flight = size_t{32} << 20;
+  size_t bytes_in_flight = size_t{16} << 20;
 };
 
 // Builds the plan of the search a context (just started) holds.
