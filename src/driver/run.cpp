@@ -118,6 +118,9 @@ void render(const RunConfig &config, const OutputStyle &style, const ResultSourc
     sink.flush_records();  // the records found before the failure are not lost with it
     throw;
   }
+  // A source that stops without finishing (a merge whose shard file cannot be read again)
+  // has still found the records it gave.
+  sink.flush_records();
 }
 
 // Searches and renders, or for a shard writes its shard file.

@@ -7,7 +7,8 @@ text and JSON, both modes, with and without the gate, the shard files given in s
 order or concatenated on standard input: the merge prints exactly what one run prints
 (JSON's seconds aside, which are the shards' sum); the same for complete searches and for
 searches big enough for the group table. Then each way a set of shard files can
-be broken, and a shard that did not finish. Usage: merge_test.py RATIOHUNT [SEARCHES]
+be broken, a shard that did not finish, and one that cannot be read twice.
+Usage: merge_test.py RATIOHUNT [SEARCHES]
 """
 import json
 import os
@@ -16,6 +17,7 @@ import re
 import subprocess
 import sys
 import tempfile
+import threading
 
 SHARD_COUNTS = [1, 2, 3, 7, 64]
 PRIMES = [2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31]
@@ -240,6 +242,35 @@ def check_unfinished_shard(binary):
     print("an unfinished shard ends the merge where it stopped")
 
 
+def check_shard_lost_mid_merge(binary):
+    """A shard file that cannot be read a second time (a named pipe): the merge says so, and
+    the records it merged from the shards before that one are written, as one run's first."""
+    with tempfile.TemporaryDirectory() as folder:
+        files = write_shards(binary, SEARCH, 4, folder)
+        data = open(files[1], "rb").read()
+        os.remove(files[1])
+        os.mkfifo(files[1])
+
+        def feed():  # once for the index, once for the replay, which cannot seek in it
+            for reading in range(2):
+                if reading > 0:
+                    threading.Event().wait(0.5)  # the index has read to the end and closed it
+                try:
+                    with open(files[1], "wb") as f:
+                        f.write(data)
+                except BrokenPipeError:
+                    pass
+        feeder = threading.Thread(target=feed, daemon=True)
+        feeder.start()
+        _, whole, _ = run(binary, SEARCH + ["--format=json"])
+        status, merged, err = run(binary, ["--merge", "--format=json"] + files)
+        feeder.join(10)
+        assert status == 2 and b"cannot be read again" in err, (status, err)
+        records = merged.splitlines(keepends=True)
+        assert records and merged == b"".join(whole.splitlines(keepends=True)[:len(records)]), (len(records), err)
+    print("records merged before a shard that cannot be read again are written")
+
+
 def main():
     global BINARY
     BINARY = sys.argv[1]
@@ -249,6 +280,7 @@ def main():
     check_big_merges(BINARY)
     check_broken_shards(BINARY)
     check_unfinished_shard(BINARY)
+    check_shard_lost_mid_merge(BINARY)
 
 
 if __name__ == "__main__":
