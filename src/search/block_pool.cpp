@@ -399,7 +399,12 @@ int64_t segment_end_block(Pool &pool, int64_t segment) {
 // the workers go on with the segments after it. True when the walk ended the search.
 bool walk_given_back_segment(Pool &pool, int64_t segment, BlockRecords &given_back) {
   // What the worker held no longer waits for the merge: the workers ahead may use it.
-  pool.held.fetch_sub(given_back.held);
+  // (Under the lock, or a worker that has just found no room might miss the wake-up and
+  // wait until this whole segment is walked.)
+  {
+    std::lock_guard<std::mutex> lock(pool.hand_off.mutex);
+    pool.held.fetch_sub(given_back.held);
+  }
   given_back.held = 0;
   pool.hand_off.block_taken.notify_all();
   Segment own{segment, segment_first_block(pool, segment), segment_end_block(pool, segment)};
