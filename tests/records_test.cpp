@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "driver/command_line.h"
+#include "driver/progress_line.h"
 #include "harness.h"
 #include "present/result_sinks.h"
 #include "present/search_ends.h"
@@ -310,6 +311,20 @@ TEST(Records, GatheredRecordsAreTheSameBytesInFewerWrites) {
   sink.progress(SearchProgress{});
   ASSERT_EQ(writes.size(), 1u);
   EXPECT_NE(writes[0].find("\"numerator\":\"81\""), std::string::npos) << writes[0];
+
+  // The same with the progress line in front, as when standard error is a terminal.
+  writes.clear();
+  FILE *terminal = std::tmpfile();
+  ASSERT_NE(terminal, nullptr);
+  RecordSink behind(
+      run_view(config), RecordFormat::kJson, [&writes](const std::string &text) { writes.push_back(text); },
+      [](const std::string & /*summary*/) {}, size_t{1} << 20);
+  ProgressLine line(behind, terminal, 80, [] { return 0; }, config.search);
+  line.approximant(Approximant{exponents, 4, std::log(81.0 / 80.0), 21.506, std::log(81.0 / 80.0)});
+  EXPECT_TRUE(writes.empty());
+  line.progress(SearchProgress{});
+  EXPECT_EQ(writes.size(), 1u);
+  std::fclose(terminal);
 }
 
 // A long run of lines made by the workers is written in pieces of whole lines.
