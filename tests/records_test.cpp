@@ -319,7 +319,8 @@ TEST(Records, GatheredRecordsAreTheSameBytesInFewerWrites) {
   RecordSink behind(
       run_view(config), RecordFormat::kJson, [&writes](const std::string &text) { writes.push_back(text); },
       [](const std::string & /*summary*/) {}, size_t{1} << 20);
-  ProgressLine line(behind, terminal, 80, [] { return 0; }, config.search);
+  ProgressLine line(
+      behind, terminal, 80, [] { return 0; }, config.search);
   line.approximant(Approximant{exponents, 4, std::log(81.0 / 80.0), 21.506, std::log(81.0 / 80.0)});
   EXPECT_TRUE(writes.empty());
   line.progress(SearchProgress{});

@@ -149,7 +149,7 @@ struct Pool {
   RowWalk &walk;          // the calling thread's: it merges, and walks what no worker can
   BlockHandOff hand_off;  // segment i's in results[i % window]; taken: segments merged so far
   BlockPlan plan;
-  size_t records_per_block = 0;                             // a worker gives a block back past this many records
+  size_t records_per_block = 0;                             // without formatters, given back past this many records
   std::vector<std::unique_ptr<BlockFormatter>> formatters;  // one per worker, or none
   // With formatters: what the blocks not yet merged hold, against the budget.
   size_t bytes_in_flight = 0;

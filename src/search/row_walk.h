@@ -26,7 +26,7 @@ struct BlockRecords {
   std::vector<size_t> byte_end;
   std::vector<char> formatted;
   int64_t tested = 0;
-  bool dense = false;  // too many records to keep: the merge walks the block itself
+  bool dense = false;  // too many records to keep: the merge walks the segment itself
   size_t held = 0;     // the bytes of it counted against the look-ahead's budget so far
 };
 
@@ -140,7 +140,8 @@ struct WalkThresholds {
   // of rows, so that building it costs little beside them.
   int64_t planes_of_rows_before_plane = 128;
   // A worker gives a block back to the merge when it holds more records than this, so
-  // that a wide window cannot fill the memory with records waiting for their turn.
+  // that a wide window cannot fill the memory with records waiting for their turn. (Not
+  // in range mode, where the workers format their records: bytes_in_flight bounds those.)
   size_t records_per_block = 4096;
   // Searches with fewer vectors walk rows and planes only: the group table costs more to
   // build than it saves.
@@ -154,8 +155,9 @@ struct WalkThresholds {
   // find: the blocks of the look-ahead may hold this many records between them, so that
   // a search that finds millions keeps its threads.
   size_t records_in_flight_with_table = size_t{1} << 20;
-  // In range mode, where the workers format their records: the bytes the blocks ahead of
-  // the one the merge waits for may hold between them before their workers wait for it.
+  // In range mode, where the workers format their records: the bytes the blocks not yet
+  // merged (the one the merge waits for among them) may hold between them before the
+  // workers of the blocks after that one wait for it.
   // The block the merge waits for never waits; it formats up to this many bytes, and is
   // given back past twice as many, records included.
   size_t bytes_in_flight = size_t{16} << 20;
