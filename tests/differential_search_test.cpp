@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -317,6 +318,34 @@ TEST(DifferentialSearch, RecordsFormattedByWorkersAreTheReferences) {
       EXPECT_EQ(text_with(args, named.loop), reference) << joined(args) << " " << named.name << " text";
     }
   }
+}
+
+// Workers waiting for room ahead of the merge end with it: when the sink fails at its
+// first write or later, and when the search times out at once (one left waiting would
+// hang the run). What was written before the time out is the reference's beginning.
+TEST(DifferentialSearch, WorkersWaitingForRoomEndWithTheMerge) {
+  const std::vector<const char *> argv{"ratiohunt", "1", "1", "1e6", "5", "1000", "-2", "0",
+                                       "20",        "2", "3", "5",   "7", "11",   "13"};
+  RunConfig config;
+  read_command_line(static_cast<int>(argv.size()), argv.data(), config);
+  for (int failing_write : {1, 2, 20}) {
+    int writes = 0;
+    RecordSink sink(
+        run_view(config), RecordFormat::kJson,
+        [&writes, failing_write](const std::string & /*text*/) {
+          if (++writes == failing_write) throw std::runtime_error("cannot write");
+        },
+        [](const std::string & /*summary*/) {});
+    EXPECT_THROW(search_handing_blocks_back(config.search, sink), std::runtime_error) << failing_write;
+  }
+  const std::string reference = records_with({argv.begin() + 1, argv.end()}, RecordFormat::kJson, run_reference_search);
+  config.search.time_out_seconds = -1.0;
+  std::string bytes;
+  RecordSink sink(
+      run_view(config), RecordFormat::kJson, [&bytes](const std::string &text) { bytes += text; },
+      [](const std::string & /*summary*/) {});
+  EXPECT_EQ(search_handing_blocks_back(config.search, sink).end, SearchEnd::kTimeOut);
+  EXPECT_EQ(reference.compare(0, bytes.size(), bytes), 0);
 }
 
 TEST(DifferentialSearch, GroupTableAtItsEdges) {
