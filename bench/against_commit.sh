@@ -55,6 +55,9 @@ time_run() {  # time_run PROGRAM OUTPUT_FILE ARGS...
   local program=$1 output=$2
   shift 2
   local start end user system memory
+  # The previous run's output goes before the clock starts: truncating hundreds of
+  # megabytes of it when the shell opens the file is not the program's time.
+  rm -f "$output"
   start=$(date +%s.%N)
   /usr/bin/time -f "%U %S %M" -o "$scratch/time" "$program" "$@" </dev/null >"$output"
   end=$(date +%s.%N)

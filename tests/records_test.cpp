@@ -195,6 +195,22 @@ TEST(Records, JsonNumbersAreTheLibrarys) {
   }
 }
 
+// A number written again is copied from the first; only the very same double is.
+TEST(Records, ARepeatedNumberIsSpeltAsTheFirst) {
+  for (RecordFormat format : {RecordFormat::kJson, RecordFormat::kCsv}) {
+    std::string text;
+    RecordWriter writer{format, text};
+    for (double value : {-21.506289596715803, -21.506289596715803, 0.0, -0.0, -0.0, 1.0 / 0.0, 1.0 / 0.0, 0.1}) {
+      std::string alone;
+      RecordWriter fresh{format, alone};
+      write_number(fresh, value);
+      text += '|';
+      write_number(writer, value);
+      EXPECT_EQ(text.substr(text.rfind('|') + 1), alone) << value;
+    }
+  }
+}
+
 TEST(Records, NumbersAreShortestRoundTripDecimals) {
   for (double value : {0.1, 21.506289596715803, 1e300, -2.5e-320, 1.0 / 3.0, 1200.0}) {
     std::string text = shortest_number_text(value);

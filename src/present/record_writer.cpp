@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <nlohmann/json.hpp>
 #include <system_error>
 
@@ -174,11 +175,21 @@ void write_integer(RecordWriter &writer, int64_t value) { append_integer(writer.
 void write_boolean(RecordWriter &writer, bool value) { writer.out += value ? "true" : "false"; }
 
 void write_number(RecordWriter &writer, double value) {
+  if (writer.last_number_at != std::string::npos && std::memcmp(&value, &writer.last_number, sizeof value) == 0) {
+    char text[kNumberBufferSize];
+    writer.out.copy(text, writer.last_number_size, writer.last_number_at);
+    writer.out.append(text, writer.last_number_size);
+    return;
+  }
+  size_t at = writer.out.size();
   if (writer.format == RecordFormat::kJson) {
     append_json_number(writer.out, value);
   } else {
     append_shortest_number(writer.out, value);
   }
+  writer.last_number = value;
+  writer.last_number_at = at;
+  writer.last_number_size = writer.out.size() - at;
 }
 
 void write_text(RecordWriter &writer, std::string_view text) {
@@ -186,6 +197,16 @@ void write_text(RecordWriter &writer, std::string_view text) {
     append_json_text(writer.out, text);
   } else {
     append_csv_text(writer.out, text);
+  }
+}
+
+void write_numeral(RecordWriter &writer, std::string_view digits) {
+  if (writer.format == RecordFormat::kJson) {
+    writer.out += '"';
+    writer.out += digits;
+    writer.out += '"';
+  } else {
+    writer.out += digits;
   }
 }
 

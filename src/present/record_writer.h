@@ -17,6 +17,11 @@ struct RecordWriter {
   RecordFormat format;
   std::string &out;
   int fields = 0;  // values begun so far
+  // The last number written and where its text stands in out: the next, when it is the
+  // same double (a comma's cents and its distance), copies the text rather than spell it.
+  double last_number = 0.0;
+  size_t last_number_at = std::string::npos;
+  size_t last_number_size = 0;
 };
 
 // Begins a record, a value named name (JSON: ,"name": ; CSV: the separator), and ends it.
@@ -37,6 +42,9 @@ void write_boolean(RecordWriter &writer, bool value);
 void write_number(RecordWriter &writer, double value);
 // A JSON string; a CSV field, quoted only when it must be.
 void write_text(RecordWriter &writer, std::string_view text);
+// The same for a text of digits and slashes (a numerator, a ratio), which never needs
+// escaping or quotes.
+void write_numeral(RecordWriter &writer, std::string_view digits);
 // The text, or null when text is null.
 void write_text_or_null(RecordWriter &writer, const char *text);
 // A JSON array; a CSV field of the entries joined by blanks.

@@ -59,16 +59,16 @@ void write_tempered_out_by_factor_vals(const ApproximantFacts &facts, RecordWrit
 // The fields of an approximant record, in the order of its JSON keys and CSV columns.
 constexpr Field<ApproximantFacts> kApproximantFields[] = {
     {"exponents", [](const ApproximantFacts &f, RecordWriter &w) { write_integers(w, f.exponents, f.count); }},
-    {"numerator", [](const ApproximantFacts &f, RecordWriter &w) { write_text(w, f.ratio.numerator); }},
-    {"denominator", [](const ApproximantFacts &f, RecordWriter &w) { write_text(w, f.ratio.denominator); }},
+    {"numerator", [](const ApproximantFacts &f, RecordWriter &w) { write_numeral(w, f.ratio.numerator); }},
+    {"denominator", [](const ApproximantFacts &f, RecordWriter &w) { write_numeral(w, f.ratio.denominator); }},
     {"cents", [](const ApproximantFacts &f, RecordWriter &w) { write_number(w, f.cents); }},
     {"distance_cents", [](const ApproximantFacts &f, RecordWriter &w) { write_number(w, f.distance_cents); }},
     {"name", [](const ApproximantFacts &f, RecordWriter &w) { write_text_or_null(w, f.name); }},
-    {"ratio", [](const ApproximantFacts &f, RecordWriter &w) { write_text(w, f.measures.ratio); }},
+    {"ratio", [](const ApproximantFacts &f, RecordWriter &w) { write_numeral(w, f.measures.ratio); }},
     {"prime_monzo", write_prime_monzo},
     {"prime_limit", [](const ApproximantFacts &f, RecordWriter &w) { write_integer(w, f.measures.prime_limit); }},
     {"tenney_height", [](const ApproximantFacts &f, RecordWriter &w) { write_number(w, f.measures.tenney_height); }},
-    {"odd_limit", [](const ApproximantFacts &f, RecordWriter &w) { write_text(w, f.measures.odd_limit); }},
+    {"odd_limit", [](const ApproximantFacts &f, RecordWriter &w) { write_numeral(w, f.measures.odd_limit); }},
     {"tempered_out_by", write_tempered_out_by},
     {"tempered_out_by_factor_vals", write_tempered_out_by_factor_vals, &RunView::factor_vals},
 };
