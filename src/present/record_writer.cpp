@@ -174,8 +174,21 @@ void write_integer(RecordWriter &writer, int64_t value) { append_integer(writer.
 
 void write_boolean(RecordWriter &writer, bool value) { writer.out += value ? "true" : "false"; }
 
+namespace {
+
+// The very same double: -0.0 is not 0.0 here, as their texts differ.
+bool same_bits(double a, double b) {
+  uint64_t a_bits = 0;
+  uint64_t b_bits = 0;
+  std::memcpy(&a_bits, &a, sizeof a_bits);
+  std::memcpy(&b_bits, &b, sizeof b_bits);
+  return a_bits == b_bits;
+}
+
+}  // namespace
+
 void write_number(RecordWriter &writer, double value) {
-  if (writer.last_number_at != std::string::npos && std::memcmp(&value, &writer.last_number, sizeof value) == 0) {
+  if (writer.last_number_at != std::string::npos && same_bits(value, writer.last_number)) {
     char text[kNumberBufferSize];
     writer.out.copy(text, writer.last_number_size, writer.last_number_at);
     writer.out.append(text, writer.last_number_size);
