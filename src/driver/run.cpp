@@ -30,13 +30,11 @@ namespace {
 struct OutputStyle {
   bool records = false;
   FileMode file_mode = FileMode::kText;
-  bool gather_records = false;  // records go to a pipe or a file, not to a terminal
+  // Records go to a pipe or a file, not to a terminal: they are written in batches (and
+  // at each progress report, a few times a second), as a write per record would cost the
+  // system more than making it.
+  bool gather_records = false;
 };
-
-// Records for a pipe or a file are written in batches of about this many bytes (and at
-// each progress report, a few times a second): a write per record would cost the system
-// more than making it.
-constexpr size_t kRecordGatherBytes = size_t{64} << 10;
 
 OutputStyle output_style(const RunConfig &config, FILE *console_out) {
   OutputStyle style;
@@ -111,7 +109,7 @@ void render(const RunConfig &config, const OutputStyle &style, const ResultSourc
   }
   bool csv = config.options.format == OutputFormat::kCsv;
   RecordSink sink(run_view(config), csv ? RecordFormat::kCsv : RecordFormat::kJson, write_results, write_summary,
-                  style.gather_records ? kRecordGatherBytes : 0);
+                  style.gather_records ? kWritePieceBytes : 0);
   try {
     source(sink);
   } catch (...) {

@@ -67,12 +67,11 @@ void TextRenderer::write_approximant(const int *exponents, double cents) {
 }
 
 void write_lines_in_pieces(const TextWriter &write, std::string_view lines) {
-  constexpr size_t kPieceBytes = size_t{64} << 10;
   while (!lines.empty()) {
     size_t end = lines.size();
-    if (end > kPieceBytes) {
-      size_t line_end = lines.rfind('\n', kPieceBytes - 1);
-      end = line_end == std::string_view::npos ? lines.find('\n', kPieceBytes) : line_end;
+    if (end > kWritePieceBytes) {
+      size_t line_end = lines.rfind('\n', kWritePieceBytes - 1);
+      end = line_end == std::string_view::npos ? lines.find('\n', kWritePieceBytes) : line_end;
       end = end == std::string_view::npos ? lines.size() : end + 1;
     }
     write(std::string(lines.substr(0, end)));

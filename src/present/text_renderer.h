@@ -3,6 +3,7 @@
 // closing report with the sizes in cents.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -15,9 +16,13 @@
 // Receives the text in the order it is to appear.
 using TextWriter = std::function<void(const std::string &text)>;
 
-// Writes whole lines of text through write in pieces of about 64 kB, each ending at a line
-// end: a run of lines the search's workers made may be tens of megabytes, and a copy of
-// it all would double the memory it holds.
+// The size of one write of a long output: records gathered for a pipe, or a piece of a
+// long run of lines.
+constexpr size_t kWritePieceBytes = size_t{64} << 10;
+
+// Writes whole lines of text through write in pieces of about kWritePieceBytes, each
+// ending at a line end: a run of lines the search's workers made may be tens of megabytes,
+// and a copy of it all would double the memory it holds.
 void write_lines_in_pieces(const TextWriter &write, std::string_view lines);
 
 // The report lists the sizes of this many approximants; later ones are shown but not listed.

@@ -397,7 +397,7 @@ int64_t segment_end_block(Pool &pool, int64_t segment) {
 
 // The merge walks a segment its worker gave back (too many records to keep) itself, while
 // the workers go on with the segments after it. True when the walk ended the search.
-bool walk_given_back_segment(Pool &pool, int64_t segment, BlockRecords &given_back) {
+bool walk_given_back_segment(Pool &pool, int64_t segment, int64_t first, BlockRecords &given_back) {
   // What the worker held no longer waits for the merge: the workers ahead may use it.
   // (Under the lock, or a worker that has just found no room might miss the wake-up and
   // wait until this whole segment is walked.)
@@ -407,9 +407,7 @@ bool walk_given_back_segment(Pool &pool, int64_t segment, BlockRecords &given_ba
   }
   given_back.held = 0;
   pool.hand_off.block_taken.notify_all();
-  Segment own{segment, segment_first_block(pool, segment), segment_end_block(pool, segment)};
-  place_at_block(pool.walk, pool.plan.slot, own.first);
-  return walk_segment(pool.walk, pool.plan, own);
+  return walk_segment(pool.walk, pool.plan, Segment{segment, first, segment_end_block(pool, segment)});
 }
 
 // Merges the segments in order; a segment given back is walked by the merge itself. The
@@ -429,7 +427,7 @@ void merge_segments(Pool &pool) {
       return;
     }
     BlockRecords &block = pool.results[slot];
-    if (block.dense ? walk_given_back_segment(pool, segment, block) : replay_block(walk.context, block)) return;
+    if (block.dense ? walk_given_back_segment(pool, segment, first, block) : replay_block(walk.context, block)) return;
     pool.merged_best_error.store(walk.context.best_error);
     pool.held.fetch_sub(block.held);
     clear_block(block, pool.bytes_in_flight / static_cast<size_t>(pool.hand_off.window));
